@@ -1,0 +1,45 @@
+#include "app/VolmiraApp.h"
+
+#include "app/Wizard.h"
+#include "installer/PrinterInstaller.h"
+#include "pages/Step1.h"
+#include "pages/Step2.h"
+#include "pages/Step3.h"
+#include "pages/Step5.h"
+#include "platform/windowing.h"
+
+// Both globals live in this file so that their order is fixed: the installer is
+// built first (it finds the setup medium from the program's path), then the
+// application object; static destruction runs the other way round.
+CPrinterInstaller g_Installer;
+CVolmiraApp theApp;
+
+CVolmiraApp::CVolmiraApp() : CWinApp(nullptr) {}
+
+BOOL CVolmiraApp::InitInstance()
+{
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    ::InitCommonControlsEx(&controls);
+
+    CWinApp::InitInstance();
+    AfxEnableControlContainer();
+    SetRegistryKey(TEXT("Local AppWizard-Generated Applications"));
+
+    CWizard wizard(TEXT("Korvel Printer Driver Setup"), nullptr, 0);
+    CStep1 step1;
+    CStep2 step2;
+    CStep3 step3;
+    CStep5 step5;
+    // Sheet order: welcome, series and model, port, finish.
+    wizard.AddPage(&step1);
+    wizard.AddPage(&step3);
+    wizard.AddPage(&step2);
+    wizard.AddPage(&step5);
+    wizard.SetWizardMode();
+    wizard.SetActivePage(&step1);
+    wizard.DoModal();
+    // The pages go in reverse order of construction, then the sheet.
+    return FALSE;
+}

@@ -1,0 +1,10 @@
+// The wizard sheet: a property sheet in wizard mode without a Help button.
+#pragma once
+
+#include "platform/afx.h"
+
+class CWizard : public CPropertySheet {
+public:
+    CWizard(LPCWSTR caption, CWnd* parent = nullptr, UINT selectPage = 0);
+    BOOL OnInitDialog() override;
+};

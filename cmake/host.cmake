@@ -1,0 +1,38 @@
+# Host build: the product code against the simulated Windows machine, with the tests.
+if(KORVEL_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(KORVEL_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+find_package(Iconv REQUIRED)
+find_package(Threads REQUIRED)
+
+# The simulated machine builds its dialog templates from the same .rc file as Windows.
+set(KORVEL_RC_EMBED ${CMAKE_BINARY_DIR}/generated/embedded_rc.cpp)
+add_custom_command(OUTPUT ${KORVEL_RC_EMBED}
+  COMMAND ${CMAKE_COMMAND} -DRC=${CMAKE_SOURCE_DIR}/res/wizard.rc -DHDR=${CMAKE_SOURCE_DIR}/res/resource.h
+          -DOUT=${KORVEL_RC_EMBED} -P ${CMAKE_SOURCE_DIR}/cmake/embed_rc.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/wizard.rc ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/cmake/embed_rc.cmake)
+
+file(GLOB KORVEL_PLATFORM_SIM CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/sim/*.cpp)
+add_library(korvel_platform STATIC ${KORVEL_PLATFORM_COMMON} ${KORVEL_PLATFORM_SIM} ${KORVEL_RC_EMBED})
+target_include_directories(korvel_platform PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(korvel_platform PUBLIC Iconv::Iconv Threads::Threads)
+
+add_library(korvel_logic OBJECT ${KORVEL_LOGIC_SOURCES})
+target_link_libraries(korvel_logic PUBLIC korvel_platform)
+
+enable_testing()
+find_package(GTest REQUIRED)
+file(GLOB_RECURSE KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(korvel_tests ${KORVEL_TEST_SOURCES} $<TARGET_OBJECTS:korvel_logic>)
+target_link_libraries(korvel_tests PRIVATE korvel_platform GTest::gtest GTest::gtest_main)
+target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_test(NAME unit COMMAND korvel_tests)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/host.cmake)
+  include(${CMAKE_SOURCE_DIR}/tools/host.cmake)
+endif()

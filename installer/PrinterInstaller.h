@@ -1,0 +1,87 @@
+// CPrinterInstaller: the setup's one stateful object. It knows where the setup
+// medium lies, holds what the user chose in the wizard, and carries every
+// catalogue, detection, spooler and driver operation. One instance, g_Installer,
+// lives for the whole run.
+#pragma once
+
+#include "platform/afx.h"
+#include "platform/types.h"
+
+class CPrinterInstaller {
+public:
+    // Capacities in UTF-16 code units, terminating NUL included.
+    static constexpr int kPathCapacity = 260;
+    static constexpr int kNameCapacity = 200;
+
+    CPrinterInstaller();
+    ~CPrinterInstaller() = default;
+
+    // --- construction and the setup medium ------------------------------------------
+    void Init();
+    void LocateSetupDir();
+    void BuildInfoFilePath();
+    void BuildDriverInfPath();
+
+    // --- INI readers and keyed catalogue look-ups ------------------------------------
+    int ReadSection(LPCWSTR section, LPCWSTR file, LPWSTR buffer, int capacity);
+    int ReadValue(LPCWSTR section, LPCWSTR key, LPCWSTR file, LPWSTR buffer, int capacity);
+    int GetPrinterType(LPCWSTR printerName);
+    int GetPrinterDisplayName(LPCWSTR model, LPWSTR out, int capacity);
+
+    // --- catalogue lists ---------------------------------------------------------------
+    int GetSeriesList(CStringList& list);
+    int GetSeriesModels(LPCWSTR series, CStringList& list);
+    int FindSeriesOfModel(CString& series, CString model);
+
+    // --- the user's choices ------------------------------------------------------------
+    int SetPrinterName(LPCWSTR name);
+    int GetPrinterName(LPWSTR out, int capacity) const;
+    int SetPortName(LPCWSTR port);
+    int GetPortName(LPWSTR out, int capacity) const;
+    void SetSetDefault(int value);
+    int GetSetDefault() const { return m_bSetDefault; }
+    void SetPrintTestPage(int value);
+    int GetPrintTestPage() const { return m_bPrintTestPage; }
+
+    // --- detection ---------------------------------------------------------------------
+    BOOL DetectUsbModel(CString& model);
+    BOOL GetPortList(CStringList& ports);
+
+    // --- printer-UI commands -----------------------------------------------------------
+    int RunRundll32(LPCWSTR parameters);
+    int InstallPrinter(LPCWSTR name = nullptr, LPCWSTR port = nullptr);
+    int SetDefaultPrinter(LPCWSTR name = nullptr);
+    int PrintTestPage(LPCWSTR name = nullptr);
+
+    // --- Plug and Play driver update ---------------------------------------------------
+    int FindHardwareId(CString infPath, CString quotedName, int quotedLength, BYTE* idBuffer);
+    int InstallPnpDriver();
+
+    // --- existing printers -------------------------------------------------------------
+    int FindInstalledPrinters(LPCWSTR name, CStringList& list);
+    int DeletePrinterAndDriver(LPCWSTR name);
+    int PurgePrinter(HANDLE printer);
+    int PrinterExists(LPCWSTR name);
+    int ReenumerateDevices();
+
+    // --- the installation --------------------------------------------------------------
+    int Install();
+
+    // Read-only views of the fields, for the pages' display and for tests.
+    LPCWSTR SetupDir() const { return m_szSetupDir; }
+    LPCWSTR InfoFile() const { return m_szInfoFile; }
+    LPCWSTR DriverInf() const { return m_szDriverInf; }
+    LPCWSTR PrinterName() const { return m_szPrinterName; }
+    LPCWSTR PortName() const { return m_szPortName; }
+
+private:
+    WCHAR m_szSetupDir[kPathCapacity];
+    WCHAR m_szInfoFile[kPathCapacity];
+    WCHAR m_szDriverInf[kPathCapacity];
+    WCHAR m_szPrinterName[kNameCapacity];
+    WCHAR m_szPortName[kNameCapacity];
+    int m_bSetDefault;
+    int m_bPrintTestPage;
+};
+
+extern CPrinterInstaller g_Installer;

@@ -1,0 +1,115 @@
+// Construction, setup-medium paths, the INI readers, keyed catalogue look-ups and
+// the accessors of CPrinterInstaller.
+#include "installer/PrinterInstaller.h"
+#include "platform/kernel.h"
+
+CPrinterInstaller::CPrinterInstaller() { Init(); }
+
+void CPrinterInstaller::Init()
+{
+    m_szSetupDir[0] = 0;
+    m_szInfoFile[0] = 0;
+    m_szDriverInf[0] = 0;
+    m_szPrinterName[0] = 0;
+    m_szPortName[0] = 0;
+    m_bSetDefault = 0;
+    m_bPrintTestPage = 0;
+    LocateSetupDir();
+    BuildInfoFilePath();
+    BuildDriverInfPath();
+}
+
+void CPrinterInstaller::LocateSetupDir()
+{
+    WCHAR path[MAX_PATH] = {0};
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) path[0] = 0;  // no path, or one that was cut
+    int cut = -1;
+    for (int i = static_cast<int>(text::Length(path)) - 1; i >= 0; --i) {
+        if (path[i] == '\\') {
+            cut = i;
+            break;
+        }
+    }
+    path[cut + 1] = 0;  // keep up to and including the last backslash
+    m_szSetupDir[0] = 0;
+    text::Copy(m_szSetupDir, kPathCapacity, path);
+}
+
+void CPrinterInstaller::BuildInfoFilePath()
+{
+    m_szInfoFile[0] = 0;
+    if (text::Copy(m_szInfoFile, kPathCapacity, m_szSetupDir) == text::kOk)
+        text::Append(m_szInfoFile, kPathCapacity, TEXT("PrinterInfor.Inf"));
+}
+
+void CPrinterInstaller::BuildDriverInfPath()
+{
+    m_szDriverInf[0] = 0;
+    if (text::Copy(m_szDriverInf, kPathCapacity, m_szSetupDir) != text::kOk) return;
+    if (text::Append(m_szDriverInf, kPathCapacity, TEXT("PrinterDriver\\")) != text::kOk) return;
+    switch (GetPrinterType(m_szPrinterName)) {
+    case 1:
+        text::Append(m_szDriverInf, kPathCapacity, TEXT("24pin\\OEMPRINT.INF"));
+        break;
+    case 2:
+        text::Append(m_szDriverInf, kPathCapacity, TEXT("9pin\\OEMPRINT.INF"));
+        break;
+    default:
+        break;  // no type: the path names the driver directory itself
+    }
+}
+
+int CPrinterInstaller::ReadSection(LPCWSTR section, LPCWSTR file, LPWSTR buffer, int capacity)
+{
+    if (capacity <= 2) return 0;
+    DWORD n = ::GetPrivateProfileSectionW(section, buffer, static_cast<DWORD>(capacity), file);
+    if (n == 0 || n == static_cast<DWORD>(capacity - 2)) return 0;  // absent, or too large to fit
+    return static_cast<int>(n);
+}
+
+int CPrinterInstaller::ReadValue(LPCWSTR section, LPCWSTR key, LPCWSTR file, LPWSTR buffer, int capacity)
+{
+    if (capacity <= 2) return 0;
+    DWORD n = ::GetPrivateProfileStringW(section, key, nullptr, buffer, static_cast<DWORD>(capacity), file);
+    // The reader cuts a long value to capacity - 1 characters and reports that
+    // count, so a result that long may be a cut value: refuse it, as well as the
+    // capacity - 2 that the section reader uses for "did not fit".
+    if (n == 0 || n >= static_cast<DWORD>(capacity - 2)) return 0;
+    return 1;
+}
+
+int CPrinterInstaller::GetPrinterType(LPCWSTR printerName)
+{
+    WCHAR type[20] = {0};
+    if (!ReadValue(TEXT("PRINTER_TYPE"), printerName, m_szInfoFile, type, 20)) return -1;
+    if (text::Equal(type, TEXT("24"))) return 1;
+    if (text::Equal(type, TEXT("9"))) return 2;
+    return -1;
+}
+
+int CPrinterInstaller::GetPrinterDisplayName(LPCWSTR model, LPWSTR out, int capacity)
+{
+    return ReadValue(TEXT("PRINTER_NAME"), model, m_szInfoFile, out, capacity) ? 1 : 0;
+}
+
+int CPrinterInstaller::SetPrinterName(LPCWSTR name)
+{
+    // A refused copy leaves the field empty, never the earlier name.
+    return text::Copy(m_szPrinterName, kNameCapacity, name);
+}
+
+int CPrinterInstaller::GetPrinterName(LPWSTR out, int capacity) const
+{
+    return text::Copy(out, capacity > 0 ? static_cast<size_t>(capacity) : 0, m_szPrinterName);
+}
+
+int CPrinterInstaller::SetPortName(LPCWSTR port) { return text::Copy(m_szPortName, kNameCapacity, port); }
+
+int CPrinterInstaller::GetPortName(LPWSTR out, int capacity) const
+{
+    return text::Copy(out, capacity > 0 ? static_cast<size_t>(capacity) : 0, m_szPortName);
+}
+
+void CPrinterInstaller::SetSetDefault(int value) { m_bSetDefault = value == 1 ? 1 : 0; }
+void CPrinterInstaller::SetPrintTestPage(int value) { m_bPrintTestPage = value == 1 ? 1 : 0; }

@@ -1,0 +1,3 @@
+#include "pages/Step1.h"
+
+CStep1::CStep1() : CPropertyPage(IDD_STEP1) {}

@@ -1,0 +1,3 @@
+#include "pages/Step3.h"
+
+CStep3::CStep3() : CPropertyPage(IDD_STEP3) {}

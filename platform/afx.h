@@ -1,0 +1,278 @@
+// The UI framework the wizard is written against: an application object, a
+// property sheet in wizard mode with its pages, list controls, a UTF-16 string and
+// dialog data exchange. A thin layer over the property-sheet API: a dialog
+// procedure turns notifications into calls of overridable members, as WTL does.
+// The same code runs over real windows on Windows and over the simulated machine's
+// windows on Linux.
+#pragma once
+
+#include <list>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/text.h"
+#include "platform/windowing.h"
+
+// --- CString -----------------------------------------------------------------------
+class CString {
+public:
+    CString() = default;
+    CString(LPCWSTR s) : m_s(s ? s : TEXT("")) {}  // NOLINT: implicit, as the framework's
+    CString(const WString& s) : m_s(s) {}          // NOLINT
+    CString(LPCWSTR s, int length) : m_s(s, static_cast<size_t>(length)) {}
+
+    operator LPCWSTR() const { return m_s.c_str(); }  // NOLINT
+    LPCWSTR GetString() const { return m_s.c_str(); }
+    int GetLength() const { return static_cast<int>(m_s.size()); }
+    bool IsEmpty() const { return m_s.empty(); }
+    void Empty() { m_s.clear(); }
+    const WString& Str() const { return m_s; }
+
+    CString& operator=(LPCWSTR s)
+    {
+        m_s = s ? s : TEXT("");
+        return *this;
+    }
+    CString& operator+=(LPCWSTR s)
+    {
+        if (s) m_s += s;
+        return *this;
+    }
+    CString& operator+=(const CString& s)
+    {
+        m_s += s.m_s;
+        return *this;
+    }
+    CString& operator+=(WCHAR c)
+    {
+        m_s += c;
+        return *this;
+    }
+    friend CString operator+(const CString& a, LPCWSTR b)
+    {
+        CString r(a);
+        r += b;
+        return r;
+    }
+    friend CString operator+(LPCWSTR a, const CString& b)
+    {
+        CString r(a);
+        r += b;
+        return r;
+    }
+    friend CString operator+(const CString& a, const CString& b)
+    {
+        CString r(a);
+        r += b;
+        return r;
+    }
+
+    // Exact, case-sensitive comparison.
+    int Compare(LPCWSTR s) const { return text::Compare(m_s.c_str(), s); }
+    friend bool operator==(const CString& a, const CString& b) { return a.m_s == b.m_s; }
+    friend bool operator==(const CString& a, LPCWSTR b) { return a.Compare(b) == 0; }
+    friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
+    friend bool operator!=(const CString& a, LPCWSTR b) { return !(a == b); }
+
+    // %s %d %u %x and zero-padded widths, as text::Format.
+    void Format(LPCWSTR format, ...);
+
+private:
+    WString m_s;
+};
+
+// An ordered list of strings that the caller creates empty and owns; lookups append to it.
+typedef std::list<CString> CStringList;
+
+// --- windows -------------------------------------------------------------------------
+class CDataExchange;
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    // A wrapper for the child control, or null when the window has no such child.
+    CWnd* GetDlgItem(int id);
+    BOOL ShowWindow(int command);
+    BOOL EnableWindow(BOOL enable = TRUE);
+    BOOL IsWindowVisible() const;
+    BOOL IsWindowEnabled() const;
+    void SetWindowText(LPCWSTR text);
+    CString GetWindowText() const;
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc);
+    BOOL KillTimer(UINT_PTR id);
+    int MessageBox(LPCWSTR text, LPCWSTR caption = nullptr, UINT type = MB_OK);
+
+    // Moves data between the members and the controls: FALSE fills the controls.
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    virtual void DoDataExchange(CDataExchange* dx);
+
+    HWND m_hWnd = nullptr;
+
+protected:
+    // Message routing: a derived window handles what it knows and returns TRUE.
+    virtual BOOL ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+private:
+    std::map<int, std::unique_ptr<CWnd>> m_items;
+};
+
+// Message maps in the style of WTL: each entry is tried in order.
+#define BEGIN_MSG_MAP(theClass)                                                              \
+    BOOL ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override \
+    {                                                                                        \
+        (void)wParam;                                                                        \
+        (void)lParam;                                                                        \
+        (void)lResult;
+#define MESSAGE_HANDLER(msg, func)                 \
+    if (uMsg == (msg)) {                           \
+        lResult = func(uMsg, wParam, lParam);      \
+        return TRUE;                               \
+    }
+#define COMMAND_HANDLER(id, code, func)                                                       \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) {           \
+        func();                                                                               \
+        lResult = 0;                                                                          \
+        return TRUE;                                                                          \
+    }
+#define END_MSG_MAP(baseClass)                                                 \
+    return baseClass::ProcessWindowMessage(uMsg, wParam, lParam, lResult);   \
+    }
+
+class CComboBox : public CWnd {
+public:
+    int GetCount() const;
+    int GetCurSel() const;
+    int SetCurSel(int index);
+    int AddString(LPCWSTR item);
+    int DeleteString(UINT index);
+    void GetLBText(int index, CString& out) const;
+};
+
+class CListBox : public CWnd {
+public:
+    int GetCount() const;
+    int GetCurSel() const;
+    int SetCurSel(int index);
+    int AddString(LPCWSTR item);
+    int DeleteString(UINT index);
+    void GetText(int index, CString& out) const;
+    // Selects the first item, after `startAfter`, that begins with the text
+    // (letter case ignored); LB_ERR when there is none.
+    int SelectString(int startAfter, LPCWSTR prefix);
+};
+
+// --- data exchange -------------------------------------------------------------------
+class CDataExchange {
+public:
+    CDataExchange(CWnd* dialog, BOOL saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CWnd* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+void DDX_Text(CDataExchange* dx, int id, CString& value);
+// Binds a control object to the dialog's control with that ID (first exchange only).
+void DDX_Control(CDataExchange* dx, int id, CWnd& control);
+
+// --- property sheets -----------------------------------------------------------------
+class CPropertySheet;
+
+class CPropertyPage : public CWnd {
+public:
+    explicit CPropertyPage(UINT templateId, UINT captionId = 0);
+    ~CPropertyPage() override = default;
+
+    // Notifications from the sheet; the results keep the property-sheet meanings:
+    // OnSetActive FALSE refuses activation; OnWizardBack/Next give 0 for the
+    // neighbouring page, -1 to stay, or a template ID to jump to; OnWizardFinish
+    // and OnQueryCancel FALSE keep the sheet open.
+    virtual BOOL OnInitDialog();
+    virtual BOOL OnSetActive();
+    virtual BOOL OnKillActive();
+    virtual LRESULT OnWizardBack();
+    virtual LRESULT OnWizardNext();
+    virtual BOOL OnWizardFinish();
+    virtual BOOL OnQueryCancel();
+    virtual void OnReset();
+
+    CPropertySheet* GetParentSheet() const { return m_pSheet; }
+    UINT GetTemplateId() const { return m_nTemplateId; }
+    // Forwarded to the sheet: ends its modal loop with the code and presses Cancel.
+    void EndDialog(int result);
+
+    // Used by CPropertySheet to build the page.
+    void BuildPage(CPropertySheet* sheet, PROPSHEETPAGEW& page);
+
+protected:
+    BOOL ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(const NMHDR* header);
+
+    UINT m_nTemplateId;
+    CPropertySheet* m_pSheet = nullptr;
+    bool m_bFirstSetActive = true;
+};
+
+class CPropertySheet : public CWnd {
+public:
+    CPropertySheet(LPCWSTR caption, CWnd* parent = nullptr, UINT selectPage = 0);
+    ~CPropertySheet() override = default;
+
+    void AddPage(CPropertyPage* page);
+    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+    CPropertyPage* GetPage(int index) const;
+    void SetWizardMode() { m_bWizard = true; }
+    BOOL SetActivePage(int index);
+    BOOL SetActivePage(CPropertyPage* page);
+    INT_PTR DoModal();
+    // Posts PSM_SETWIZBUTTONS, as the framework does: the change shows once the
+    // sheet gets back to its message loop.
+    void SetWizardButtons(DWORD flags);
+    // Ends the modal loop with the code: posts a press of Cancel, and DoModal returns the code.
+    void EndDialog(int result);
+
+    virtual BOOL OnInitDialog();
+
+private:
+    static int CALLBACK SheetCallback(HWND hwnd, UINT msg, LPARAM lParam);
+
+    CString m_strCaption;
+    HWND m_hParent;
+    UINT m_nStartPage;
+    bool m_bWizard = false;
+    int m_nEndResult = 0;
+    bool m_bEnded = false;
+    std::vector<CPropertyPage*> m_pages;
+};
+
+// --- the application ---------------------------------------------------------------
+class CWinApp {
+public:
+    explicit CWinApp(LPCWSTR appName = nullptr);
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+    // Help command: the wizard ships no help file, so there is nothing to open.
+    void OnHelp() {}
+    void SetRegistryKey(LPCWSTR key) { m_strRegistryKey = key; }
+
+    CString m_strAppName;
+    CString m_strRegistryKey;
+    HINSTANCE m_hInstance = nullptr;
+};
+
+CWinApp* AfxGetApp();
+void AfxEnableControlContainer();
+// The program's start: InitInstance, then ExitInstance when it returns FALSE.
+int AfxRunApplication(HINSTANCE instance);

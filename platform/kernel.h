@@ -1,0 +1,13 @@
+// Kernel operations: module path, profile (INI) files, files and devices with
+// overlapped I/O, events, threads, code-page conversion.
+#pragma once
+
+#include "platform/types.h"
+
+#ifndef _WIN32
+#include "platform/sim/kernel_api.h"
+#endif
+
+// Writes to the program's standard output (a GUI program's stdout is whatever the
+// starter attached; on the simulated machine the control API collects it).
+void PrintToStdout(const char* format, ...);

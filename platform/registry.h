@@ -1,0 +1,8 @@
+// Registry reads.
+#pragma once
+
+#include "platform/types.h"
+
+#ifndef _WIN32
+#include "platform/sim/registry_api.h"
+#endif

@@ -1,0 +1,22 @@
+// Resource identifiers of the wizard.
+#define IDR_MAINFRAME 128
+#define IDB_WIZARD 129
+#define IDD_STEP1 130
+#define IDD_STEP5 131
+#define IDD_STEP3 133
+#define IDD_STEP2 134
+#define IDC_INSTRUCTION_TEXT 1007
+#define IDC_PORT_LIST 1008
+#define IDC_MODEL_LIST 1010
+#define IDC_SERIES_COMBO 1018
+#define IDC_DRIVER_TEXT 1021
+#define IDC_PORT_TEXT 1022
+#define IDC_STATUS_LABEL 1027
+#define IDC_STATUS_TEXT 1028
+#define IDC_SERIES_LABEL 1029
+#define IDC_MODEL_LABEL 1030
+#define IDC_WELCOME_TEXT 1031
+#define IDC_PORT_INFO 1032
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Sourced by the Wine tests: a fresh prefix with a CJK font standing in for
+# "MS Shell Dlg", and an Xvfb display. Sets WINEPREFIX, DISPLAY and WINE.
+set -euo pipefail
+export WINEDEBUG=-all
+export WINE=/usr/lib/wine/wine64
+export WINEPREFIX=${WINEPREFIX:-$(mktemp -d /tmp/korvel-wine.XXXXXX)}
+if [ -z "${KORVEL_XVFB_PID:-}" ]; then
+  for n in $(seq 90 120); do
+    [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    export KORVEL_XVFB_PID=$!
+    export DISPLAY=:$n
+    break
+  done
+  sleep 1
+fi
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$WINE" wineboot -i >/dev/null 2>&1 || true
+  reg=$(mktemp /tmp/korvel-fonts.XXXXXX.reg)
+  cat > "$reg" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS Shell Dlg"="WenQuanYi Micro Hei"
+"MS Shell Dlg 2"="WenQuanYi Micro Hei"
+"Tahoma"="WenQuanYi Micro Hei"
+REG
+  "$WINE" regedit "$reg" >/dev/null 2>&1
+  rm -f "$reg"
+  /usr/lib/wine/wineserver -w
+fi
+
+# Ends Wine and the display that this script started, and removes a temporary prefix.
+korvel_wine_cleanup() {
+  /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  [ -n "${KORVEL_XVFB_PID:-}" ] && kill "$KORVEL_XVFB_PID" 2>/dev/null || true
+  case "$WINEPREFIX" in /tmp/korvel-wine.*) rm -rf "$WINEPREFIX" ;; esac
+}

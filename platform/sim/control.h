@@ -73,3 +73,10 @@ void SetCodePage(UINT codePage);
 UINT CodePage();
 bool IsWow64();
 }  // namespace sim
+
+namespace sim {
+// Plug and Play: the hardware IDs that present devices carry. The devices part
+// marks them when a device is plugged in or out; the driver update asks.
+void SetHardwareIdPresent(const std::u16string& hardwareId, bool present);
+bool HardwareIdPresent(const std::u16string& hardwareId);
+}  // namespace sim

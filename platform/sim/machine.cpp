@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <mutex>
 
 #include "platform/sim/control.h"
@@ -29,6 +30,7 @@ struct MachineState {
     std::multimap<std::string, Failure> failures;
     std::vector<std::string> log;
     std::string stdoutText;
+    std::multiset<std::u16string> hardwareIds;
 };
 
 MachineState& State()
@@ -62,6 +64,7 @@ void ResetMachine()
     s.failures.clear();
     s.log.clear();
     s.stdoutText.clear();
+    s.hardwareIds.clear();
     SetCodePage(936);
 }
 
@@ -198,6 +201,23 @@ std::string StdoutText()
 {
     std::lock_guard<std::mutex> lock(State().mutex);
     return State().stdoutText;
+}
+
+void SetHardwareIdPresent(const std::u16string& hardwareId, bool present)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    auto& ids = State().hardwareIds;
+    if (present) {
+        ids.insert(hardwareId);
+    } else if (auto it = ids.find(hardwareId); it != ids.end()) {
+        ids.erase(it);
+    }
+}
+
+bool HardwareIdPresent(const std::u16string& hardwareId)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    return State().hardwareIds.count(hardwareId) > 0;
 }
 
 }  // namespace sim

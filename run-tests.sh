@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the three configurations, runs
-# the host tests, checks the Windows programs and runs the real program under Wine.
+# the host tests (also under the sanitizers), fuzzes the parsers, checks the Windows
+# programs and runs the real program under Wine. KORVEL_FUZZ_SECONDS shortens the
+# fuzzing (30 s per target by default).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 build=${KORVEL_BUILD_DIR:-$root/build}
@@ -13,6 +15,10 @@ step "build: host, win32, win64"
 "$root/scripts/build.sh"
 step "host tests"
 ctest --test-dir "$build/host" --output-on-failure
+step "host tests under AddressSanitizer + UBSan, and under ThreadSanitizer"
+"$root/scripts/sanitize.sh"
+step "fuzzing: every parser for ${KORVEL_FUZZ_SECONDS:-30} s"
+"$root/scripts/fuzz.sh"
 step "Windows programs: imports and manifest"
 "$root/tests/wine/check-binaries.sh" "$build"
 step "Wine: the real program starts and closes"

@@ -6,5 +6,10 @@ namespace sim {
 
 void ResetKernelPart();
 void ResetWindowingPart();
+void ResetSpoolerPart();
+void ResetShellPart();
+void ResetPnpPart();
+// Ends the simulated processes still running, before the reset waits for threads.
+void StopShellProcesses();
 
 }  // namespace sim

@@ -55,6 +55,8 @@ void ResetMachine()
     StopShellProcesses();
     WaitForThreads(std::chrono::milliseconds(5000));
     ResetWindowingPart();
+    ResetDevicesPart();
+    ResetRegistryPart();
     ResetKernelPart();
     ResetSpoolerPart();
     ResetShellPart();

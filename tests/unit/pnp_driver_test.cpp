@@ -4,42 +4,34 @@
 
 #include "platform/devinst.h"
 #include "platform/sim/control_spooler.h"
-#include "tests/unit/setup_medium.h"
-#include "tests/unit/sim_fixture.h"
+#include "tests/unit/driver_medium.h"
 
 namespace {
 
-class PnpDriver : public SimTest {
+class PnpDriver : public DriverMediumTest {
 protected:
     void SetUp() override
     {
-        SimTest::SetUp();
-        medium = std::make_unique<SetupMedium>();
-        medium->WriteTypes("Korvel LQ-24=24\r\n");
+        DriverMediumTest::SetUp();
+        WriteTypes("Korvel LQ-24=24\r\n");
         installer = CPrinterInstaller();
         installer.SetPrinterName(u"Korvel LQ-24");
     }
-    void TearDown() override
-    {
-        SimTest::TearDown();
-        medium.reset();
-    }
-
     // FindHardwareId over an INF with the given bytes; the ID as text, or "<none>".
     // The buffer is followed by a guard that must stay untouched.
     std::string Find(const std::string& inf, const char16_t* quoted = u"\"Korvel LQ-24\"")
     {
-        medium->Write("test.inf", inf);
+        WriteFile("test.inf", inf);
         BYTE buffer[1024 + 16];
         std::memset(buffer, 0, 1024);
         std::memset(buffer + 1024, 0xEE, 16);
-        int found = installer.FindHardwareId(u"D:\\test.inf", quoted, static_cast<int>(text::Length(quoted)), buffer);
+        int length = static_cast<int>(text::Length(quoted));
+        int found = installer.FindHardwareId(u"D:\\Setup\\test.inf", quoted, length, buffer);
         for (int i = 1024; i < 1024 + 16; ++i) EXPECT_EQ(buffer[i], 0xEE) << "written past the buffer";
-        return found ? std::string(reinterpret_cast<const char*>(buffer), strnlen(reinterpret_cast<const char*>(buffer), 1024))
-                     : "<none>";
+        const char* id = reinterpret_cast<const char*>(buffer);
+        return found ? std::string(id, strnlen(id, 1024)) : "<none>";
     }
 
-    std::unique_ptr<SetupMedium> medium;
     CPrinterInstaller installer;
 };
 
@@ -78,22 +70,22 @@ TEST_F(PnpDriver, BadInfFilesGiveNoIdOrTheRightOneAndNeverOverrun)
 
     // A missing INF, or the bare driver directory, holds no ID.
     BYTE buffer[1024] = {0};
-    EXPECT_EQ(installer.FindHardwareId(u"D:\\missing.inf", u"\"Korvel LQ-24\"", 14, buffer), 0);
-    EXPECT_EQ(installer.FindHardwareId(u"D:\\PrinterDriver\\", u"\"Korvel LQ-24\"", 14, buffer), 0);
+    EXPECT_EQ(installer.FindHardwareId(u"D:\\Setup\\missing.inf", u"\"Korvel LQ-24\"", 14, buffer), 0);
+    EXPECT_EQ(installer.FindHardwareId(u"D:\\Setup\\PrinterDriver\\", u"\"Korvel LQ-24\"", 14, buffer), 0);
     EXPECT_EQ(buffer[0], 0);
 }
 
 TEST_F(PnpDriver, TheDriverUpdateGetsTheWideIdTheInfAndForce)
 {
     // The ID's bytes are text of the thread's code page (936 here).
-    medium->Write24PinInf("[Korvel]\r\n\"KORVEL LQ-24\" = LQ24.GPD,USBPRINT\\Korvel\xc4\xe3,X\r\n");
+    Write24PinInf("[Korvel]\r\n\"KORVEL LQ-24\" = LQ24.GPD,USBPRINT\\Korvel\xc4\xe3,X\r\n");
     sim::SetHardwareIdPresent(u"USBPRINT\\Korvel你", true);
     sim::AddPort(u"USB001");
     EXPECT_EQ(installer.InstallPnpDriver(), 1);
     auto updates = sim::DriverUpdates();
     ASSERT_EQ(updates.size(), 1u);
     EXPECT_EQ(Utf8(updates[0].hardwareId), "USBPRINT\\Korvel你");
-    EXPECT_EQ(Utf8(updates[0].infPath), "D:\\PrinterDriver\\24pin\\OEMPRINT.INF");
+    EXPECT_EQ(Utf8(updates[0].infPath), "D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF");
     EXPECT_EQ(updates[0].installFlags, static_cast<DWORD>(INSTALLFLAG_FORCE));
     EXPECT_FALSE(updates[0].hadParent);
     EXPECT_TRUE(updates[0].hadRebootFlag);
@@ -105,7 +97,7 @@ TEST_F(PnpDriver, TheDriverUpdateGetsTheWideIdTheInfAndForce)
 
 TEST_F(PnpDriver, FailuresOfTheRoad)
 {
-    medium->Write24PinInf("\"KORVEL LQ-24\" = LQ24.GPD,USBPRINT\\KorvelLQ-24,X\r\n");
+    Write24PinInf("\"KORVEL LQ-24\" = LQ24.GPD,USBPRINT\\KorvelLQ-24,X\r\n");
     // No device carries the ID.
     EXPECT_EQ(installer.InstallPnpDriver(), 0);
     ASSERT_EQ(sim::DriverUpdates().size(), 1u);
@@ -119,7 +111,7 @@ TEST_F(PnpDriver, FailuresOfTheRoad)
     // No model line for the name (or no type, so no INF): no update is tried.
     installer.SetPrinterName(u"Korvel LQ-9");
     EXPECT_EQ(installer.InstallPnpDriver(), 0);
-    EXPECT_EQ(Utf8(installer.DriverInf()), "D:\\PrinterDriver\\");
+    EXPECT_EQ(Utf8(installer.DriverInf()), "D:\\Setup\\PrinterDriver\\");
     EXPECT_EQ(sim::DriverUpdates().size(), 2u);
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
 }

@@ -3,8 +3,7 @@
 #include <chrono>
 
 #include "platform/sim/control_spooler.h"
-#include "tests/unit/setup_medium.h"
-#include "tests/unit/sim_fixture.h"
+#include "tests/unit/driver_medium.h"
 
 namespace {
 
@@ -12,14 +11,13 @@ const char* const kInf =
     "[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n[Korvel]\r\n"
     "\"KORVEL LQ-24\" = LQ24.GPD,USBPRINT\\KorvelLQ-24A1B2,Korvel_LQ-24A1B2\r\n";
 
-class PrintUiCommands : public SimTest {
+class PrintUiCommands : public DriverMediumTest {
 protected:
     void SetUp() override
     {
-        SimTest::SetUp();
-        medium = std::make_unique<SetupMedium>();
-        medium->WriteTypes("Korvel LQ-24=24\r\n");
-        medium->Write24PinInf(kInf);
+        DriverMediumTest::SetUp();
+        WriteTypes("Korvel LQ-24=24\r\n");
+        Write24PinInf(kInf);
         sim::ui::SetAutomaticBoxAnswer(IDOK);
         installer = CPrinterInstaller();
         installer.SetPrinterName(u"Korvel LQ-24");
@@ -28,8 +26,7 @@ protected:
     void TearDown() override
     {
         sim::EndRundll32Processes();
-        SimTest::TearDown();
-        medium.reset();
+        DriverMediumTest::TearDown();
     }
     static std::vector<std::string> Commands()
     {
@@ -38,7 +35,6 @@ protected:
         return out;
     }
 
-    std::unique_ptr<SetupMedium> medium;
     CPrinterInstaller installer;
 };
 
@@ -90,35 +86,35 @@ TEST_F(PrintUiCommands, InstallPrinterCreatesThePrinterAndChecksForIt)
     // rundll32 ended at once; the existence check came only after the pause.
     EXPECT_GE(std::chrono::steady_clock::now() - start, sim::Scaled(500));
     EXPECT_EQ(Commands(), std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
-                                                   "\"D:\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT1:\" /m "
+                                                   "\"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT1:\" /m "
                                                    "\"Korvel LQ-24\" "});
     auto printers = sim::Printers();
     ASSERT_EQ(printers.size(), 1u);
     EXPECT_EQ(Utf8(printers[0].name), "Korvel LQ-24");
     EXPECT_EQ(Utf8(printers[0].port), "LPT1:");
     EXPECT_EQ(Utf8(printers[0].driver), "KORVEL LQ-24");  // as the INF spells the model
-    EXPECT_EQ(Utf8(installer.DriverInf()), "D:\\PrinterDriver\\24pin\\OEMPRINT.INF");
+    EXPECT_EQ(Utf8(installer.DriverInf()), "D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF");
 }
 
 TEST_F(PrintUiCommands, NameAndPortGivenReplaceTheStoredOnes)
 {
     sim::SetTimeScale(0.01);
-    medium->WriteTypes("Korvel LQ-24=24\r\nKorvel LQ-9=9\r\n");
-    medium->Write9PinInf("\"KORVEL LQ-9\" = LQ9.GPD,USBPRINT\\KorvelLQ-9,X\n");
+    WriteTypes("Korvel LQ-24=24\r\nKorvel LQ-9=9\r\n");
+    Write9PinInf("\"KORVEL LQ-9\" = LQ9.GPD,USBPRINT\\KorvelLQ-9,X\n");
     sim::AddPort(u"USB001");
     EXPECT_EQ(installer.InstallPrinter(u"Korvel LQ-9", u"USB001"), 1);
     EXPECT_EQ(Utf8(installer.PrinterName()), "Korvel LQ-9");
     EXPECT_EQ(Utf8(installer.PortName()), "USB001");
-    EXPECT_EQ(Utf8(installer.DriverInf()), "D:\\PrinterDriver\\9pin\\OEMPRINT.INF");
+    EXPECT_EQ(Utf8(installer.DriverInf()), "D:\\Setup\\PrinterDriver\\9pin\\OEMPRINT.INF");
 }
 
 TEST_F(PrintUiCommands, WithoutATypeTheDirectoryGoesAfterTheInfSwitchAndNothingIsInstalled)
 {
     sim::SetTimeScale(0.01);
-    medium->WriteTypes("Other=24\r\n");
+    WriteTypes("Other=24\r\n");
     EXPECT_EQ(installer.InstallPrinter(), 0);
     EXPECT_EQ(Commands(), std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
-                                                   "\"D:\\PrinterDriver\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
+                                                   "\"D:\\Setup\\PrinterDriver\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
     EXPECT_NE(sim::Rundll32Runs()[0].exitCode, 0u);
     EXPECT_TRUE(sim::Printers().empty());
@@ -130,7 +126,7 @@ TEST_F(PrintUiCommands, ALeftoverCopyDoesNotPassForTheNewPrinter)
     sim::AddPrinterDriver(u"KORVEL LQ-24");
     sim::AddLocalPrinter(u"Korvel LQ-24 (Copy 1)", u"KORVEL LQ-24", u"LPT1:");
     sim::AddLocalPrinter(u"Korvel LQ-240", u"KORVEL LQ-24", u"LPT1:");
-    medium->Write24PinInf("\"KORVEL LQ-2400\" = X.GPD,USBPRINT\\X,X\r\n");  // no line for the model
+    Write24PinInf("\"KORVEL LQ-2400\" = X.GPD,USBPRINT\\X,X\r\n");  // no line for the model
     EXPECT_EQ(installer.InstallPrinter(), 0);
     EXPECT_EQ(sim::Printers().size(), 2u);
 }
@@ -153,8 +149,8 @@ TEST_F(PrintUiCommands, ANameTooLongForItsFieldStartsNothing)
 {
     sim::SetTimeScale(0.01);
     std::u16string longest(199, u'N');
-    medium->WriteTypes(Utf8(longest) + "=24\r\n");
-    medium->Write24PinInf("\"" + Utf8(longest) + "\" = N.GPD,USBPRINT\\N,N\r\n");
+    WriteTypes(Utf8(longest) + "=24\r\n");
+    Write24PinInf("\"" + Utf8(longest) + "\" = N.GPD,USBPRINT\\N,N\r\n");
     EXPECT_EQ(installer.InstallPrinter(longest.c_str()), 1);
     EXPECT_EQ(installer.InstallPrinter((longest + u"N").c_str()), 0);
     EXPECT_EQ(sim::Rundll32Runs().size(), 1u);

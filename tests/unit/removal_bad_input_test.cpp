@@ -1,12 +1,11 @@
 // Removal and reinstallation with awkward names: whatever the name, only printers
 // of its family are ever touched.
 #include "platform/sim/control_spooler.h"
-#include "tests/unit/setup_medium.h"
-#include "tests/unit/sim_fixture.h"
+#include "tests/unit/driver_medium.h"
 
 namespace {
 
-class RemovalBadInput : public SimTest {
+class RemovalBadInput : public DriverMediumTest {
 protected:
     // The finish page's order: the family's removal, the re-scan, the installation.
     static int RemoveAndInstall(CPrinterInstaller& installer)
@@ -29,10 +28,9 @@ protected:
 
 TEST_F(RemovalBadInput, ALongestNameReplacesOnlyItsFamily)
 {
-    SetupMedium medium;
     const std::u16string name(199, u'N');
-    medium.WriteTypes(Utf8(name) + "=9\r\n");
-    medium.Write9PinInf("[M]\r\n\"" + Utf8(name) + "\" = N.GPD,USBPRINT\\N,N");  // no final line end
+    WriteTypes(Utf8(name) + "=9\r\n");
+    Write9PinInf("[M]\r\n\"" + Utf8(name) + "\" = N.GPD,USBPRINT\\N,N");  // no final line end
     sim::SetTimeScale(0.01);
     sim::AddPrinterDriver(name);
     sim::AddPrinterDriver(u"Other");
@@ -54,10 +52,9 @@ TEST_F(RemovalBadInput, ALongestNameReplacesOnlyItsFamily)
 
 TEST_F(RemovalBadInput, ANameWithAQuotationMarkIsRemovedButNeverPutOnACommandLine)
 {
-    SetupMedium medium;
     const std::u16string name = u"Korvel \"LQ\"";
-    medium.WriteTypes("Korvel \"LQ\"=24\r\n");
-    medium.Write24PinInf("\"KORVEL \"LQ\"\" = X.GPD,USBPRINT\\X,X\r\n");
+    WriteTypes("Korvel \"LQ\"=24\r\n");
+    Write24PinInf("\"KORVEL \"LQ\"\" = X.GPD,USBPRINT\\X,X\r\n");
     sim::SetTimeScale(0.01);
     sim::AddPrinterDriver(u"D");
     sim::AddLocalPrinter(name, u"D", u"LPT1:");

@@ -4,8 +4,7 @@
 
 #include "platform/shell.h"
 #include "platform/sim/control_spooler.h"
-#include "tests/unit/setup_medium.h"
-#include "tests/unit/sim_fixture.h"
+#include "tests/unit/medium_fixture.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ using Args = std::vector<std::string>;
 
 }  // namespace
 
-class SimShell : public SimTest {};
+class SimShell : public MediumTest {};
 
 TEST_F(SimShell, CommandLinesSplitAsOnWindows)
 {
@@ -57,8 +56,7 @@ TEST_F(SimShell, QuotedValuesThatWouldBreakThePrinterUiCommand)
 
 TEST_F(SimShell, Rundll32StartsOnlyAsAskedAndRunsThePrinterUiEntry)
 {
-    SetupMedium medium;
-    medium.Write("d.inf", "[M]\r\n\"KORVEL A\" = A.GPD,USBPRINT\\A,A\r\n");
+    WriteFile("d.inf", "[M]\r\n\"KORVEL A\" = A.GPD,USBPRINT\\A,A\r\n");
     SHELLEXECUTEINFOW info;
     std::memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;
@@ -68,7 +66,8 @@ TEST_F(SimShell, Rundll32StartsOnlyAsAskedAndRunsThePrinterUiEntry)
 
     // Without SEE_MASK_NOCLOSEPROCESS there is no process handle to close.
     info.lpFile = u"C:\\Windows\\System32\\RUNDLL32.EXE";
-    info.lpParameters = u"printui.dll,PrintUIEntry /if /b \"Korvel A\" /f \"D:\\d.inf\" /r \"COM2:\" /m \"Korvel A\"";
+    info.lpParameters =
+        u"printui.dll,PrintUIEntry /if /b \"Korvel A\" /f \"D:\\Setup\\d.inf\" /r \"COM2:\" /m \"Korvel A\"";
     ASSERT_TRUE(::ShellExecuteExW(&info));
     EXPECT_EQ(info.hProcess, nullptr);
     ASSERT_TRUE(sim::WaitForThreads(std::chrono::seconds(5)));
@@ -78,7 +77,7 @@ TEST_F(SimShell, Rundll32StartsOnlyAsAskedAndRunsThePrinterUiEntry)
     // Entry names are exact; a port the spooler lacks fails the installation.
     info.lpParameters = u"PRINTUI.DLL,printuientry /k /n \"Korvel A\"";
     ASSERT_TRUE(::ShellExecuteExW(&info));
-    info.lpParameters = u"PRINTUI.DLL,PrintUIEntry /if /n \"B\" /f \"D:\\d.inf\" /r \"USB009\" /m \"Korvel A\"";
+    info.lpParameters = u"PRINTUI.DLL,PrintUIEntry /if /n \"B\" /f \"D:\\Setup\\d.inf\" /r \"USB009\" /m \"Korvel A\"";
     ASSERT_TRUE(::ShellExecuteExW(&info));
     ASSERT_TRUE(sim::WaitForThreads(std::chrono::seconds(5)));
     auto runs = sim::Rundll32Runs();

@@ -1,16 +1,14 @@
 // CStdioFile reads the lines of a text file one byte a character.
-#include "tests/unit/setup_medium.h"
-#include "tests/unit/sim_fixture.h"
+#include "tests/unit/medium_fixture.h"
 
-class StdioFile : public SimTest {};
+class StdioFile : public MediumTest {};
 
 TEST_F(StdioFile, LinesWithEitherLineEndAndALastLineWithoutOne)
 {
-    SetupMedium medium;
     static const char kText[] = "one\r\n\ntwo\rthree\n\xe9\x00z\r\nlast";
-    medium.Write("a.txt", std::string(kText, sizeof kText - 1));
+    WriteFile("a.txt", std::string(kText, sizeof kText - 1));
     CStdioFile file;
-    ASSERT_TRUE(file.Open(u"D:\\a.txt", CStdioFile::modeRead | CStdioFile::typeText));
+    ASSERT_TRUE(file.Open(u"D:\\Setup\\a.txt", CStdioFile::modeRead | CStdioFile::typeText));
     std::vector<std::u16string> lines;
     CString line;
     while (file.ReadString(line)) lines.push_back(line.Str());
@@ -21,8 +19,8 @@ TEST_F(StdioFile, LinesWithEitherLineEndAndALastLineWithoutOne)
     file.Close();
     EXPECT_EQ(sim::OpenHandleCount("file"), 0u);
 
-    medium.Write("empty.txt", "");
-    ASSERT_TRUE(file.Open(u"D:\\empty.txt", CStdioFile::modeRead));
+    WriteFile("empty.txt", "");
+    ASSERT_TRUE(file.Open(u"D:\\Setup\\empty.txt", CStdioFile::modeRead));
     EXPECT_FALSE(file.ReadString(line));
-    EXPECT_FALSE(file.Open(u"D:\\missing.txt", CStdioFile::modeRead));
+    EXPECT_FALSE(file.Open(u"D:\\Setup\\missing.txt", CStdioFile::modeRead));
 }

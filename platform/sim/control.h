@@ -35,9 +35,10 @@ void MapDrive(char letter, const std::string& hostFolder);
 // component need not exist; existing components are matched case-insensitively.
 std::optional<std::string> HostPath(const WCHAR* windowsPath);
 // A file held in memory: the profile readers (GetPrivateProfileSectionW and
-// GetPrivateProfileStringW) read these bytes for this Windows path, letter case
-// ignored, instead of looking at a mapped folder. Lets a fuzzer hand the readers a new
-// catalogue for every input without touching the disk. ResetMachine drops them.
+// GetPrivateProfileStringW), CreateFileW with ReadFile, and GetFileAttributesW find
+// these bytes at this Windows path, letter case ignored, before they look at a mapped
+// folder. Lets a fuzzer hand the readers a new file for every input without touching
+// the disk. ResetMachine drops them.
 void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes);
 // The bytes of a memory file, or nothing when the path names none.
 std::optional<std::string> MemoryFile(const WCHAR* windowsPath);

@@ -54,6 +54,8 @@ void ResetMachine()
 {
     WaitForThreads(std::chrono::milliseconds(5000));
     ResetWindowingPart();
+    ResetDevicesPart();
+    ResetRegistryPart();
     ResetKernelPart();
     MachineState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);

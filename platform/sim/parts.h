@@ -6,5 +6,10 @@ namespace sim {
 
 void ResetKernelPart();
 void ResetWindowingPart();
+// Ends every device request without touching its caller's memory, waits for the
+// devices' timer threads and unplugs every printer.
+void ResetDevicesPart();
+// The registry as a fresh machine has it.
+void ResetRegistryPart();
 
 }  // namespace sim

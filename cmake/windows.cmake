@@ -34,6 +34,34 @@ target_link_libraries(${KORVEL_EXE_NAME} PRIVATE korvel_platform)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/wizard.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/wizard.bmp;${CMAKE_SOURCE_DIR}/res/wizard.ico;${CMAKE_BINARY_DIR}/res/wizard.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
+# The setup medium: ${CMAKE_BINARY_DIR}/medium/ with the program beside the catalogue and
+# the driver trees, each under the name the program looks for (letter case included).
+# korvel_medium_file(<name on the medium> <source file> [<target that makes it>]) puts
+# one more file on it; the `medium` target copies each again when its source changes.
+set(KORVEL_MEDIUM_DIR ${CMAKE_BINARY_DIR}/medium)
+add_custom_target(medium ALL)
+function(korvel_medium_file name source)
+  set(output ${KORVEL_MEDIUM_DIR}/${name})
+  get_filename_component(folder ${output} DIRECTORY)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${output}
+    DEPENDS ${source} ${ARGN}
+    COMMENT "Setup medium: ${name}"
+    VERBATIM)
+  target_sources(medium PRIVATE ${output})
+endfunction()
+
+korvel_medium_file(${KORVEL_EXE_NAME}.exe $<TARGET_FILE:${KORVEL_EXE_NAME}> ${KORVEL_EXE_NAME})
+korvel_medium_file(PrinterInfor.Inf ${CMAKE_SOURCE_DIR}/medium/PrinterInfor.Inf)
+# The driver trees go over whole, so whatever a driver package adds beside
+# OEMPRINT.INF travels with it.
+file(GLOB_RECURSE KORVEL_DRIVER_FILES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/medium
+  ${CMAKE_SOURCE_DIR}/medium/PrinterDriver/*)
+foreach(file ${KORVEL_DRIVER_FILES})
+  korvel_medium_file(${file} ${CMAKE_SOURCE_DIR}/medium/${file})
+endforeach()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/windows.cmake)
   include(${CMAKE_SOURCE_DIR}/tools/windows.cmake)
 endif()

@@ -11,5 +11,10 @@ void ResetWindowingPart();
 void ResetDevicesPart();
 // The registry as a fresh machine has it.
 void ResetRegistryPart();
+void ResetSpoolerPart();
+void ResetShellPart();
+void ResetPnpPart();
+// Ends the simulated processes still running, before the reset waits for threads.
+void StopShellProcesses();
 
 }  // namespace sim

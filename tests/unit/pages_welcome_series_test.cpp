@@ -46,6 +46,11 @@ TEST_F(WelcomePageTest, TextIsChosenOnceWhenTheWizardOpens)
     PlugPrinter("KX-2400");
     Press(Button::Next);
     EXPECT_EQ(Now().pageTemplate, static_cast<UINT>(IDD_STEP3));
+    // From the welcome page the series page keeps Back off; the port page turns it on.
+    EXPECT_FALSE(Now().back.enabled);
+    Press(Button::Next);
+    Press(Button::Back);
+    EXPECT_TRUE(Now().back.enabled);
     Press(Button::Back);
     sim::ui::Snapshot s = Now();
     EXPECT_EQ(s.pageTemplate, static_cast<UINT>(IDD_STEP1));
@@ -117,12 +122,16 @@ TEST_F(SeriesPageTest, UncataloguedPrinterAsksAndOkLeavesManualChoice)
     EXPECT_EQ(Utf8(s.boxes[0].text), kQuestion);
     EXPECT_EQ(Utf8(s.boxes[0].caption), "欢迎使用Korvel打印机");
     EXPECT_EQ(s.boxes[0].style, static_cast<UINT>(MB_OKCANCEL));
-    EXPECT_EQ(Items(s, IDC_SERIES_COMBO).size(), 4u);
+    EXPECT_TRUE(s.boxes[0].hasOwner);
+    // The question comes while the page is being activated: the sheet is disabled.
+    EXPECT_FALSE(s.sheetEnabled);
     ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
     s = Now();
     EXPECT_TRUE(s.boxes.empty());
     EXPECT_EQ(s.pageTemplate, static_cast<UINT>(IDD_STEP3));
+    EXPECT_EQ(Items(s, IDC_SERIES_COMBO).size(), 4u);
     EXPECT_EQ(Selected(s, IDC_MODEL_LIST), "KX-2400");
+    EXPECT_EQ(Text(s, IDC_SERIES_LABEL), "请选择打印机系列：");
     // Asked again on every visit.
     Press(Button::Next);
     Press(Button::Back);
@@ -135,8 +144,10 @@ TEST_F(SeriesPageTest, CataloguedPrinterPluggedInLaterIsNotCalledUnknown)
 {
     StartWizard();
     Press(Button::Next);  // no printer: manual mode for the rest of the run
+    Press(Button::Next);
     Press(Button::Back);
     PlugPrinter("KX-2410");
+    Press(Button::Back);
     Press(Button::Next);
     sim::ui::Snapshot s = Now();
     EXPECT_TRUE(s.boxes.empty()) << "the catalogue knows KX-2410";

@@ -36,6 +36,7 @@ protected:
 
     static void Press(sim::ui::Button button)
     {
+        ASSERT_TRUE(Stable());
         std::string why;
         ASSERT_TRUE(sim::ui::Press(button, &why)) << why;
         ASSERT_TRUE(Stable());
@@ -43,6 +44,7 @@ protected:
 
     static void Choose(int control, const char* item)
     {
+        ASSERT_TRUE(Stable());
         std::string why;
         ASSERT_TRUE(sim::ui::Choose(control, U16(item), &why)) << why;
         ASSERT_TRUE(Stable());

@@ -44,7 +44,8 @@ std::string Expand(const std::string& input)
     simulator::SplitAction(input, verb, argument);
     auto nth = [&](int controlId) -> std::string {
         int n = std::atoi(argument.c_str());
-        const sim::ui::ControlState* c = sim::ui::Take().Control(controlId);
+        sim::ui::Snapshot snapshot = sim::ui::Take();
+        const sim::ui::ControlState* c = snapshot.Control(controlId);
         if (!c || n < 1 || n > static_cast<int>(c->items.size())) return "show";
         return text::ToUtf8(c->items[static_cast<size_t>(n - 1)]);
     };
@@ -102,6 +103,7 @@ int main(int argc, char** argv)
     }
 
     simulator::Scenario scenario;
+    scenario.mediumFolder = simulator::DefaultMediumFolder();
     std::string error;
     if (!scenarioPath.empty() && !scenario.Load(scenarioPath, &error)) {
         std::cerr << "korvel-sim: " << error << "\n";

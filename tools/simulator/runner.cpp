@@ -128,9 +128,11 @@ void Runner::PrintState(bool force)
         for (const std::string& l : page) m_out << l << "\n";
         m_lastPage = page;
     }
-    if (s.boxes.size() < m_boxesPrinted) m_boxesPrinted = s.boxes.size();
-    for (size_t i = force ? 0 : m_boxesPrinted; i < s.boxes.size(); ++i) m_out << BoxLine(s.boxes[i]) << "\n";
-    m_boxesPrinted = s.boxes.size();
+    // Every box shown since the last print, in order (one may have replaced another).
+    std::vector<sim::ui::BoxState> history = sim::ui::BoxHistory();
+    if (force && m_boxesPrinted == history.size())
+        for (const sim::ui::BoxState& box : s.boxes) m_out << BoxLine(box) << "\n";
+    for (; m_boxesPrinted < history.size(); ++m_boxesPrinted) m_out << BoxLine(history[m_boxesPrinted]) << "\n";
     if (!sim::ui::ProgramRunning() && !m_endPrinted) {
         m_out << "program ended\n";
         m_endPrinted = true;

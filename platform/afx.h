@@ -124,26 +124,31 @@ private:
     std::map<int, std::unique_ptr<CWnd>> m_items;
 };
 
-// Message maps in the style of WTL: each entry is tried in order.
-#define BEGIN_MSG_MAP(theClass)                                                              \
+// Message maps in the style of WTL: each entry is tried in order. A handler has
+// the form LRESULT OnX(UINT msg, WPARAM, LPARAM, BOOL& handled); it may clear
+// `handled` to let the message go on to the default handling.
+#define BEGIN_MSG_MAP(theClass)                                                                   \
     BOOL ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override \
-    {                                                                                        \
-        (void)wParam;                                                                        \
-        (void)lParam;                                                                        \
+    {                                                                                             \
+        BOOL bHandled = TRUE;                                                                     \
+        (void)bHandled;                                                                           \
+        (void)wParam;                                                                             \
+        (void)lParam;                                                                             \
         (void)lResult;
-#define MESSAGE_HANDLER(msg, func)                 \
-    if (uMsg == (msg)) {                           \
-        lResult = func(uMsg, wParam, lParam);      \
-        return TRUE;                               \
+#define MESSAGE_HANDLER(msg, func)                          \
+    if (uMsg == (msg)) {                                    \
+        bHandled = TRUE;                                    \
+        lResult = func(uMsg, wParam, lParam, bHandled);     \
+        if (bHandled) return TRUE;                          \
     }
-#define COMMAND_HANDLER(id, code, func)                                                       \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) {           \
-        func();                                                                               \
-        lResult = 0;                                                                          \
-        return TRUE;                                                                          \
+#define COMMAND_HANDLER(id, code, func)                                             \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) { \
+        func();                                                                     \
+        lResult = 0;                                                                \
+        return TRUE;                                                                \
     }
-#define END_MSG_MAP(baseClass)                                                 \
-    return baseClass::ProcessWindowMessage(uMsg, wParam, lParam, lResult);   \
+#define END_MSG_MAP(baseClass)                                             \
+    return baseClass::ProcessWindowMessage(uMsg, wParam, lParam, lResult); \
     }
 
 class CComboBox : public CWnd {

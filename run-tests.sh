@@ -23,4 +23,6 @@ step "Windows programs: imports and manifest"
 "$root/tests/wine/check-binaries.sh" "$build"
 step "Wine: the real program starts and closes"
 "$root/tests/wine/smoke.sh" "$build"
+step "Wine: the Windows medium checker reports as the Linux one"
+"$root/tests/wine/medium-check.sh" "$build"
 printf '\nall tests passed in %d s\n' $(( $(date +%s) - t0 ))

@@ -14,9 +14,12 @@ kinds=("$@")
 [ ${#kinds[@]} -eq 0 ] && kinds=(address thread)
 
 for kind in "${kinds[@]}"; do
+  # Under ThreadSanitizer every test runs but the catalogue's timing test: it has no
+  # threads to look at, and the sanitizer's slowdown would break its time bound.
+  filter=
   case $kind in
     address) dir=$out/asan ;;
-    thread) dir=$out/tsan ;;
+    thread) dir=$out/tsan; filter=--gtest_filter=-CatalogueTest.HugeCataloguesAnswerQuicklyByTheSizeRules ;;
     *) echo "unknown sanitizer $kind (address or thread)"; exit 2 ;;
   esac
   cmake -G Ninja -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE="$kind" >/dev/null
@@ -27,5 +30,5 @@ for kind in "${kinds[@]}"; do
   ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-    "$dir/korvel_tests" --gtest_brief=1 ${KORVEL_SANITIZE_GTEST:-} || { echo "host tests under $kind sanitizer failed"; exit 1; }
+    "$dir/korvel_tests" --gtest_brief=1 $filter ${KORVEL_SANITIZE_GTEST:-} || { echo "host tests under $kind sanitizer failed"; exit 1; }
 done

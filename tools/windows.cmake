@@ -1,0 +1,2 @@
+# --- the setup-medium checker ---
+include(${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cmake)

@@ -9,8 +9,16 @@ build=${KORVEL_BUILD_DIR:-$root/build}
 export KORVEL_BUILD_DIR=$build
 "$root/scripts/install-deps.sh"
 
-step() { printf '\n== %s\n' "$*"; }
 t0=$(date +%s)
+tstep=$t0
+# Each step's heading, after the time the previous one took.
+step() {
+  local now
+  now=$(date +%s)
+  [ "$now" -gt "$tstep" ] && printf '(%d s)\n' $((now - tstep))
+  tstep=$now
+  printf '\n== %s\n' "$*"
+}
 step "build: host, win32, win64"
 "$root/scripts/build.sh"
 step "host tests"
@@ -25,4 +33,5 @@ step "Wine: the real program starts and closes"
 "$root/tests/wine/smoke.sh" "$build"
 step "Wine: the Windows medium checker reports as the Linux one"
 "$root/tests/wine/medium-check.sh" "$build"
-printf '\nall tests passed in %d s\n' $(( $(date +%s) - t0 ))
+step "done"
+printf 'all tests passed in %d s\n' $(( $(date +%s) - t0 ))

@@ -264,7 +264,7 @@ private:
     }
 
     // Why a listed section (PRINTER_SERIES, or a series' section) gives the wizard no
-    // list. `series` is the series' name and its line in PRINTER_SERIES, for a series.
+    // list. For a series, `seriesLine` is its line in PRINTER_SERIES; null for PRINTER_SERIES.
     void ExplainUnlisted(const WString& name, const Entry* seriesLine)
     {
         const Section* section = FindSection(m_sections, name);

@@ -16,9 +16,10 @@ if(CMAKE_BUILD_TYPE STREQUAL "Release")
 endif()
 
 file(GLOB KORVEL_PLATFORM_WIN CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win/*.cpp)
-# The entry point goes straight into the program: the C runtime asks for it only
-# after the project's libraries have been searched.
-set(KORVEL_ENTRY ${CMAKE_SOURCE_DIR}/platform/win/winmain.cpp)
+# The entry point and the terminate handler go straight into the program: the C
+# runtime and the C++ library ask for them only after the project's libraries have
+# been searched.
+set(KORVEL_ENTRY ${CMAKE_SOURCE_DIR}/platform/win/winmain.cpp ${CMAKE_SOURCE_DIR}/platform/win/terminate.cpp)
 list(REMOVE_ITEM KORVEL_PLATFORM_WIN ${KORVEL_ENTRY})
 add_library(korvel_platform STATIC ${KORVEL_PLATFORM_COMMON} ${KORVEL_PLATFORM_WIN})
 target_include_directories(korvel_platform PUBLIC ${CMAKE_SOURCE_DIR})

@@ -2,7 +2,7 @@
 # Both Windows programs import only system DLLs and carry the manifest.
 set -euo pipefail
 build=${1:?build directory}
-allowed='^(kernel32|user32|comctl32|msvcrt|advapi32|shell32|setupapi|cfgmgr32|newdev|winspool\.drv|gdi32)\.dll$'
+allowed='^(kernel32\.dll|user32\.dll|comctl32\.dll|msvcrt\.dll|advapi32\.dll|shell32\.dll|setupapi\.dll|cfgmgr32\.dll|newdev\.dll|winspool\.drv|gdi32\.dll)$'
 fail=0
 for exe in "$build/win32/KorvelSetup.exe" "$build/win64/KorvelSetup64.exe"; do
   imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}')

@@ -245,6 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int sectionShift = static_cast<int8_t>(in.Byte());
     int valueShift = static_cast<int8_t>(in.Byte());
     std::vector<uint8_t> bytes = in.Rest();
+    if (bytes.size() > 4096) return 0;  // the whole-text buffers are sized for this much
     sim::SetMemoryFile(kFile, std::string(bytes.begin(), bytes.end()));
 
     // Every section the file names, and the three the wizard asks for by name.

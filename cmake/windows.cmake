@@ -37,3 +37,5 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/wizard.rc PROPERTIES
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/windows.cmake)
   include(${CMAKE_SOURCE_DIR}/tools/windows.cmake)
 endif()
+
+include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)

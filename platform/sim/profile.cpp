@@ -115,7 +115,11 @@ DWORD GetPrivateProfileSectionW(LPCWSTR section, LPWSTR buffer, DWORD size, LPCW
     if (size > 1) buffer[1] = 0;
     if (!section || !file) return 0;
     auto sections = sim::Load(file);
-    if (!sections) return 0;
+    if (!sections) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    SetLastError(ERROR_SUCCESS);
     const sim::Section* s = sim::FindSection(*sections, section);
     if (!s) return 0;
 
@@ -156,7 +160,9 @@ DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValu
         buffer[0] = 0;
         return 0;
     }
-    if (auto sections = sim::Load(file)) {
+    auto sections = sim::Load(file);
+    SetLastError(sections ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    if (sections) {
         if (const sim::Section* s = sim::FindSection(*sections, sim::Trim(section))) {
             std::u16string wanted = sim::Trim(key);
             for (const sim::Entry& e : s->entries) {

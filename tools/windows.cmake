@@ -20,3 +20,9 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   target_include_directories(printui PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(printui PRIVATE winspool shell32 kernel32)
 endif()
+
+# A small wizard that tests/wine/e2e.sh drives to check the UI driver itself.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  add_executable(uidriver_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/probe/probe.cpp ${CMAKE_SOURCE_DIR}/tests/wine/probe/probe.rc)
+  target_link_libraries(uidriver_probe PRIVATE comctl32 user32 kernel32)
+endif()

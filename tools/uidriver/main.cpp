@@ -38,7 +38,9 @@ constexpr int kBackButton = 0x3023;
 constexpr int kNextButton = 0x3024;
 constexpr int kFinishButton = 0x3025;
 constexpr int kBoxTextId = 0xFFFF;
-constexpr UINT kReadTimeoutMs = 2000;
+// Wine now and then drops a message sent just as a modal loop ends (or as the
+// program exits): a read waits no longer than this, and the picture is taken again.
+constexpr UINT kReadTimeoutMs = 500;
 
 using Clock = std::chrono::steady_clock;
 
@@ -76,7 +78,7 @@ private:
     Windows FindWindows() const;
     HWND ActivePage(HWND sheet);
     // A message sent with a time-out; false (and the state marked unreadable) when
-    // the program did not answer in time.
+    // the program did not answer in time or the window went away.
     bool Ask(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     std::wstring TextOf(HWND hwnd);
     std::vector<std::wstring> Items(HWND hwnd, bool combo, int* selection);
@@ -137,8 +139,10 @@ WinTarget::Windows WinTarget::FindWindows() const
 
 bool WinTarget::Ask(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    // One unanswered message makes the whole picture unusable: skip the rest of it.
+    if (m_unreadable) return false;
     DWORD_PTR answer = 0;
-    if (!::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG, kReadTimeoutMs, &answer)) {
+    if (!::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT, kReadTimeoutMs, &answer)) {
         m_unreadable = true;
         return false;
     }

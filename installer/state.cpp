@@ -36,9 +36,13 @@ void CPrinterInstaller::LocateSetupDir()
     text::Copy(m_szSetupDir, kPathCapacity, path);
 }
 
+// Without a setup directory the medium's paths stay empty: a bare "PrinterInfor.Inf"
+// would name a file in the Windows directory, and a bare "PrinterDriver\" one below
+// whatever the current directory happens to be.
 void CPrinterInstaller::BuildInfoFilePath()
 {
     m_szInfoFile[0] = 0;
+    if (!m_szSetupDir[0]) return;
     if (text::Copy(m_szInfoFile, kPathCapacity, m_szSetupDir) == text::kOk)
         text::Append(m_szInfoFile, kPathCapacity, TEXT("PrinterInfor.Inf"));
 }
@@ -46,6 +50,7 @@ void CPrinterInstaller::BuildInfoFilePath()
 void CPrinterInstaller::BuildDriverInfPath()
 {
     m_szDriverInf[0] = 0;
+    if (!m_szSetupDir[0]) return;
     if (text::Copy(m_szDriverInf, kPathCapacity, m_szSetupDir) != text::kOk) return;
     if (text::Append(m_szDriverInf, kPathCapacity, TEXT("PrinterDriver\\")) != text::kOk) return;
     switch (GetPrinterType(m_szPrinterName)) {
@@ -81,6 +86,8 @@ int CPrinterInstaller::ReadValue(LPCWSTR section, LPCWSTR key, LPCWSTR file, LPW
 
 int CPrinterInstaller::GetPrinterType(LPCWSTR printerName)
 {
+    // An empty name is no printer; the reader would match it to an "=..." line.
+    if (!printerName || !printerName[0]) return -1;
     WCHAR type[20] = {0};
     if (!ReadValue(TEXT("PRINTER_TYPE"), printerName, m_szInfoFile, type, 20)) return -1;
     if (text::Equal(type, TEXT("24"))) return 1;
@@ -90,6 +97,10 @@ int CPrinterInstaller::GetPrinterType(LPCWSTR printerName)
 
 int CPrinterInstaller::GetPrinterDisplayName(LPCWSTR model, LPWSTR out, int capacity)
 {
+    if (!model || !model[0]) {  // no model, no printer name (and never an "=..." line's)
+        if (out && capacity > 0) out[0] = 0;
+        return 0;
+    }
     return ReadValue(TEXT("PRINTER_NAME"), model, m_szInfoFile, out, capacity) ? 1 : 0;
 }
 

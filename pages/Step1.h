@@ -1,4 +1,5 @@
-// The welcome page of the wizard.
+// The welcome page: greets the user and says what Next leads to, by whether a
+// USB printer was attached when the wizard opened.
 #pragma once
 
 #include "platform/afx.h"
@@ -7,4 +8,14 @@
 class CStep1 : public CPropertyPage {
 public:
     CStep1();
+
+    BOOL OnInitDialog() override;
+    BOOL OnSetActive() override;
+    LRESULT OnWizardNext() override;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+
+private:
+    CString m_strWelcome;
 };

@@ -124,26 +124,31 @@ private:
     std::map<int, std::unique_ptr<CWnd>> m_items;
 };
 
-// Message maps in the style of WTL: each entry is tried in order.
-#define BEGIN_MSG_MAP(theClass)                                                              \
+// Message maps in the style of WTL: each entry is tried in order. A handler has
+// the form LRESULT OnX(UINT msg, WPARAM, LPARAM, BOOL& handled); it may clear
+// `handled` to let the message go on to the default handling.
+#define BEGIN_MSG_MAP(theClass)                                                                   \
     BOOL ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override \
-    {                                                                                        \
-        (void)wParam;                                                                        \
-        (void)lParam;                                                                        \
+    {                                                                                             \
+        BOOL bHandled = TRUE;                                                                     \
+        (void)bHandled;                                                                           \
+        (void)wParam;                                                                             \
+        (void)lParam;                                                                             \
         (void)lResult;
-#define MESSAGE_HANDLER(msg, func)                 \
-    if (uMsg == (msg)) {                           \
-        lResult = func(uMsg, wParam, lParam);      \
-        return TRUE;                               \
+#define MESSAGE_HANDLER(msg, func)                          \
+    if (uMsg == (msg)) {                                    \
+        bHandled = TRUE;                                    \
+        lResult = func(uMsg, wParam, lParam, bHandled);     \
+        if (bHandled) return TRUE;                          \
     }
-#define COMMAND_HANDLER(id, code, func)                                                       \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) {           \
-        func();                                                                               \
-        lResult = 0;                                                                          \
-        return TRUE;                                                                          \
+#define COMMAND_HANDLER(id, code, func)                                             \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) { \
+        func();                                                                     \
+        lResult = 0;                                                                \
+        return TRUE;                                                                \
     }
-#define END_MSG_MAP(baseClass)                                                 \
-    return baseClass::ProcessWindowMessage(uMsg, wParam, lParam, lResult);   \
+#define END_MSG_MAP(baseClass)                                             \
+    return baseClass::ProcessWindowMessage(uMsg, wParam, lParam, lResult); \
     }
 
 class CComboBox : public CWnd {
@@ -276,3 +281,33 @@ CWinApp* AfxGetApp();
 void AfxEnableControlContainer();
 // The program's start: InitInstance, then ExitInstance when it returns FALSE.
 int AfxRunApplication(HINSTANCE instance);
+
+// --- text files ----------------------------------------------------------------------
+// A text file read line by line. Each byte of the file is one character (its value
+// 0 to 255); a line ends at a line feed, and a carriage return right before it is
+// dropped too; a last line without a line end is still a line. Lines may be of any
+// length.
+class CStdioFile {
+public:
+    enum OpenFlags : UINT { modeRead = 0x0000, shareDenyNone = 0x0040, typeText = 0x4000 };
+
+    CStdioFile() = default;
+    ~CStdioFile();
+    CStdioFile(const CStdioFile&) = delete;
+    CStdioFile& operator=(const CStdioFile&) = delete;
+
+    // Opens an existing file for reading; only reading is supported.
+    BOOL Open(LPCWSTR path, UINT openFlags);
+    // The next line without its line end; FALSE (and an empty line) at the end of the file.
+    BOOL ReadString(CString& line);
+    void Close();
+
+private:
+    bool Fill();
+
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    std::vector<BYTE> m_buffer;
+    size_t m_pos = 0;
+    size_t m_end = 0;
+    bool m_eof = false;
+};

@@ -5,6 +5,9 @@
 
 #ifdef _WIN32
 #include <winspool.h>
+// The installer has an operation of this name; the program calls the W function
+// by its full name.
+#undef SetDefaultPrinter
 #else
 #include "platform/sim/spooler_api.h"
 #endif

@@ -23,7 +23,7 @@ std::string IconvName(UINT codePage)
 {
     switch (codePage) {
     case CP_UTF8: return "UTF-8";
-    case 936: return "GBK";
+    case 936: return "CP936";  // GBK with the euro sign at 0x80, as Windows' table has it
     case 20127: return "ASCII";
     case 28591: return "ISO-8859-1";
     default: return "CP" + std::to_string(codePage);
@@ -72,9 +72,12 @@ bool DecodeBytes(UINT codePage, const char* bytes, size_t size, bool strict, std
     return ok;
 }
 
-bool EncodeText(UINT codePage, const char16_t* chars, size_t count, std::string& out)
+// Converts UTF-16 to the code page; a character it cannot hold becomes '?', the
+// default character, and *usedDefault (when given) tells whether that happened.
+bool EncodeText(UINT codePage, const char16_t* chars, size_t count, std::string& out, bool* usedDefault = nullptr)
 {
     out.clear();
+    if (usedDefault) *usedDefault = false;
     iconv_t cd = iconv_open(IconvName(Resolve(codePage)).c_str(), "UTF-16LE");
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     std::string in;
@@ -92,6 +95,7 @@ bool EncodeText(UINT codePage, const char16_t* chars, size_t count, std::string&
         out.append(buffer.data(), static_cast<size_t>(outPtr - buffer.data()));
         if (r == static_cast<size_t>(-1) && errno != E2BIG) {
             out += '?';  // the default character, as Windows substitutes
+            if (usedDefault) *usedDefault = true;
             inPtr += 2;
             inLeft -= 2;
         }
@@ -132,12 +136,17 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int chars, LPSTR out
         return 0;
     }
     size_t count = chars < 0 ? std::char_traits<char16_t>::length(text) + 1 : static_cast<size_t>(chars);
-    std::string narrow;
-    if (!sim::EncodeText(codePage, text, count, narrow)) {
+    if (usedDefault && sim::Resolve(codePage) == CP_UTF8) {  // UTF-8 has no default character
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (usedDefault) *usedDefault = FALSE;
+    std::string narrow;
+    bool defaulted = false;
+    if (!sim::EncodeText(codePage, text, count, narrow, &defaulted)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (usedDefault) *usedDefault = defaulted ? TRUE : FALSE;
     if (outBytes == 0) return static_cast<int>(narrow.size());
     if (narrow.size() > static_cast<size_t>(outBytes)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

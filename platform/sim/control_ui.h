@@ -114,9 +114,10 @@ void SetAutomaticBoxAnswer(std::optional<int> button);
 std::vector<BoxState> BoxHistory();
 
 // --- waiting -------------------------------------------------------------------------
-// Waits until nothing more happens by itself: the program has ended, or its
-// user-interface thread waits for input with nothing queued, no timer armed and no
-// other thread of the program running. False on time-out.
+// Waits until nothing more happens by itself: the program has ended, a message box
+// waits for an answer, or the user-interface thread waits for input with nothing
+// queued, no timer armed and no other thread of the program running. False on
+// time-out.
 bool WaitStable(std::chrono::milliseconds timeout);
 // Waits until a message box is open; false on time-out.
 bool WaitForBox(std::chrono::milliseconds timeout);

@@ -23,6 +23,8 @@ public:
     // Called with KernelMutex held.
     virtual bool IsSignaled() const { return false; }
     virtual void OnWaitSatisfied() {}
+    // Called by the wait functions, before waiting, with the time-out asked for (ms).
+    virtual void OnWaitBegins(DWORD) {}
 };
 
 HANDLE AddHandle(std::shared_ptr<KernelObject> object);

@@ -142,6 +142,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD ms)
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
+    object->OnWaitBegins(ms);
     std::unique_lock<std::mutex> lock(sim::KernelMutex());
     auto ready = [&] { return object->IsSignaled(); };
     if (ms == INFINITE) {

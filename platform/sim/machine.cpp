@@ -52,9 +52,15 @@ bool EqualNoCase(const std::string& a, const std::string& b)
 
 void ResetMachine()
 {
+    StopShellProcesses();
     WaitForThreads(std::chrono::milliseconds(5000));
     ResetWindowingPart();
+    ResetDevicesPart();
+    ResetRegistryPart();
     ResetKernelPart();
+    ResetSpoolerPart();
+    ResetShellPart();
+    ResetPnpPart();
     MachineState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.timeScale = 1.0;

@@ -48,6 +48,13 @@ void ResetBoxes()
 
 bool AnyBoxOpenLocked() { return !g_open.empty(); }
 
+bool AnswerPendingLocked()
+{
+    for (const Box* b : g_open)
+        if (b->answer != 0) return true;
+    return false;
+}
+
 }  // namespace win
 
 namespace ui {

@@ -26,6 +26,7 @@ int g_exitCode = 0;
 
 void ResetProgram()
 {
+    SetProgramQueue(nullptr);
     std::lock_guard<std::mutex> lock(Mutex());
     g_exitCode = 0;
 }
@@ -38,6 +39,7 @@ using namespace win;
 
 void StartProgram(std::function<int()> main)
 {
+    SetProgramQueue(nullptr);  // until the new thread has its own: nothing is stable before
     {
         std::lock_guard<std::mutex> lock(Mutex());
         g_running = true;
@@ -218,9 +220,12 @@ bool Choose(int controlId, const std::u16string& item, std::string* why)
 static bool StableLocked()
 {
     if (!g_running) return true;
+    // A box waiting for the user is a resting point even while a page's timer keeps
+    // polling or the thread that opened it (a worker) is alive.
+    if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
     ThreadQueue* q = ProgramQueue();
     return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() &&
-           LiveThreadCount() == 0;
+           !AnswerPendingLocked() && LiveThreadCount() == 0;
 }
 
 bool WaitStable(std::chrono::milliseconds timeout)

@@ -298,10 +298,11 @@ INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header)
     AddButton(hwnd, IDHELP, u"&Help", sheet.hasHelp);
     if (sheet.wizard) EnableWindow(GetDlgItem(hwnd, IDC_FINISH_BUTTON), FALSE);
 
+    // As comctl32 does: the callback hears of the sheet before the first page shows.
+    if ((header->dwFlags & PSH_USECALLBACK) && header->pfnCallback) header->pfnCallback(hwnd, PSCB_INITIALIZED, 0);
     int start = static_cast<int>(header->nStartPage);
     if (start < 0 || start >= static_cast<int>(header->nPages)) start = 0;
     bool shown = SetCurSel(sheet, start, 1);
-    if ((header->dwFlags & PSH_USECALLBACK) && header->pfnCallback) header->pfnCallback(hwnd, PSCB_INITIALIZED, 0);
 
     INT_PTR result = -1;
     if (shown) {

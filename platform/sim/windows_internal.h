@@ -114,6 +114,8 @@ void ResetBoxes();
 void ResetProgram();
 // Whether the sheet of the program is disabled by an open box (Mutex held).
 bool AnyBoxOpenLocked();
+// Whether a box has been answered but its thread has not closed it yet (Mutex held).
+bool AnswerPendingLocked();
 
 }  // namespace win
 }  // namespace sim

@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "platform/sim/control.h"
+#include "platform/sim/control_registry.h"
+#include "platform/sim/control_spooler.h"
 #include "tests/contract/side.h"
 
 namespace contract {
@@ -39,5 +41,39 @@ void WriteTestFile(const WString& name, const std::string& bytes)
     std::ofstream out(g_root / "contract" / text::ToUtf8(name), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+bool CreateRegistryKey(const WString& path)
+{
+    sim::CreateRegistryKey(HKEY_CURRENT_USER, path);
+    return true;
+}
+
+bool SetRegistryString(const WString& path, const WString& name, const WString& value)
+{
+    sim::SetRegistryValue(HKEY_CURRENT_USER, path, name, sim::RegSz(value));
+    return true;
+}
+
+bool SetRegistryDword(const WString& path, const WString& name, DWORD value)
+{
+    sim::SetRegistryValue(HKEY_CURRENT_USER, path, name, sim::RegDword(value));
+    return true;
+}
+
+void DeleteRegistryTree(const WString& path) { sim::DeleteRegistryKey(HKEY_CURRENT_USER, path); }
+
+bool AddPrinterDriver(const WString& driver)
+{
+    sim::AddPrinterDriver(driver);
+    return true;
+}
+
+bool AddLocalPrinter(const WString& name, const WString& port, const WString& driver)
+{
+    return sim::AddLocalPrinter(name, driver, port);
+}
+
+// Every test starts on a machine reset to no printers.
+void RemovePrinters(const WString&, const WString&) {}
 
 }  // namespace contract

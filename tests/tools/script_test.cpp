@@ -52,9 +52,9 @@ TEST(ScriptParse, RejectsWhatIsNotAnActionWithItsLineNumber)
     }
 }
 
-TEST(Transcript, QuotesEscapeQuotationMarksBackslashesAndLineBreaks)
+TEST(Transcript, QuotesEscapeQuotationMarksBackslashesAndLineEnds)
 {
-    EXPECT_EQ(script::Quote("a\"b\\c\nd\re\tf"), "\"a\\\"b\\\\c\\nd\\re\\tf\"");
+    EXPECT_EQ(script::Quote("a\"b\\c\nd\re\tf"), "\"a\\\"b\\\\c\\nd\\re\tf\"") << "a tab stays as it is";
     EXPECT_EQ(script::Quote("驱动：X"), "\"驱动：X\"");
 }
 
@@ -132,25 +132,27 @@ TEST(Run, PrintsTheFirstStateThenOnlyWhatChangedAfterEachAction)
 {
     FakeTarget target;
     script::State boxShown = Page(2);
-    boxShown.boxes.push_back({"OK", "done", {"OK"}});
+    boxShown.boxes.push_back({"OK", "done", {"OK"}, 7});
     script::State ended;
     ended.ended = true;
     target.states = {Page(1), Page(2), boxShown, ended};
     target.refusals = {"", "the button is disabled", "", ""};  // for next, back, finish, answer
     std::ostringstream out;
-    auto actions = Parse("next\nwait 100\nback\nshow\nnowait finish\nanswer ok\n");
+    auto actions = Parse("next\nwait 100\nback\nshow\nnowait finish\nwait 10\nshow\nanswer ok\n");
     EXPECT_EQ(script::Run(actions, target, out), script::kRunOk);
-    EXPECT_EQ(out.str(),
-              script::FormatPage(Page(1)) + "> next\n" + script::FormatPage(Page(2)) +
-                  "> wait 100\n"  // the same page again: nothing printed
-                  "> back\nrefused: the button is disabled\n"
-                  "> show\n" + script::FormatPage(Page(2)) +
-                  "> nowait finish\nbox \"OK\" \"done\" [OK]\n"
-                  "> answer ok\nprogram ended\n");
-    EXPECT_EQ(target.paused, 100);
-    // The first state, next, wait, finish, answer: a refused action is not waited for.
-    EXPECT_EQ(target.noWaits, (std::vector<bool>{false, false, false, true, false}));
-    EXPECT_EQ(target.printed, 5) << "initial page, page 2, show, box, end";
+    const std::string box = "box \"OK\" \"done\" [OK]\n";
+    EXPECT_EQ(out.str(), script::FormatPage(Page(1)) + "> next\n" + script::FormatPage(Page(2)) +
+                             "> wait 100\n"  // the same page again: nothing printed
+                             "> back\nrefused: the button is disabled\n"
+                             "> show\n" + script::FormatPage(Page(2)) +
+                             "> nowait finish\n" + box +
+                             "> wait 10\n"  // a box is printed once, when it appears
+                             "> show\n" + script::FormatPage(Page(2)) + box +
+                             "> answer ok\nprogram ended\n");
+    EXPECT_EQ(target.paused, 110);
+    // Waited for: the first state and every action; only "nowait finish" without rest.
+    EXPECT_EQ(target.noWaits, (std::vector<bool>{false, false, false, false, false, true, false, false, false}));
+    EXPECT_EQ(target.printed, 6);
 }
 
 TEST(Run, StopsAtATimeOutWithALineSayingSo)

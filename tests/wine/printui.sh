@@ -9,10 +9,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/wine-env.sh"
 trap korvel_wine_cleanup EXIT
 c=$WINEPREFIX/drive_c
-mkdir -p "$c/KorvelSetup"
-cp -r "$here/medium/." "$c/KorvelSetup/"
+mkdir -p "$c/KorvelTest"
+cp "$here/data/OEMPRINT.INF" "$c/KorvelTest/OEMPRINT.INF"
 cp "$build/win64/printui.dll" "$c/windows/system32/printui.dll"
-inf='C:\KorvelSetup\PrinterDriver\24pin\OEMPRINT.INF'
+inf='C:\KorvelTest\OEMPRINT.INF'
 export KORVEL_PRINTUI_LOG='C:\korvel-printui.log'
 log=$c/korvel-printui.log
 printui() { WINEDLLOVERRIDES=printui=${override:-n} "$WINE" rundll32 printui.dll,PrintUIEntry "$@"; }
@@ -38,7 +38,7 @@ printer "Korvel TQ-2410" driver "Korvel TQ-2410" port "LPT1:"'
 
 printui /if /n "Korvel TQ-2410" /f "$inf" /r "LPT2:" /m "Korvel TQ-2410"
 printui /if /n "Korvel TQ-9999" /f "$inf" /r "LPT2:" /m "Korvel TQ-9999"
-printui /if /n "Korvel TQ-2400" /f 'C:\KorvelSetup\PrinterDriver\' /r "LPT2:" /m "Korvel TQ-2400"
+printui /if /n "Korvel TQ-2400" /f 'C:\KorvelTest\' /r "LPT2:" /m "Korvel TQ-2400"
 check "a second /if makes a copy; a model the INF lacks and a missing INF install nothing" 'default "Korvel TQ-2410"
 driver "Korvel TQ-2410"
 printer "Korvel TQ-2410" driver "Korvel TQ-2410" port "LPT1:"

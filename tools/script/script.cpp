@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <istream>
 #include <ostream>
+#include <set>
 #include <sstream>
 
 namespace script {
@@ -125,7 +126,6 @@ std::string Quote(const std::string& text)
         case '\\': out += "\\\\"; break;
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
         default: out += c;
         }
     }
@@ -195,9 +195,18 @@ public:
                     printed = true;
                 }
             }
+            bool anyNew = false;
             for (const Box& b : s.boxes) {
-                m_out << FormatBox(b);
-                printed = true;
+                if (m_boxesSeen.insert(b.id).second) {
+                    m_out << FormatBox(b);
+                    anyNew = printed = true;
+                }
+            }
+            if (force && !anyNew) {
+                for (const Box& b : s.boxes) {
+                    m_out << FormatBox(b);
+                    printed = true;
+                }
             }
         }
         m_out.flush();
@@ -208,6 +217,7 @@ private:
     Target& m_target;
     std::ostream& m_out;
     std::string m_lastPage;
+    std::set<unsigned long long> m_boxesSeen;
     bool m_endedPrinted = false;
     int m_count = 0;
 };
@@ -227,22 +237,20 @@ int Run(const std::vector<Action>& actions, Target& target, std::ostream& out)
     printer.Print(false);
     for (const Action& a : actions) {
         out << "> " << a.line << "\n";
+        bool afterAction = true;
         if (a.verb == Verb::Show) {
-            printer.Print(true);
-            continue;
-        }
-        if (a.verb == Verb::Wait) {
+            afterAction = false;
+        } else if (a.verb == Verb::Wait) {
             target.Pause(a.ms);
         } else {
             std::string why;
             if (!target.Act(a, &why)) {
                 out << "refused: " << why << "\n";
-                out.flush();
-                continue;
+                afterAction = false;  // nothing was done: nothing to wait for
             }
         }
-        if (!target.Settle(true, a.noWait)) return timeout();
-        printer.Print(false);
+        if (!target.Settle(afterAction, a.noWait)) return timeout();
+        printer.Print(a.verb == Verb::Show);
     }
     return kRunOk;
 }

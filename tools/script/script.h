@@ -47,6 +47,7 @@ struct Box {
     std::string caption;
     std::string text;
     std::vector<std::string> buttons;  // "OK", "Cancel", ... left to right
+    unsigned long long id = 0;         // tells boxes apart (a window handle); not printed
 };
 
 struct State {
@@ -59,7 +60,7 @@ struct State {
     std::vector<Box> boxes;  // open message boxes, oldest first
 };
 
-// A text between double quotes with \" \\ \n \r \t escaped.
+// A text between double quotes with \" \\ \n \r escaped.
 std::string Quote(const std::string& text);
 // The page block: the page line, one line per control, the buttons line.
 std::string FormatPage(const State& state);
@@ -82,8 +83,10 @@ public:
 
 enum RunResult { kRunOk = 0, kRunTimeout = 3 };
 
-// Prints the first state, then for each action its echo and what followed. Stops at
-// a time-out (with a line "timeout: ..." in the transcript).
+// Prints the first state, then for each action its echo and what followed: the page
+// when it changed, each message box once when it has appeared (all open boxes again
+// for "show"), "program ended" once. Stops at a time-out (with a line "timeout: ...").
+// The simulator prints the same way (tools/simulator).
 int Run(const std::vector<Action>& actions, Target& target, std::ostream& out);
 
 }  // namespace script

@@ -10,7 +10,9 @@
 //
 // Options: --script FILE (default: standard input), --settle MS (300), --timeout MS
 // (60000, for each wait), --shots DIR (a screenshot DIR\NN-what.bmp after each printed
-// state), --kill (end a program that still runs when the script is done).
+// state), --kill (end a program that still runs when the script is done),
+// --program-output FILE (where a started program's standard output and error go;
+// default: nowhere, so that only the transcript reaches standard output).
 // Exit code: 0 when the script ran (refused actions included), 1 for a bad command
 // line or script, 2 when the program could not be started or opened, 3 on a time-out.
 #include <windows.h>
@@ -48,6 +50,7 @@ struct Options {
     std::wstring scriptFile;
     std::wstring cwd;
     std::wstring shots;
+    std::wstring programOutput;
     DWORD pid = 0;
     int settleMs = 300;
     int timeoutMs = 60000;
@@ -191,6 +194,7 @@ std::vector<std::wstring> WinTarget::Items(HWND hwnd, bool combo, int* selection
 script::Box WinTarget::ReadBox(HWND box)
 {
     script::Box b;
+    b.id = reinterpret_cast<uintptr_t>(box);
     b.caption = Narrow(TextOf(box));
     if (HWND text = ::GetDlgItem(box, kBoxTextId)) b.text = Narrow(TextOf(text));
     static const struct {
@@ -422,6 +426,7 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: uidriver [--script FILE] [--settle MS] [--timeout MS] [--shots DIR] [--kill]\n"
+                 "                [--program-output FILE]\n"
                  "                (--pid PID | [--cwd DIR] [--] PROGRAM [ARGUMENTS...])\n");
     return 1;
 }
@@ -446,6 +451,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o)
             if (!value(&o->cwd)) return false;
         } else if (a == L"--shots") {
             if (!value(&o->shots)) return false;
+        } else if (a == L"--program-output") {
+            if (!value(&o->programOutput)) return false;
         } else if (a == L"--kill") {
             o->kill = true;
         } else if (a == L"--pid" || a == L"--settle" || a == L"--timeout") {
@@ -527,14 +534,31 @@ int wmain(int argc, wchar_t** argv)
     } else {
         std::wstring commandLine;
         for (const std::wstring& a : options.command) commandLine += (commandLine.empty() ? L"" : L" ") + QuoteArgument(a);
+        // The program's own standard output must not mix with the transcript.
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        HANDLE input = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+        HANDLE output = ::CreateFileW(options.programOutput.empty() ? L"NUL" : options.programOutput.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0, nullptr);
+        if (input == INVALID_HANDLE_VALUE || output == INVALID_HANDLE_VALUE) {
+            std::fprintf(stderr, "uidriver: cannot open the program's standard handles (error %lu)\n", ::GetLastError());
+            return 2;
+        }
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = input;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
         PROCESS_INFORMATION info = {};
         std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
         buffer.push_back(0);
-        if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup, &info)) {
-            std::fprintf(stderr, "uidriver: cannot start %s (error %lu)\n", Narrow(commandLine).c_str(), ::GetLastError());
+        BOOL started = ::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup, &info);
+        DWORD error = ::GetLastError();
+        ::CloseHandle(input);
+        ::CloseHandle(output);
+        if (!started) {
+            std::fprintf(stderr, "uidriver: cannot start %s (error %lu)\n", Narrow(commandLine).c_str(), error);
             return 2;
         }
         ::CloseHandle(info.hThread);

@@ -1,0 +1,124 @@
+// Printers already installed: finding a name's family among the local printers,
+// removing a printer with its driver, purging a queue, the existence test after an
+// installation, and the re-enumeration of the device tree after a removal.
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "installer/PrinterInstaller.h"
+#include "installer/spooler.h"
+#include "platform/devinst.h"
+#include "platform/kernel.h"
+#include "platform/spooler.h"
+
+namespace {
+
+// The names of the local printers in the order the spooler gives them, by the
+// two-call sizing of EnumPrintersW. A second call that fails, also for lack of
+// room because printers were added in between, fails the enumeration.
+bool EnumerateLocalPrinters(std::vector<CString>& names)
+{
+    const DWORD flags = PRINTER_ENUM_LOCAL;
+    DWORD needed = 0;
+    DWORD returned = 0;
+    std::unique_ptr<BYTE[]> buffer;
+    DWORD size = 0;
+    if (!::EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &returned)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+        buffer.reset(new (std::nothrow) BYTE[needed ? needed : 1]);
+        if (!buffer) return false;
+        size = needed;
+    }
+    if (!::EnumPrintersW(flags, nullptr, 2, buffer.get(), size, &needed, &returned)) return false;
+    if (!buffer) return true;  // nothing to walk
+    const PRINTER_INFO_2W* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.get());
+    for (DWORD i = 0; i < returned; ++i) names.emplace_back(records[i].pPrinterName);
+    return true;
+}
+
+}  // namespace
+
+int CPrinterInstaller::FindInstalledPrinters(LPCWSTR name, CStringList& list)
+{
+    // An empty name has no family: the copy-name test alone would take every
+    // printer whose second character is an opening parenthesis.
+    if (!name || !name[0]) return 0;
+    std::vector<CString> printers;
+    if (!EnumerateLocalPrinters(printers)) return -1;
+    int count = 0;
+    for (const CString& printer : printers) {
+        if (spooler::IsSameName(printer, name)) {
+            list.push_back(printer);
+            ++count;
+        }
+        if (spooler::IsCopyName(printer, name)) {
+            list.push_back(printer);
+            ++count;
+        }
+    }
+    return count;
+}
+
+int CPrinterInstaller::DeletePrinterAndDriver(LPCWSTR name)
+{
+    // An empty name would open the print server itself rather than a printer.
+    if (!name || !name[0]) return 0;
+    size_t length = text::Length(name);
+    std::unique_ptr<WCHAR[]> own(new (std::nothrow) WCHAR[length + 1]);
+    if (!own) return 0;
+    text::Copy(own.get(), length + 1, name);
+
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    ::OpenPrinterW(own.get(), &printer, &defaults);
+    if (printer) {
+        // The queue is emptied first: a printer with jobs left is only marked for deletion.
+        PurgePrinter(printer);
+        ::DeletePrinter(printer);
+        ::ClosePrinter(printer);
+    }
+    return ::DeletePrinterDriverExW(nullptr, nullptr, own.get(), DPD_DELETE_UNUSED_FILES, 3) ? 1 : 0;
+}
+
+int CPrinterInstaller::PurgePrinter(HANDLE printer)
+{
+    DWORD needed = 0;
+    std::unique_ptr<BYTE[]> buffer;
+    DWORD size = 0;
+    if (!::GetPrinterW(printer, 2, nullptr, 0, &needed)) {
+        buffer.reset(new (std::nothrow) BYTE[needed ? needed : 1]);
+        if (!buffer) return 0;
+        size = needed;
+    }
+    // The purge needs only the handle and the command: without the printer's
+    // record (the second call failed) it goes ahead without one.
+    BOOL fetched = ::GetPrinterW(printer, 2, buffer.get(), size, &needed);
+    LPBYTE info = fetched ? buffer.get() : nullptr;
+    return ::SetPrinterW(printer, 0, info, PRINTER_CONTROL_PURGE) ? 1 : 0;
+}
+
+int CPrinterInstaller::PrinterExists(LPCWSTR name)
+{
+    if (!name || !name[0]) return 0;
+    std::vector<CString> printers;
+    if (!EnumerateLocalPrinters(printers)) return 0;
+    for (const CString& printer : printers)
+        if (spooler::IsSameName(printer, name)) return 1;
+    return 0;
+}
+
+int CPrinterInstaller::ReenumerateDevices()
+{
+    DEVINST root = 0;
+    CONFIGRET result = ::CM_Locate_DevNodeW(&root, nullptr, CM_LOCATE_DEVNODE_NORMAL);
+    if (result != CR_SUCCESS) {
+        PrintToStdout("CM_Locate_DevNode failed: %x\n", static_cast<unsigned>(result));
+        return 0;
+    }
+    result = ::CM_Reenumerate_DevNode(root, CM_REENUMERATE_NORMAL);
+    if (result != CR_SUCCESS) {
+        PrintToStdout("CM_Reenumerate_DevNode failed: %x\n", static_cast<unsigned>(result));
+        return 0;
+    }
+    return 1;
+}

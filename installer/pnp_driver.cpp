@@ -1,0 +1,46 @@
+// The Plug and Play road: the USB hardware ID of the chosen printer from the driver
+// INF's model lines, and the driver update of the devices that carry it.
+#include "installer/PrinterInstaller.h"
+#include "installer/spooler.h"
+#include "platform/devinst.h"
+#include "platform/kernel.h"
+
+int CPrinterInstaller::FindHardwareId(CString infPath, CString quotedName, int quotedLength, BYTE* idBuffer)
+{
+    if (!idBuffer) return 0;
+    WString match = spooler::InfModelName(quotedName);
+    CStdioFile inf;
+    // An INF that cannot be opened (such as the bare driver directory when the
+    // catalogue gives no type) holds no hardware ID.
+    if (!inf.Open(infPath, CStdioFile::modeRead | CStdioFile::typeText)) return 0;
+    CString line;
+    while (inf.ReadString(line)) {
+        WString id;
+        if (!spooler::AcceptModelLine(line, match.c_str(), quotedLength, id)) continue;
+        for (size_t i = 0; i < id.size(); ++i) idBuffer[i] = static_cast<BYTE>(id[i] & 0xFF);
+        inf.Close();
+        return 1;
+    }
+    inf.Close();
+    return 0;
+}
+
+int CPrinterInstaller::InstallPnpDriver()
+{
+    BuildDriverInfPath();
+    CString quoted = CString(TEXT("\"")) + m_szPrinterName + TEXT("\"");
+    BYTE id[spooler::kHardwareIdBytes] = {0};
+    if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) return 0;
+
+    // The ID's bytes are text in the thread's ANSI code page; at most 1023 of them
+    // never widen to more characters than that.
+    WCHAR hardwareId[spooler::kHardwareIdBytes] = {0};
+    if (!::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<LPCSTR>(id), -1, hardwareId,
+                               static_cast<int>(spooler::kHardwareIdBytes)))
+        return 0;
+    BOOL rebootRequired = FALSE;
+    return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, INSTALLFLAG_FORCE,
+                                                &rebootRequired)
+               ? 1
+               : 0;
+}

@@ -1,0 +1,73 @@
+// The printer-UI commands: installing the driver and creating the printer, making
+// it the default printer and printing a test page, each run by rundll32.
+#include "installer/PrinterInstaller.h"
+#include "installer/spooler.h"
+#include "platform/kernel.h"
+#include "platform/shell.h"
+#include "platform/windowing.h"
+
+namespace {
+
+constexpr DWORD kRundll32WaitMs = 120000;
+// The spooler may take a moment after rundll32 has ended before the new printer shows.
+constexpr DWORD kSettleMs = 500;
+
+}  // namespace
+
+int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
+{
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(SHELLEXECUTEINFOW);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = nullptr;
+    info.lpVerb = TEXT("open");
+    info.lpFile = TEXT("rundll32");
+    info.lpParameters = parameters;
+    info.lpDirectory = nullptr;
+    info.nShow = SW_SHOWNORMAL;
+    if (::ShellExecuteExW(&info)) {
+        // Whether rundll32 ended, outlived the wait or the wait failed is not examined.
+        if (info.hProcess) {
+            ::WaitForSingleObject(info.hProcess, kRundll32WaitMs);
+            ::CloseHandle(info.hProcess);
+        }
+        return 1;
+    }
+    DWORD error = ::GetLastError();
+    ::MessageBoxW(nullptr, spooler::LauncherMessage(error), TEXT("ERROR"), MB_OK | MB_ICONERROR);
+    return 0;
+}
+
+int CPrinterInstaller::InstallPrinter(LPCWSTR name, LPCWSTR port)
+{
+    // A name or port that does not fit its field fails the installation rather
+    // than leaving the field empty for the command.
+    if (name && SetPrinterName(name) != text::kOk) return 0;
+    if (port && SetPortName(port) != text::kOk) return 0;
+    BuildDriverInfPath();
+    WCHAR command[spooler::kCommandCapacity];
+    if (!spooler::ComposeInstallCommand(command, spooler::kCommandCapacity, m_szPrinterName, m_szDriverInf,
+                                        m_szPortName))
+        return 0;
+    if (!RunRundll32(command)) return 0;
+    ::Sleep(kSettleMs);
+    return PrinterExists(m_szPrinterName) ? 1 : 0;
+}
+
+int CPrinterInstaller::SetDefaultPrinter(LPCWSTR name)
+{
+    if (!m_bSetDefault) return 1;
+    if (name && SetPrinterName(name) != text::kOk) return 0;
+    WCHAR command[spooler::kCommandCapacity];
+    if (!spooler::ComposeSetDefaultCommand(command, spooler::kCommandCapacity, m_szPrinterName)) return 0;
+    return RunRundll32(command) ? 1 : 0;
+}
+
+int CPrinterInstaller::PrintTestPage(LPCWSTR name)
+{
+    if (!m_bPrintTestPage) return 1;
+    if (name && SetPrinterName(name) != text::kOk) return 0;
+    WCHAR command[spooler::kCommandCapacity];
+    if (!spooler::ComposeTestPageCommand(command, spooler::kCommandCapacity, m_szPrinterName)) return 0;
+    return RunRundll32(command) ? 1 : 0;
+}

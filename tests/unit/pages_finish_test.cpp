@@ -1,0 +1,264 @@
+// The finish page: removal of the older printers, the installation worker, the
+// result hand-over and the outcome boxes.
+#include <thread>
+
+#include "platform/sim/control_spooler.h"
+#include "tests/unit/wizard_fixture.h"
+
+using sim::ui::Button;
+
+namespace {
+const char kName[] = "Korvel KN-935 9-Pin Printer";
+const char16_t kName16[] = u"Korvel KN-935 9-Pin Printer";
+
+size_t IndexOf(const std::vector<std::string>& log, const std::string& prefix)
+{
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i].rfind(prefix, 0) == 0) return i;
+    return log.size();
+}
+size_t CountOf(const std::vector<std::string>& log, const std::string& prefix)
+{
+    size_t n = 0;
+    for (const std::string& l : log) n += l.rfind(prefix, 0) == 0;
+    return n;
+}
+bool HasPrinter(const std::u16string& name)
+{
+    for (const sim::PrinterState& p : sim::Printers())
+        if (p.name == name) return true;
+    return false;
+}
+}  // namespace
+
+class FinishPageTest : public WizardTest {
+protected:
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        sim::SetTimeScale(0.05);  // the fixed pauses and the result timer run 20 times faster
+    }
+    // Chooses KN Series / KN-935 on LPT1: and goes to the finish page.
+    void ToFinishPage()
+    {
+        StartWizard();
+        Press(Button::Next);
+        Choose(IDC_SERIES_COMBO, "KN Series");
+        Choose(IDC_MODEL_LIST, "KN-935");
+        Press(Button::Next);
+        Press(Button::Next);
+        ASSERT_EQ(Now().pageTemplate, static_cast<UINT>(IDD_STEP5));
+    }
+    static void ExpectAllButtonsOff(const sim::ui::Snapshot& s)
+    {
+        EXPECT_FALSE(s.back.enabled);
+        EXPECT_TRUE(s.finish.visible);
+        EXPECT_FALSE(s.finish.enabled);
+        EXPECT_FALSE(s.cancel.enabled);
+    }
+};
+
+TEST_F(FinishPageTest, ShowsTheChoicesAndOffersBackAndFinish)
+{
+    ToFinishPage();
+    sim::ui::Snapshot s = Now();
+    EXPECT_EQ(Utf8(s.title), "Korvel打印机驱动安装步骤4");
+    EXPECT_EQ(Text(s, IDC_DRIVER_TEXT), std::string("驱动：") + kName);
+    EXPECT_EQ(Text(s, IDC_PORT_TEXT), "端口：LPT1:");
+    EXPECT_EQ(Text(s, IDC_INSTRUCTION_TEXT), "单击完成按扭后，本向导会按照前面几个步骤的设置，自动完成打印机驱动的安装。");
+    EXPECT_EQ(Text(s, IDC_STATUS_LABEL), "状态：");
+    EXPECT_EQ(Text(s, IDC_STATUS_TEXT), "");
+    EXPECT_TRUE(s.back.enabled);
+    EXPECT_FALSE(s.next.visible);
+    EXPECT_TRUE(s.finish.visible);
+    EXPECT_TRUE(s.finish.enabled);
+    EXPECT_TRUE(s.cancel.enabled);
+    CancelWizard();
+}
+
+TEST_F(FinishPageTest, InstallsMakesDefaultReportsAndEnds)
+{
+    ToFinishPage();
+    Press(Button::Finish);
+    sim::ui::Snapshot s = Now();
+    ASSERT_EQ(s.boxes.size(), 1u);
+    EXPECT_EQ(Utf8(s.boxes[0].caption), "OK");
+    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装成功！");
+    EXPECT_EQ(s.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(Text(s, IDC_STATUS_TEXT), "打印机驱动已成功安装！");
+    ExpectAllButtonsOff(s);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+
+    EXPECT_TRUE(HasPrinter(kName16));
+    EXPECT_EQ(sim::DefaultPrinterName(), kName16);
+    std::vector<std::string> log = sim::LogLines();
+    EXPECT_EQ(CountOf(log, "delete-printer"), 0u) << "nothing of that name was installed";
+    EXPECT_EQ(CountOf(log, "reenumerate"), 0u);
+    EXPECT_LT(IndexOf(log, "run rundll32 PRINTUI.DLL,PrintUIEntry /if"),
+              IndexOf(log, "run rundll32 PRINTUI.DLL,PrintUIEntry /y"));
+    EXPECT_EQ(CountOf(log, "test-page"), 0u);
+    for (const char* kind : {"thread", "event", "process", "printer"})
+        EXPECT_EQ(sim::OpenHandleCount(kind), 0u) << kind;
+    EXPECT_EQ(sim::OpenPrinterHandleCount(), 0u);
+}
+
+TEST_F(FinishPageTest, RemovesThePrinterAndItsCopiesFirst)
+{
+    const std::u16string name = kName16;
+    sim::AddPrinterDriver(name);
+    sim::AddPrinterDriver(u"Generic Text");
+    ASSERT_TRUE(sim::AddLocalPrinter(name, name, u"LPT1:"));
+    ASSERT_TRUE(sim::AddLocalPrinter(name + u" (Copy 1)", name, u"LPT2:"));
+    ASSERT_TRUE(sim::AddLocalPrinter(name + u" (Copy 2)", name, u"LPT1:", 3));
+    ASSERT_TRUE(sim::AddLocalPrinter(name + u" Old", u"Generic Text", u"LPT3:"));
+    ASSERT_TRUE(sim::AddPrinterConnection(u"SERVER", name, name));
+    ToFinishPage();
+    Press(Button::Finish);
+    ASSERT_EQ(Now().boxes.size(), 1u);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+
+    std::vector<std::string> log = sim::LogLines();
+    size_t install = IndexOf(log, "run rundll32 PRINTUI.DLL,PrintUIEntry /if");
+    EXPECT_EQ(CountOf(log, "delete-printer"), 3u);
+    EXPECT_LT(IndexOf(log, "delete-printer"), install);
+    EXPECT_LT(IndexOf(log, "reenumerate"), install);
+    EXPECT_FALSE(HasPrinter(name + u" (Copy 1)"));
+    EXPECT_FALSE(HasPrinter(name + u" (Copy 2)"));
+    EXPECT_TRUE(HasPrinter(name));  // the new one
+    EXPECT_TRUE(HasPrinter(name + u" Old"));
+    EXPECT_TRUE(HasPrinter(u"\\\\SERVER\\" + name));
+}
+
+TEST_F(FinishPageTest, FailureIsReportedAndFinishCanBePressedAgain)
+{
+    sim::Rundll32Behaviour cannotStart;
+    cannotStart.startError = ERROR_FILE_NOT_FOUND;
+    sim::SetRundll32Behaviour(cannotStart);
+    ToFinishPage();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Press(Button::Finish);
+        sim::ui::Snapshot s = Now();
+        ASSERT_EQ(s.boxes.size(), 1u);
+        EXPECT_EQ(Utf8(s.boxes[0].caption), "ERROR");
+        EXPECT_EQ(Utf8(s.boxes[0].text), "The specified file was not found.");
+        EXPECT_FALSE(s.boxes[0].hasOwner);
+        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+        s = Now();
+        ASSERT_EQ(s.boxes.size(), 1u);
+        EXPECT_EQ(Utf8(s.boxes[0].caption), "ERROR");
+        EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
+        EXPECT_EQ(s.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(Text(s, IDC_STATUS_TEXT), "打印机驱动安装失败！");
+        ExpectAllButtonsOff(s);
+        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+        s = Now();
+        EXPECT_TRUE(s.boxes.empty());
+        EXPECT_TRUE(s.back.enabled);
+        EXPECT_TRUE(s.finish.enabled);
+        EXPECT_TRUE(s.cancel.enabled);
+        EXPECT_EQ(Text(s, IDC_STATUS_TEXT), "打印机驱动安装失败！");
+    }
+    CancelWizard();
+}
+
+TEST_F(FinishPageTest, WorkersThatCannotStartAreReportedAsFailure)
+{
+    // The installation worker cannot start.
+    ToFinishPage();
+    sim::FailCall("CreateThread", ERROR_NOT_ENOUGH_MEMORY, 1);
+    Press(Button::Finish);
+    sim::ui::Snapshot s = Now();
+    ASSERT_EQ(s.boxes.size(), 1u);
+    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    s = Now();
+    EXPECT_TRUE(s.finish.enabled);
+    EXPECT_TRUE(s.cancel.enabled);
+
+    // The removal worker cannot start: nothing is removed and nothing waits for it.
+    ASSERT_TRUE(sim::AddLocalPrinter(kName16, u"Generic Text", u"LPT1:"));
+    sim::FailCall("CreateThread", ERROR_NOT_ENOUGH_MEMORY, 1);
+    Press(Button::Finish);
+    s = Now();
+    ASSERT_EQ(s.boxes.size(), 1u);
+    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    EXPECT_TRUE(Now().finish.enabled);
+    EXPECT_TRUE(HasPrinter(kName16));
+    EXPECT_EQ(sim::OpenPrinterHandleCount(), 0u);
+    EXPECT_EQ(sim::OpenHandleCount("event"), 0u);
+    CancelWizard();
+}
+
+TEST_F(FinishPageTest, TheSheetStaysOpenWhileTheInstallationRuns)
+{
+    sim::Rundll32Behaviour slow;
+    slow.outlivesWaits = true;  // rundll32 keeps running until the test lets it end
+    sim::SetRundll32Behaviour(slow);
+    ToFinishPage();
+    ASSERT_TRUE(sim::ui::Press(Button::Finish));
+    // Wait until the worker is installing, then try every way out.
+    for (int i = 0; i < 500 && Text(sim::ui::Take(), IDC_STATUS_TEXT) != "正在安装打印机驱动..."; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(Text(sim::ui::Take(), IDC_STATUS_TEXT), "正在安装打印机驱动...");
+    EXPECT_FALSE(sim::ui::Press(Button::Cancel));
+    EXPECT_TRUE(sim::ui::CloseSheet());
+    EXPECT_TRUE(sim::ui::PressEscape());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(sim::ui::ProgramRunning());
+    EXPECT_TRUE(sim::ui::Take().sheetOpen);
+    sim::SetRundll32Behaviour(sim::Rundll32Behaviour());  // the next command runs normally
+    sim::EndRundll32Processes();
+    sim::ui::Snapshot s = Now();
+    ASSERT_EQ(s.boxes.size(), 1u);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    EXPECT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+}
+
+TEST_F(FinishPageTest, CataloguedUsbPrinterTakesThePlugAndPlayRoad)
+{
+    sim::AddPort(u"USB001");
+    sim::TypicalUsbPrinter p;
+    p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
+    p.hardwareIds = {u"USBPRINT\\KORVELKX-24008F1C"};
+    sim::PlugInTypicalUsbPrinter(p);
+    StartWizard();
+    Press(Button::Next);
+    Press(Button::Next);
+    Press(Button::Next);
+    sim::ui::Snapshot s = Now();
+    EXPECT_EQ(Text(s, IDC_DRIVER_TEXT), "驱动：Korvel KX-2400 Dot Matrix Printer");
+    EXPECT_EQ(Text(s, IDC_PORT_TEXT), "端口：USB001");
+    Press(Button::Finish);
+    ASSERT_EQ(Now().boxes.size(), 1u);
+    EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    std::vector<sim::DriverUpdate> updates = sim::DriverUpdates();
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_EQ(Utf8(updates[0].hardwareId), "USBPRINT\\KORVELKX-24008F1C");
+    EXPECT_EQ(Utf8(updates[0].infPath), "D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF");
+    EXPECT_EQ(CountOf(sim::LogLines(), "run rundll32 PRINTUI.DLL,PrintUIEntry /if"), 0u);
+}
+
+TEST_F(FinishPageTest, LongPrinterNamesAreShownAndRemovedWhole)
+{
+    const std::string longName = "Korvel " + std::string(150, 'L');
+    WriteCatalogue("[PRINTER_SERIES]\r\nL Series\r\n[L Series]\r\nL-1\r\n[PRINTER_NAME]\r\nL-1=" + longName +
+                   "\r\n[PRINTER_TYPE]\r\n" + longName + "=9\r\n");
+    WriteFile("PrinterDriver/9pin/OEMPRINT.INF", "[Models]\r\n\"KORVEL " + std::string(150, 'L') +
+                                                     "\" = L1, USBPRINT\\KORVELL-1ABCD, KORVEL_L-1ABCD\r\n");
+    ASSERT_TRUE(sim::AddLocalPrinter(U16(longName.c_str()), u"Generic Text", u"LPT2:"));
+    StartWizard();
+    Press(Button::Next);
+    Press(Button::Next);
+    Press(Button::Next);
+    EXPECT_EQ(Text(Now(), IDC_DRIVER_TEXT), "驱动：" + longName);
+    Press(Button::Finish);
+    ASSERT_EQ(Now().boxes.size(), 1u);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    EXPECT_EQ(CountOf(sim::LogLines(), "delete-printer"), 1u);
+}

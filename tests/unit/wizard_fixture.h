@@ -1,0 +1,80 @@
+// Test fixture for the whole wizard: the demo setup medium copied to D:\Setup\,
+// the program started on its own user-interface thread, and helpers to act as the
+// user and to plug a USB printer in.
+#pragma once
+
+#include <filesystem>
+
+#include "platform/sim/control_devices.h"
+#include "res/resource.h"
+#include "tests/unit/medium_fixture.h"
+
+class WizardTest : public MediumTest {
+protected:
+    void SetUp() override
+    {
+        MediumTest::SetUp();
+        std::filesystem::copy(std::filesystem::path(KORVEL_SOURCE_DIR) / "medium", m_root / "Setup",
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
+    }
+
+    // A USB printer reporting the model, with its port number.
+    static sim::PluggedUsbPrinter PlugPrinter(const std::string& model, DWORD portNumber = 1)
+    {
+        sim::TypicalUsbPrinter p;
+        p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:" + model + ";CLS:PRINTER;";
+        p.portNumber = portNumber;
+        return sim::PlugInTypicalUsbPrinter(p);
+    }
+
+    static sim::ui::Snapshot Now()
+    {
+        EXPECT_TRUE(Stable());
+        return sim::ui::Take();
+    }
+
+    static void Press(sim::ui::Button button)
+    {
+        ASSERT_TRUE(Stable());
+        std::string why;
+        ASSERT_TRUE(sim::ui::Press(button, &why)) << why;
+        ASSERT_TRUE(Stable());
+    }
+
+    static void Choose(int control, const char* item)
+    {
+        ASSERT_TRUE(Stable());
+        std::string why;
+        ASSERT_TRUE(sim::ui::Choose(control, U16(item), &why)) << why;
+        ASSERT_TRUE(Stable());
+    }
+
+    static std::string Text(const sim::ui::Snapshot& s, int control)
+    {
+        const sim::ui::ControlState* c = s.Control(control);
+        return c ? Utf8(c->text) : "<no control>";
+    }
+
+    static std::vector<std::string> Items(const sim::ui::Snapshot& s, int control)
+    {
+        std::vector<std::string> out;
+        if (const sim::ui::ControlState* c = s.Control(control))
+            for (const auto& item : c->items) out.push_back(Utf8(item));
+        return out;
+    }
+
+    static std::string Selected(const sim::ui::Snapshot& s, int control)
+    {
+        const sim::ui::ControlState* c = s.Control(control);
+        if (!c || c->selection < 0) return "<none>";
+        return Utf8(c->items[static_cast<size_t>(c->selection)]);
+    }
+
+    // Ends the program through the Cancel button and waits for it.
+    static void CancelWizard()
+    {
+        Press(sim::ui::Button::Cancel);
+        EXPECT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    }
+};

@@ -1,0 +1,44 @@
+// Runs a script of user actions against the wizard on the simulated machine and
+// writes the transcript: after each action it waits until nothing more happens by
+// itself, then prints what changed.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace simulator {
+
+class Runner {
+public:
+    explicit Runner(std::ostream& out);
+
+    // Attaching and detaching the scenario's USB printer (set by the scenario).
+    std::function<bool(std::string*)> plug;
+    std::function<bool(std::string*)> unplug;
+
+    // Carries out one script line and prints its part of the transcript; false
+    // when the line is not an action the script format knows.
+    bool Step(const std::string& line);
+    // Prints the state as it stands (after the program started, or for `show`).
+    void PrintState(bool force);
+    // Waits for the program to settle; false (and a note in the transcript) on time-out.
+    bool Settle();
+
+private:
+    bool Act(const std::string& verb, const std::string& argument, std::string* why);
+    void PrintEvents();
+
+    std::ostream& m_out;
+    std::vector<std::string> m_lastPage;
+    size_t m_boxesPrinted = 0;
+    size_t m_logSeen = 0;
+    size_t m_stdoutSeen = 0;
+    bool m_endPrinted = false;
+};
+
+// Splits "verb argument..." at the first blank.
+void SplitAction(const std::string& line, std::string& verb, std::string& argument);
+
+}  // namespace simulator

@@ -74,8 +74,9 @@ setup() {
       # the installation brings it back: the spooler ends the same); and the root of
       # the device tree cannot be located (CM_Locate_DevNodeW gives 0x13), which the
       # program reports on standard output (expected/replace-old.stdout).
-      spoolstate add "Korvel KX-2410 Dot Matrix Printer" "LPT2:"
-      spoolstate add "Korvel KX-2410 Dot Matrix Printer (Copy 1)" "LPT3:" "Korvel KX-2410 Dot Matrix Printer"
+      # As an earlier installation left them: the driver named as the INF spells it.
+      spoolstate add "Korvel KX-2410 Dot Matrix Printer" "LPT2:" "KORVEL KX-2410 Dot Matrix Printer"
+      spoolstate add "Korvel KX-2410 Dot Matrix Printer (Copy 1)" "LPT3:" "KORVEL KX-2410 Dot Matrix Printer"
       spoolstate add "Other Printer" "LPT3:"
       ;;
     wine-printui)

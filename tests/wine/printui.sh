@@ -25,24 +25,24 @@ check() {  # check WHAT EXPECTED
 }
 
 printui /if /n "Korvel TQ-2410" /f "$inf" /r "LPT1:" /m "Korvel TQ-2410"
-check "/if installs the driver and the printer" 'default none
-driver "Korvel TQ-2410"
-printer "Korvel TQ-2410" driver "Korvel TQ-2410" port "LPT1:"'
+check "/if installs the driver (named as the INF spells it) and the printer" 'default none
+driver "KORVEL TQ-2410"
+printer "Korvel TQ-2410" driver "KORVEL TQ-2410" port "LPT1:"'
 [ -f "$log" ] && grep -q '^PrintUIEntryW /if' "$log" && echo "ok   the stand-in, not Wine's printui.dll, was loaded" \
   || { echo "FAIL the stand-in did not run"; fail=1; }
 
 printui /y /q /n "Korvel TQ-2410"
 check "/y makes the default printer" 'default "Korvel TQ-2410"
-driver "Korvel TQ-2410"
-printer "Korvel TQ-2410" driver "Korvel TQ-2410" port "LPT1:"'
+driver "KORVEL TQ-2410"
+printer "Korvel TQ-2410" driver "KORVEL TQ-2410" port "LPT1:"'
 
 printui /if /n "Korvel TQ-2410" /f "$inf" /r "LPT2:" /m "Korvel TQ-2410"
 printui /if /n "Korvel TQ-9999" /f "$inf" /r "LPT2:" /m "Korvel TQ-9999"
 printui /if /n "Korvel TQ-2400" /f 'C:\KorvelTest\' /r "LPT2:" /m "Korvel TQ-2400"
 check "a second /if makes a copy; a model the INF lacks and a missing INF install nothing" 'default "Korvel TQ-2410"
-driver "Korvel TQ-2410"
-printer "Korvel TQ-2410" driver "Korvel TQ-2410" port "LPT1:"
-printer "Korvel TQ-2410 (Copy 1)" driver "Korvel TQ-2410" port "LPT2:"'
+driver "KORVEL TQ-2410"
+printer "Korvel TQ-2410" driver "KORVEL TQ-2410" port "LPT1:"
+printer "Korvel TQ-2410 (Copy 1)" driver "KORVEL TQ-2410" port "LPT2:"'
 
 printui /k /q /n "Korvel TQ-2410"
 grep -q '^  ok test page Korvel TQ-2410$' "$log" && echo "ok   /k prints a test page" || { echo "FAIL /k"; fail=1; }
@@ -52,9 +52,9 @@ override=b printui /if /n "Korvel TQ-2400" /f "$inf" /r "LPT3:" /m "Korvel TQ-24
 [ "$(wc -l < "$log")" -eq "$lines" ] && echo "ok   with printui=b Wine's own entry runs (and does nothing)" \
   || { echo "FAIL the stand-in ran with printui=b"; fail=1; }
 check "Wine's own printui.dll installs nothing" 'default "Korvel TQ-2410"
-driver "Korvel TQ-2410"
-printer "Korvel TQ-2410" driver "Korvel TQ-2410" port "LPT1:"
-printer "Korvel TQ-2410 (Copy 1)" driver "Korvel TQ-2410" port "LPT2:"'
+driver "KORVEL TQ-2410"
+printer "Korvel TQ-2410" driver "KORVEL TQ-2410" port "LPT1:"
+printer "Korvel TQ-2410 (Copy 1)" driver "KORVEL TQ-2410" port "LPT2:"'
 
 if [ $fail -ne 0 ]; then echo "printui: FAILED; its log:"; cat "$log"; exit 1; fi
 echo "printui: PASS"

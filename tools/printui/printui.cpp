@@ -5,8 +5,8 @@
 //   /y /n NAME                            make NAME the default printer
 //   /k /n NAME                            print a test page on NAME
 // /q (quiet) is accepted; nothing is ever shown. The driver is installed only when
-// the INF exists and lists MODEL on a model line; its files are Wine's PostScript
-// driver. When a printer NAME exists already, the new one is named "NAME (Copy 1)"
+// the INF exists and lists MODEL on a model line (letter case aside), under the name
+// as the INF spells it; its files are Wine's PostScript driver. When a printer NAME exists already, the new one is named "NAME (Copy 1)"
 // (or the next free copy number), as the system's own entry does.
 //
 // Each call appends a line to the file named by KORVEL_PRINTUI_LOG (UTF-8), so a
@@ -51,8 +51,9 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b)
            CSTR_EQUAL;
 }
 
-// Whether the INF file lists the model on a model line: "MODEL" = ...
-bool InfListsModel(const std::wstring& inf, const std::wstring& model, std::wstring* why)
+// Whether the INF file lists the model on a model line: "MODEL" = ...; *spelling
+// receives the model's name as the INF writes it.
+bool InfListsModel(const std::wstring& inf, const std::wstring& model, std::wstring* spelling, std::wstring* why)
 {
     DWORD attributes = ::GetFileAttributesW(inf.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -89,7 +90,10 @@ bool InfListsModel(const std::wstring& inf, const std::wstring& model, std::wstr
         if (close == std::wstring::npos) continue;
         size_t eq = line.find_first_not_of(L" \t", close + 1);
         if (eq == std::wstring::npos || line[eq] != L'=') continue;
-        if (EqualNoCase(line.substr(b + 1, close - b - 1), model)) return true;
+        if (EqualNoCase(line.substr(b + 1, close - b - 1), model)) {
+            *spelling = line.substr(b + 1, close - b - 1);
+            return true;
+        }
     }
     *why = L"error the INF has no model line for the model";
     return false;
@@ -201,12 +205,12 @@ std::wstring Run(int argc, wchar_t** argv)
         return error.empty() ? L"ok test page " + name : error;
     }
     if (inf.empty() || port.empty() || model.empty()) return L"error /if needs /f, /r and /m";
-    std::wstring error;
-    if (!InfListsModel(inf, model, &error)) return error;
-    error = InstallDriver(model);
+    std::wstring error, driver;
+    if (!InfListsModel(inf, model, &driver, &error)) return error;
+    error = InstallDriver(driver);
     if (!error.empty()) return error;
     std::wstring created;
-    error = AddPrinter(name, port, model, &created);
+    error = AddPrinter(name, port, driver, &created);
     return error.empty() ? L"ok printer " + created : error;
 }
 

@@ -36,3 +36,5 @@ add_test(NAME unit COMMAND korvel_tests)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/host.cmake)
   include(${CMAKE_SOURCE_DIR}/tools/host.cmake)
 endif()
+
+include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)

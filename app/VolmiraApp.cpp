@@ -1,5 +1,6 @@
 #include "app/VolmiraApp.h"
 
+#include "app/Sibling.h"
 #include "app/Wizard.h"
 #include "installer/PrinterInstaller.h"
 #include "pages/Step1.h"
@@ -18,6 +19,9 @@ CVolmiraApp::CVolmiraApp() : CWinApp(nullptr) {}
 
 BOOL CVolmiraApp::InitInstance()
 {
+    // On 64-bit Windows the x86-64 program beside this one does the work.
+    if (StartSiblingUnderWow64(g_Installer.SetupDir())) return FALSE;
+
     INITCOMMONCONTROLSEX controls;
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES;

@@ -48,6 +48,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/host.cmake)
   include(${CMAKE_SOURCE_DIR}/tools/host.cmake)
 endif()
 
+include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)
+
 if(KORVEL_FUZZ)
   include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
 endif()

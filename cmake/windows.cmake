@@ -63,6 +63,18 @@ foreach(file ${KORVEL_DRIVER_FILES})
   korvel_medium_file(${file} ${CMAKE_SOURCE_DIR}/medium/${file})
 endforeach()
 
+# The 32-bit medium carries the x86-64 program beside KorvelSetup.exe, in the same
+# folder: on 64-bit Windows the 32-bit program hands over to it (app/Sibling.cpp).
+# scripts/build.sh builds the x86-64 configuration first and names its program here.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(KORVEL_SIBLING_EXE "" CACHE FILEPATH "KorvelSetup64.exe of the x86-64 build, for the 32-bit medium")
+  if(KORVEL_SIBLING_EXE)
+    korvel_medium_file(KorvelSetup64.exe ${KORVEL_SIBLING_EXE})
+  endif()
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/windows.cmake)
   include(${CMAKE_SOURCE_DIR}/tools/windows.cmake)
 endif()
+
+include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)

@@ -119,6 +119,10 @@ std::vector<BoxState> BoxHistory();
 // queued, no timer armed and no other thread of the program running. False on
 // time-out.
 bool WaitStable(std::chrono::milliseconds timeout);
+// Waits until the user-interface thread has handled everything queued for it and
+// waits for input (timers and other threads may still be going), or a box is open;
+// false on time-out.
+bool WaitIdle(std::chrono::milliseconds timeout);
 // Waits until a message box is open; false on time-out.
 bool WaitForBox(std::chrono::milliseconds timeout);
 

@@ -241,6 +241,22 @@ bool WaitStable(std::chrono::milliseconds timeout)
     return true;
 }
 
+bool WaitIdle(std::chrono::milliseconds timeout)
+{
+    auto idle = [] {
+        if (!g_running || (AnyBoxOpenLocked() && !AnswerPendingLocked())) return true;
+        ThreadQueue* q = ProgramQueue();
+        return q && q->waiting && q->sent.empty() && q->posted.empty() && !AnswerPendingLocked();
+    };
+    auto deadline = Clock::now() + timeout;
+    std::unique_lock<std::mutex> lock(Mutex());
+    while (!idle()) {
+        if (Clock::now() >= deadline) return false;
+        StateChanged().wait_for(lock, std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 bool WaitForBox(std::chrono::milliseconds timeout)
 {
     std::unique_lock<std::mutex> lock(Mutex());

@@ -16,4 +16,7 @@ for exe in "$build/win32/KorvelSetup.exe" "$build/win64/KorvelSetup64.exe"; do
 done
 grep -q -a -F 'processorArchitecture="x86"' "$build/win32/KorvelSetup.exe" || { echo "FAIL: 32-bit manifest is not for x86"; fail=1; }
 grep -q -a -F 'processorArchitecture="amd64"' "$build/win64/KorvelSetup64.exe" || { echo "FAIL: 64-bit manifest is not for amd64"; fail=1; }
+# The 32-bit medium carries the x86-64 program, for 64-bit Windows.
+cmp -s "$build/win32/medium/KorvelSetup64.exe" "$build/win64/KorvelSetup64.exe" \
+  || { echo "FAIL: the 32-bit medium lacks the x86-64 KorvelSetup64.exe"; fail=1; }
 exit $fail

@@ -89,15 +89,46 @@ bool Runner::Step(const std::string& line)
         PrintState(true);
         return true;
     }
+    bool wait = true;
+    if (verb == "nowait") {
+        // Act while the program is busy: print the state once it has held still for a
+        // moment, and go on to the next action at once.
+        wait = false;
+        SplitAction(argument, verb, argument);
+    }
     std::string why;
     bool known = true;
     if (!Act(verb, argument, &why)) {
         known = why != "unknown action";
         m_out << "refused: " << why << "\n";
     }
-    Settle();
+    if (wait)
+        Settle();
+    else
+        SettleBriefly();
     PrintState(false);
     return known;
+}
+
+void Runner::SettleBriefly()
+{
+    // The visible state must stay the same for a short while, as the UI driver waits
+    // for on a real machine.
+    const auto hold = std::chrono::milliseconds(50);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    std::vector<std::string> last;
+    auto since = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() < deadline) {
+        sim::ui::WaitIdle(std::chrono::seconds(1));
+        std::vector<std::string> now = PageLines(sim::ui::Take());
+        if (now != last) {
+            last = now;
+            since = std::chrono::steady_clock::now();
+        } else if (std::chrono::steady_clock::now() - since >= hold) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 void Runner::PrintEvents()

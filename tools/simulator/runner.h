@@ -25,6 +25,9 @@ public:
     void PrintState(bool force);
     // Waits for the program to settle; false (and a note in the transcript) on time-out.
     bool Settle();
+    // For `nowait`: until the program has handled the action and the page has held
+    // still for a moment, though it may still be working.
+    void SettleBriefly();
 
 private:
     bool Act(const std::string& verb, const std::string& argument, std::string* why);

@@ -1,0 +1,79 @@
+// The simulated machine's side of the contract tests.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/sim/control.h"
+#include "platform/sim/control_registry.h"
+#include "platform/sim/control_spooler.h"
+#include "tests/contract/side.h"
+
+namespace contract {
+
+namespace {
+std::filesystem::path g_root;
+}
+
+void SetUpMachine()
+{
+    sim::ResetMachine();
+    char pattern[] = "/tmp/korvel-contract.XXXXXX";
+    const char* made = mkdtemp(pattern);
+    g_root = made ? made : "/tmp";
+    std::filesystem::create_directories(g_root / "contract");
+    sim::MapDrive('C', g_root.string());
+}
+
+void TearDownMachine()
+{
+    sim::ResetMachine();
+    std::error_code ec;
+    if (g_root.string().rfind("/tmp/korvel-contract.", 0) == 0) std::filesystem::remove_all(g_root, ec);
+}
+
+bool OnWine() { return false; }
+void KnownWineDifference(const char*) {}
+
+WString TestDir() { return TEXT("C:\\contract\\"); }
+
+void WriteTestFile(const WString& name, const std::string& bytes)
+{
+    std::ofstream out(g_root / "contract" / text::ToUtf8(name), std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool CreateRegistryKey(const WString& path)
+{
+    sim::CreateRegistryKey(HKEY_CURRENT_USER, path);
+    return true;
+}
+
+bool SetRegistryString(const WString& path, const WString& name, const WString& value)
+{
+    sim::SetRegistryValue(HKEY_CURRENT_USER, path, name, sim::RegSz(value));
+    return true;
+}
+
+bool SetRegistryDword(const WString& path, const WString& name, DWORD value)
+{
+    sim::SetRegistryValue(HKEY_CURRENT_USER, path, name, sim::RegDword(value));
+    return true;
+}
+
+void DeleteRegistryTree(const WString& path) { sim::DeleteRegistryKey(HKEY_CURRENT_USER, path); }
+
+bool AddPrinterDriver(const WString& driver)
+{
+    sim::AddPrinterDriver(driver);
+    return true;
+}
+
+bool AddLocalPrinter(const WString& name, const WString& port, const WString& driver)
+{
+    return sim::AddLocalPrinter(name, driver, port);
+}
+
+// Every test starts on a machine reset to no printers.
+void RemovePrinters(const WString&, const WString&) {}
+
+}  // namespace contract

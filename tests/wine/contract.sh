@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The contract tests of the platform operations, built for x86-64, against the real
+# functions under Wine (the same tests run on Linux against the simulated machine as
+# part of ctest). Wine's known differences from Windows are listed as they occur.
+set -euo pipefail
+build=${1:?build directory}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/wine-env.sh"
+trap korvel_wine_cleanup EXIT
+"$WINE" "$build/win64/korvel_contract.exe" --gtest_brief=1 2>&1 | tr -d '\r'
+exit "${PIPESTATUS[0]}"

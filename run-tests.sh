@@ -1,18 +1,32 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the three configurations, runs
-# the host tests, checks the Windows programs and runs the real program under Wine.
+# the host tests (also under the sanitizers), fuzzes the parsers, checks the Windows
+# programs and runs the real program under Wine. KORVEL_FUZZ_SECONDS shortens the
+# fuzzing (30 s per target by default).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 build=${KORVEL_BUILD_DIR:-$root/build}
 export KORVEL_BUILD_DIR=$build
 "$root/scripts/install-deps.sh"
 
-step() { printf '\n== %s\n' "$*"; }
 t0=$(date +%s)
+tstep=$t0
+# Each step's heading, after the time the previous one took.
+step() {
+  local now
+  now=$(date +%s)
+  [ "$now" -gt "$tstep" ] && printf '(%d s)\n' $((now - tstep))
+  tstep=$now
+  printf '\n== %s\n' "$*"
+}
 step "build: host, win32, win64"
 "$root/scripts/build.sh"
 step "host tests"
 ctest --test-dir "$build/host" --output-on-failure
+step "host tests under AddressSanitizer + UBSan, and under ThreadSanitizer"
+"$root/scripts/sanitize.sh"
+step "fuzzing: every parser for ${KORVEL_FUZZ_SECONDS:-30} s"
+"$root/scripts/fuzz.sh"
 step "Windows programs: imports and manifest"
 "$root/tests/wine/check-binaries.sh" "$build"
 step "Wine: the real program starts and closes"
@@ -23,4 +37,7 @@ step "Wine: the stand-in printer-UI entry"
 "$root/tests/wine/printui.sh" "$build"
 step "Wine: end to end, driven by tools/uidriver"
 "$root/tests/wine/e2e.sh" "$build"
-printf '\nall tests passed in %d s\n' $(( $(date +%s) - t0 ))
+step "Wine: the Windows medium checker reports as the Linux one"
+"$root/tests/wine/medium-check.sh" "$build"
+step "done"
+printf 'all tests passed in %d s\n' $(( $(date +%s) - t0 ))

@@ -7,6 +7,17 @@ elseif(KORVEL_SANITIZE STREQUAL "thread")
   add_link_options(-fsanitize=thread)
 endif()
 
+# Fuzzing build (clang only, its own build folder): every source is instrumented for
+# libFuzzer's coverage and built with ASan and UBSan; only the fuzz targets link
+# libFuzzer's main (tests/fuzz/fuzz.cmake).
+if(KORVEL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "KORVEL_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 find_package(Iconv REQUIRED)
 find_package(Threads REQUIRED)
 
@@ -38,3 +49,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/host.cmake)
 endif()
 
 include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)
+
+if(KORVEL_FUZZ)
+  include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
+endif()

@@ -19,6 +19,12 @@ public:
     // --- construction and the setup medium ------------------------------------------
     void Init();
     void LocateSetupDir();
+    // Points the object at the setup medium in another directory (a backslash is
+    // added when missing) and builds the medium's paths from it, as LocateSetupDir
+    // and the construction do from the program's own location. For tools that judge a
+    // medium with the program's readers; the wizard itself never calls it. Returns the
+    // copy's status, 0 when the paths were built.
+    int SetSetupDir(LPCWSTR directory);
     void BuildInfoFilePath();
     void BuildDriverInfPath();
 

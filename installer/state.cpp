@@ -36,6 +36,19 @@ void CPrinterInstaller::LocateSetupDir()
     text::Copy(m_szSetupDir, kPathCapacity, path);
 }
 
+int CPrinterInstaller::SetSetupDir(LPCWSTR directory)
+{
+    m_szSetupDir[0] = 0;
+    int status = text::Copy(m_szSetupDir, kPathCapacity, directory);
+    size_t length = text::Length(m_szSetupDir);
+    if (status == text::kOk && length > 0 && m_szSetupDir[length - 1] != '\\')
+        status = text::Append(m_szSetupDir, kPathCapacity, TEXT("\\"));
+    if (status != text::kOk) m_szSetupDir[0] = 0;
+    BuildInfoFilePath();
+    BuildDriverInfPath();
+    return status;
+}
+
 // Without a setup directory the medium's paths stay empty: a bare "PrinterInfor.Inf"
 // would name a file in the Windows directory, and a bare "PrinterDriver\" one below
 // whatever the current directory happens to be.

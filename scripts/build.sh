@@ -14,6 +14,9 @@ cmake -G Ninja -S "$root" -B "$out/win32" -DCMAKE_BUILD_TYPE=Release \
 cmake -G Ninja -S "$root" -B "$out/win64" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 for c in host win64 win32; do
-  ninja -C "$out/$c" ${KORVEL_BUILD_JOBS:+-j$KORVEL_BUILD_JOBS} | grep -v '^\[' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build of $c failed"; exit 1; }
+  # Under pipefail a failing ninja fails the pipeline; its own status is read there
+  # (grep finding nothing to print is no failure).
+  status=0
+  ninja -C "$out/$c" ${KORVEL_BUILD_JOBS:+-j$KORVEL_BUILD_JOBS} | grep -v '^\[' || status=${PIPESTATUS[0]}
+  [ "$status" -eq 0 ] || { echo "build of $c failed"; exit 1; }
 done

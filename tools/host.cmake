@@ -5,3 +5,6 @@ add_library(korvel_script STATIC ${CMAKE_SOURCE_DIR}/tools/script/script.cpp)
 target_include_directories(korvel_script PUBLIC ${CMAKE_SOURCE_DIR})
 target_sources(korvel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/tools/script_test.cpp)
 target_link_libraries(korvel_tests PRIVATE korvel_script)
+
+# --- the setup-medium checker ---
+include(${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cmake)

@@ -26,3 +26,6 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   add_executable(uidriver_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/probe/probe.cpp ${CMAKE_SOURCE_DIR}/tests/wine/probe/probe.rc)
   target_link_libraries(uidriver_probe PRIVATE comctl32 user32 kernel32)
 endif()
+
+# --- the setup-medium checker ---
+include(${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cmake)

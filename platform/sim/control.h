@@ -34,6 +34,14 @@ void MapDrive(char letter, const std::string& hostFolder);
 // Host path for a Windows path, or nothing when its drive is not mapped. The last
 // component need not exist; existing components are matched case-insensitively.
 std::optional<std::string> HostPath(const WCHAR* windowsPath);
+// A file held in memory: the profile readers (GetPrivateProfileSectionW and
+// GetPrivateProfileStringW), CreateFileW with ReadFile, and GetFileAttributesW find
+// these bytes at this Windows path, letter case ignored, before they look at a mapped
+// folder. Lets a fuzzer hand the readers a new file for every input without touching
+// the disk. ResetMachine drops them.
+void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes);
+// The bytes of a memory file, or nothing when the path names none.
+std::optional<std::string> MemoryFile(const WCHAR* windowsPath);
 // Whether the program runs as a 32-bit process on 64-bit Windows.
 void SetWow64(bool wow64);
 

@@ -1,7 +1,9 @@
 // CreateFileW, ReadFile and GetFileAttributesW of the simulated machine: plain
 // files live in the host folders that drive letters map to; device paths go to the
 // simulated devices.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -20,6 +22,25 @@ public:
 
 private:
     std::FILE* m_file;
+};
+
+// A file held in memory (sim::SetMemoryFile), read from a copy of its bytes taken when
+// it was opened.
+class InMemoryFile : public sim::KernelObject {
+public:
+    explicit InMemoryFile(std::string bytes) : m_bytes(std::move(bytes)) {}
+    const char* Kind() const override { return "file"; }
+    size_t Read(void* buffer, size_t size)
+    {
+        size_t n = std::min(size, m_bytes.size() - m_pos);
+        if (n) std::memcpy(buffer, m_bytes.data() + m_pos, n);
+        m_pos += n;
+        return n;
+    }
+
+private:
+    std::string m_bytes;
+    size_t m_pos = 0;
 };
 
 bool IsDevicePath(LPCWSTR name)
@@ -56,6 +77,10 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    if (std::optional<std::string> memory = sim::MemoryFile(name)) {
+        SetLastError(ERROR_SUCCESS);
+        return sim::AddHandle(std::make_shared<InMemoryFile>(std::move(*memory)));
+    }
     std::optional<std::string> host = sim::HostPath(name);
     std::error_code ec;
     if (!host || !std::filesystem::exists(*host, ec)) {
@@ -80,21 +105,23 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped)
 {
     auto f = sim::LookupHandleAs<HostFile>(file);
-    if (!f || overlapped) {
-        SetLastError(f ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    auto m = f ? nullptr : sim::LookupHandleAs<InMemoryFile>(file);
+    if ((!f && !m) || overlapped) {
+        SetLastError((f || m) ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (!buffer && toRead) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    size_t got = toRead ? std::fread(buffer, 1, toRead, f->File()) : 0;
+    size_t got = !toRead ? 0 : f ? std::fread(buffer, 1, toRead, f->File()) : m->Read(buffer, toRead);
     if (read) *read = static_cast<DWORD>(got);
     return TRUE;  // a read at the end of the file succeeds with 0 bytes
 }
 
 DWORD GetFileAttributesW(LPCWSTR name)
 {
+    if (sim::MemoryFile(name)) return FILE_ATTRIBUTE_NORMAL;
     std::optional<std::string> host = sim::HostPath(name);
     std::error_code ec;
     if (!host || !std::filesystem::exists(*host, ec)) {

@@ -13,20 +13,32 @@ std::mutex g_tableMutex;
 std::map<ULONG_PTR, std::shared_ptr<KernelObject>> g_table;
 ULONG_PTR g_nextHandle = 0x100;
 std::atomic<int> g_liveThreads{0};
-std::mutex g_liveMutex;
-std::condition_variable g_liveChanged;
+
+// The locks and condition variables that the machine's detached threads use are never
+// destroyed: a thread still finishing while the process exits must not find them gone.
+std::mutex& LiveMutex()
+{
+    static std::mutex* m = new std::mutex;
+    return *m;
+}
+
+std::condition_variable& LiveChanged()
+{
+    static std::condition_variable* cv = new std::condition_variable;
+    return *cv;
+}
 }  // namespace
 
 std::mutex& KernelMutex()
 {
-    static std::mutex m;
-    return m;
+    static std::mutex* m = new std::mutex;
+    return *m;
 }
 
 std::condition_variable& KernelChanged()
 {
-    static std::condition_variable cv;
-    return cv;
+    static std::condition_variable* cv = new std::condition_variable;
+    return *cv;
 }
 
 HANDLE AddHandle(std::shared_ptr<KernelObject> object)
@@ -88,11 +100,9 @@ void StartCountedThread(std::shared_ptr<CompletionObject> object, std::function<
     std::thread([object, fn]() {
         DWORD code = fn();
         object->Complete(code);
-        {
-            std::lock_guard<std::mutex> lock(g_liveMutex);
-            --g_liveThreads;
-        }
-        g_liveChanged.notify_all();
+        std::lock_guard<std::mutex> lock(LiveMutex());
+        --g_liveThreads;
+        LiveChanged().notify_all();
     }).detach();
 }
 
@@ -100,8 +110,8 @@ int LiveThreadCount() { return g_liveThreads.load(); }
 
 bool WaitForThreads(std::chrono::milliseconds timeout)
 {
-    std::unique_lock<std::mutex> lock(g_liveMutex);
-    return g_liveChanged.wait_for(lock, timeout, [] { return g_liveThreads.load() == 0; });
+    std::unique_lock<std::mutex> lock(LiveMutex());
+    return LiveChanged().wait_for(lock, timeout, [] { return g_liveThreads.load() == 0; });
 }
 
 }  // namespace sim

@@ -26,6 +26,7 @@ struct MachineState {
     double timeScale = 1.0;
     std::u16string modulePath = u"C:\\Setup\\KorvelSetup.exe";
     std::map<char, std::string> drives;
+    std::vector<std::pair<std::u16string, std::string>> memoryFiles;
     bool wow64 = false;
     std::multimap<std::string, Failure> failures;
     std::vector<std::string> log;
@@ -66,6 +67,7 @@ void ResetMachine()
     s.timeScale = 1.0;
     s.modulePath = u"C:\\Setup\\KorvelSetup.exe";
     s.drives.clear();
+    s.memoryFiles.clear();
     s.wow64 = false;
     s.failures.clear();
     s.log.clear();
@@ -110,6 +112,27 @@ void MapDrive(char letter, const std::string& hostFolder)
 {
     std::lock_guard<std::mutex> lock(State().mutex);
     State().drives[UpperDrive(letter)] = hostFolder;
+}
+
+void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    for (auto& file : State().memoryFiles)
+        if (text::EqualNoCaseAscii(file.first.data(), file.first.size(), windowsPath.data(), windowsPath.size())) {
+            file.second = bytes;
+            return;
+        }
+    State().memoryFiles.emplace_back(windowsPath, bytes);
+}
+
+std::optional<std::string> MemoryFile(const WCHAR* windowsPath)
+{
+    if (!windowsPath) return std::nullopt;
+    size_t length = text::Length(windowsPath);
+    std::lock_guard<std::mutex> lock(State().mutex);
+    for (const auto& file : State().memoryFiles)
+        if (text::EqualNoCaseAscii(file.first.data(), file.first.size(), windowsPath, length)) return file.second;
+    return std::nullopt;
 }
 
 std::optional<std::string> HostPath(const WCHAR* windowsPath)

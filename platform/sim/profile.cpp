@@ -165,12 +165,33 @@ Memo& TheMemo()
     return memo;
 }
 
+// The parsed form of the bytes read from the file at hostPath (empty for a file held in
+// memory), parsed again only when something changed.
+std::shared_ptr<const Profile> Remember(const std::string& hostPath, std::string bytes)
+{
+    Memo& memo = TheMemo();
+    UINT codePage = CodePage();
+    std::lock_guard<std::mutex> lock(memo.mutex);
+    if (memo.profile && memo.hostPath == hostPath && memo.codePage == codePage && memo.bytes == bytes)
+        return memo.profile;
+    auto profile = std::make_shared<const Profile>(Parse(Decode(bytes)));
+    memo.hostPath = hostPath;
+    memo.codePage = codePage;
+    memo.bytes = std::move(bytes);
+    memo.profile = profile;
+    return profile;
+}
+
 // Reads and parses the file; nothing when it cannot be read (missing, a directory, a
 // drive that is not mapped), with *error set as Windows would set it.
 std::shared_ptr<const Profile> Load(LPCWSTR file, DWORD* error)
 {
     *error = ERROR_FILE_NOT_FOUND;
     if (!file || !file[0]) return nullptr;
+    if (std::optional<std::string> memory = MemoryFile(file)) {
+        *error = ERROR_SUCCESS;
+        return Remember(std::string(), std::move(*memory));
+    }
     std::optional<std::string> host = HostPath(file);
     if (!host) {
         *error = ERROR_PATH_NOT_FOUND;
@@ -194,18 +215,7 @@ std::shared_ptr<const Profile> Load(LPCWSTR file, DWORD* error)
         return nullptr;
     }
     *error = ERROR_SUCCESS;
-
-    Memo& memo = TheMemo();
-    UINT codePage = CodePage();
-    std::lock_guard<std::mutex> lock(memo.mutex);
-    if (memo.profile && memo.hostPath == *host && memo.codePage == codePage && memo.bytes == bytes)
-        return memo.profile;
-    auto profile = std::make_shared<const Profile>(Parse(Decode(bytes)));
-    memo.hostPath = *host;
-    memo.codePage = codePage;
-    memo.bytes = std::move(bytes);
-    memo.profile = profile;
-    return profile;
+    return Remember(*host, std::move(bytes));
 }
 
 const Section* FindSection(const Profile& profile, std::u16string_view name)

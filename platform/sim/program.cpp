@@ -47,11 +47,12 @@ void StartProgram(std::function<int()> main)
     std::thread([main]() {
         SetProgramQueue(CurrentQueue());
         int code = main();
-        {
-            std::lock_guard<std::mutex> lock(Mutex());
-            g_running = false;
-            g_exitCode = code;
-        }
+        // Notified under the lock: whoever sees the program ended has also seen this
+        // thread's last use of the machine, so nothing it touches can be torn down
+        // (by a reset or by the process's exit) while it is still at work.
+        std::lock_guard<std::mutex> lock(Mutex());
+        g_running = false;
+        g_exitCode = code;
         StateChanged().notify_all();
     }).detach();
 }

@@ -227,16 +227,18 @@ Proc ProcForClass(const std::string& className, DWORD style)
 
 }  // namespace
 
+// Never destroyed, like the kernel's: threads of the machine may still be finishing
+// while the process exits.
 std::mutex& Mutex()
 {
-    static std::mutex m;
-    return m;
+    static std::mutex* m = new std::mutex;
+    return *m;
 }
 
 std::condition_variable& StateChanged()
 {
-    static std::condition_variable cv;
-    return cv;
+    static std::condition_variable* cv = new std::condition_variable;
+    return *cv;
 }
 
 ThreadQueue* CurrentQueue()

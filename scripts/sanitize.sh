@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the host configuration twice more and runs its tests (the unit tests and the
+# simulator's scenarios): under AddressSanitizer with UBSan (build/asan; any memory
+# error, leak or undefined behaviour fails) and under ThreadSanitizer (build/tsan; any
+# data race or lock-order inversion fails).
+#
+#   scripts/sanitize.sh             both
+#   scripts/sanitize.sh address     only ASan + UBSan
+#   scripts/sanitize.sh thread      only TSan
+# GTEST_FILTER narrows the unit tests as usual.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${KORVEL_BUILD_DIR:-$root/build}
+kinds=("$@")
+[ ${#kinds[@]} -eq 0 ] && kinds=(address thread)
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+for kind in "${kinds[@]}"; do
+  filter=${GTEST_FILTER:-}
+  case $kind in
+    address) dir=$out/asan ;;
+    thread)
+      dir=$out/tsan
+      # Every test but the catalogue's timing test: it starts no thread, and the
+      # sanitizer's slowdown would break its time bound.
+      [ -z "$filter" ] && filter=-CatalogueTest.HugeCataloguesAnswerQuicklyByTheSizeRules ;;
+    *) echo "unknown sanitizer $kind (address or thread)"; exit 2 ;;
+  esac
+  cmake -G Ninja -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE="$kind" >/dev/null
+  status=0
+  ninja -C "$dir" -j2 | grep -v '^\[' || status=${PIPESTATUS[0]}
+  [ "$status" -eq 0 ] || { echo "build of $dir failed"; exit 1; }
+  GTEST_FILTER=${filter:-*} ctest --test-dir "$dir" --output-on-failure ||
+    { echo "tests under the $kind sanitizer failed"; exit 1; }
+done

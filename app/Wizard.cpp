@@ -1,5 +1,7 @@
 #include "app/Wizard.h"
 
+IMPLEMENT_DYNAMIC(CWizard, CPropertySheet)
+
 CWizard::CWizard(LPCWSTR caption, CWnd* parent, UINT selectPage) : CPropertySheet(caption, parent, selectPage) {}
 
 BOOL CWizard::OnInitDialog()

@@ -4,6 +4,8 @@
 #include "platform/afx.h"
 
 class CWizard : public CPropertySheet {
+    DECLARE_DYNAMIC(CWizard)
+
 public:
     CWizard(LPCWSTR caption, CWnd* parent = nullptr, UINT selectPage = 0);
     BOOL OnInitDialog() override;

@@ -11,6 +11,8 @@ const WCHAR kWelcomeWithoutPrinter[] = TEXT(
     "\n\n点击“下一步”按钮选择打印机系列。");
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CStep1, CPropertyPage)
+
 CStep1::CStep1() : CPropertyPage(IDD_STEP1) {}
 
 void CStep1::DoDataExchange(CDataExchange* dx)

@@ -6,6 +6,8 @@
 #include "res/resource.h"
 
 class CStep1 : public CPropertyPage {
+    DECLARE_DYNAMIC(CStep1)
+
 public:
     CStep1();
 

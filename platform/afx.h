@@ -85,6 +85,28 @@ private:
 // An ordered list of strings that the caller creates empty and owns; lookups append to it.
 typedef std::list<CString> CStringList;
 
+// --- run-time class information -------------------------------------------------------
+// Dynamic type identification without dynamic creation: each class that declares it
+// knows its name and its base class.
+struct CRuntimeClass {
+    const char* m_lpszClassName;
+    const CRuntimeClass* m_pBaseClass;
+    bool IsDerivedFrom(const CRuntimeClass* base) const
+    {
+        for (const CRuntimeClass* c = this; c; c = c->m_pBaseClass)
+            if (c == base) return true;
+        return false;
+    }
+};
+#define RUNTIME_CLASS(theClass) (&theClass::class##theClass)
+#define DECLARE_DYNAMIC(theClass)                     \
+public:                                               \
+    static const CRuntimeClass class##theClass;       \
+    const CRuntimeClass* GetRuntimeClass() const override;
+#define IMPLEMENT_DYNAMIC(theClass, baseClass)                                                       \
+    const CRuntimeClass theClass::class##theClass = {#theClass, RUNTIME_CLASS(baseClass)};          \
+    const CRuntimeClass* theClass::GetRuntimeClass() const { return RUNTIME_CLASS(theClass); }
+
 // --- windows -------------------------------------------------------------------------
 class CDataExchange;
 
@@ -94,6 +116,10 @@ public:
     virtual ~CWnd() = default;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
+
+    static const CRuntimeClass classCWnd;
+    virtual const CRuntimeClass* GetRuntimeClass() const { return &classCWnd; }
+    BOOL IsKindOf(const CRuntimeClass* c) const { return GetRuntimeClass()->IsDerivedFrom(c) ? TRUE : FALSE; }
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     // A wrapper for the child control, or null when the window has no such child.
@@ -189,6 +215,8 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 class CPropertySheet;
 
 class CPropertyPage : public CWnd {
+    DECLARE_DYNAMIC(CPropertyPage)
+
 public:
     explicit CPropertyPage(UINT templateId, UINT captionId = 0);
     ~CPropertyPage() override = default;
@@ -227,6 +255,8 @@ private:
 };
 
 class CPropertySheet : public CWnd {
+    DECLARE_DYNAMIC(CPropertySheet)
+
 public:
     CPropertySheet(LPCWSTR caption, CWnd* parent = nullptr, UINT selectPage = 0);
     ~CPropertySheet() override = default;

@@ -13,6 +13,8 @@ thread_local CPropertySheet* t_creatingSheet = nullptr;
 
 // --- CPropertyPage -------------------------------------------------------------------
 
+IMPLEMENT_DYNAMIC(CPropertyPage, CWnd)
+
 CPropertyPage::CPropertyPage(UINT templateId, UINT) : m_nTemplateId(templateId) {}
 
 void CPropertyPage::BuildPage(CPropertySheet* sheet, PROPSHEETPAGEW& page)
@@ -116,6 +118,8 @@ void CPropertyPage::EndDialog(int result)
 }
 
 // --- CPropertySheet ------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 
 CPropertySheet::CPropertySheet(LPCWSTR caption, CWnd* parent, UINT selectPage)
     : m_strCaption(caption), m_hParent(parent ? parent->m_hWnd : nullptr), m_nStartPage(selectPage)

@@ -1,6 +1,8 @@
 // CWnd, the list controls and dialog data exchange: each call is one window message.
 #include "platform/afx.h"
 
+const CRuntimeClass CWnd::classCWnd = {"CWnd", nullptr};
+
 CWnd* CWnd::GetDlgItem(int id)
 {
     HWND child = ::GetDlgItem(m_hWnd, id);

@@ -1,6 +1,9 @@
 // The application frame: start-up order, the sheet in wizard mode, the page order
 // and the templates as the resource script gives them.
 #include "app/VolmiraApp.h"
+#include "app/Wizard.h"
+#include "pages/Step1.h"
+#include "pages/Step3.h"
 #include "res/resource.h"
 #include "tests/unit/sim_fixture.h"
 
@@ -95,4 +98,18 @@ TEST_F(FrameTest, TemplatesCarryTheCaptionsFontAndSidePicture)
         EXPECT_EQ(picture.cy, 192);
         for (size_t i = 1; i < t->controls.size(); ++i) EXPECT_GE(t->controls[i].x, 170) << p.id;
     }
+}
+
+TEST_F(FrameTest, WizardAndWelcomePageKnowTheirClassNames)
+{
+    CWizard wizard(TEXT("Korvel Printer Driver Setup"));
+    CStep1 welcome;
+    CStep3 series;
+    EXPECT_STREQ(wizard.GetRuntimeClass()->m_lpszClassName, "CWizard");
+    EXPECT_TRUE(wizard.IsKindOf(RUNTIME_CLASS(CPropertySheet)));
+    EXPECT_FALSE(wizard.IsKindOf(RUNTIME_CLASS(CPropertyPage)));
+    EXPECT_STREQ(welcome.GetRuntimeClass()->m_lpszClassName, "CStep1");
+    EXPECT_TRUE(welcome.IsKindOf(RUNTIME_CLASS(CPropertyPage)));
+    // A page without its own information answers as its base.
+    EXPECT_STREQ(series.GetRuntimeClass()->m_lpszClassName, "CPropertyPage");
 }

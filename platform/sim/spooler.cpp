@@ -300,39 +300,40 @@ void ResetSpoolerPart()
 
 // --- control API -------------------------------------------------------------------------
 
-bool AddLocalPrinter(const std::u16string& name, const std::u16string& driver, const std::u16string& port, int jobs)
+// Adds the printer unless one of exactly that name is there already.
+static bool AddPrinterRecord(const PrinterState& state)
 {
     std::lock_guard<std::mutex> lock(S().mutex);
     Spooler& s = S();
-    if (name.empty()) return false;
     for (const Printer& p : s.printers)
-        if (p.state.name == name) return false;
+        if (p.state.name == state.name) return false;
     Printer p;
     p.id = s.nextId++;
-    p.state.name = name;
-    p.state.driver = driver;
-    p.state.port = port;
-    p.state.jobs = jobs > 0 ? jobs : 0;
+    p.state = state;
     s.printers.push_back(p);
     return true;
+}
+
+bool AddLocalPrinter(const std::u16string& name, const std::u16string& driver, const std::u16string& port, int jobs)
+{
+    if (name.empty()) return false;
+    PrinterState state;
+    state.name = name;
+    state.driver = driver;
+    state.port = port;
+    state.jobs = jobs > 0 ? jobs : 0;
+    return AddPrinterRecord(state);
 }
 
 bool AddPrinterConnection(const std::u16string& server, const std::u16string& name, const std::u16string& driver)
 {
     if (server.empty() || name.empty()) return false;
-    std::lock_guard<std::mutex> lock(S().mutex);
-    Spooler& s = S();
-    std::u16string full = u"\\\\" + server + u"\\" + name;
-    for (const Printer& p : s.printers)
-        if (p.state.name == full) return false;
-    Printer p;
-    p.id = s.nextId++;
-    p.state.name = full;
-    p.state.driver = driver;
-    p.state.port = name;
-    p.state.server = server;
-    s.printers.push_back(p);
-    return true;
+    PrinterState state;
+    state.name = u"\\\\" + server + u"\\" + name;
+    state.driver = driver;
+    state.port = name;
+    state.server = server;
+    return AddPrinterRecord(state);
 }
 
 void AddPrinterDriver(const std::u16string& name)

@@ -50,16 +50,33 @@ bool TwoCalls(Call call, std::vector<BYTE>* buffer, DWORD* count)
     return true;
 }
 
+// Local printers at a level, or drivers at level 1, into buffer; on failure the
+// error is printed and false returned.
+bool LocalPrinters(DWORD level, std::vector<BYTE>* buffer, DWORD* count)
+{
+    if (TwoCalls([level](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
+            return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, b, size, needed, n);
+        }, buffer, count))
+        return true;
+    std::printf("error EnumPrintersW %lu\n", ::GetLastError());
+    return false;
+}
+
+bool Drivers(std::vector<BYTE>* buffer, DWORD* count)
+{
+    if (TwoCalls([](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
+            return ::EnumPrinterDriversW(nullptr, nullptr, 1, b, size, needed, n);
+        }, buffer, count))
+        return true;
+    std::printf("error EnumPrinterDriversW %lu\n", ::GetLastError());
+    return false;
+}
+
 int List()
 {
     std::vector<BYTE> buffer;
     DWORD count = 0;
-    if (!TwoCalls([](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
-            return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, b, size, needed, n);
-        }, &buffer, &count)) {
-        std::printf("error EnumPrintersW %lu\n", ::GetLastError());
-        return 1;
-    }
+    if (!LocalPrinters(2, &buffer, &count)) return 1;
     auto* printers = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
         std::printf("printer %s driver %s port %s\n", Q(printers[i].pPrinterName).c_str(),
@@ -72,12 +89,7 @@ int List()
     else
         std::printf("default none\n");
 
-    if (!TwoCalls([](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
-            return ::EnumPrinterDriversW(nullptr, nullptr, 1, b, size, needed, n);
-        }, &buffer, &count)) {
-        std::printf("error EnumPrinterDriversW %lu\n", ::GetLastError());
-        return 1;
-    }
+    if (!Drivers(&buffer, &count)) return 1;
     auto* drivers = reinterpret_cast<DRIVER_INFO_1W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) std::printf("driver %s\n", Q(drivers[i].pName).c_str());
     return 0;
@@ -135,12 +147,7 @@ int Clear()
     std::vector<BYTE> buffer;
     DWORD count = 0;
     int failures = 0;
-    if (!TwoCalls([](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
-            return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, b, size, needed, n);
-        }, &buffer, &count)) {
-        std::printf("error EnumPrintersW %lu\n", ::GetLastError());
-        return 1;
-    }
+    if (!LocalPrinters(4, &buffer, &count)) return 1;
     auto* printers = reinterpret_cast<PRINTER_INFO_4W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
         HANDLE handle = nullptr;
@@ -151,12 +158,7 @@ int Clear()
         }
         if (handle) ::ClosePrinter(handle);
     }
-    if (!TwoCalls([](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
-            return ::EnumPrinterDriversW(nullptr, nullptr, 1, b, size, needed, n);
-        }, &buffer, &count)) {
-        std::printf("error EnumPrinterDriversW %lu\n", ::GetLastError());
-        return 1;
-    }
+    if (!Drivers(&buffer, &count)) return 1;
     auto* drivers = reinterpret_cast<DRIVER_INFO_1W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
         if (!::DeletePrinterDriverExW(nullptr, nullptr, drivers[i].pName, 0, 0)) {

@@ -10,7 +10,8 @@ BOOL StartSiblingUnderWow64(LPCWSTR setupDir)
     // Without a setup directory the name would be looked up in the working directory.
     if (!setupDir || !setupDir[0]) return FALSE;
     WCHAR path[MAX_PATH];
-    if (text::Copy(path, MAX_PATH, setupDir) != text::kOk || text::Append(path, MAX_PATH, KORVEL_SIBLING_EXE) != text::kOk)
+    if (text::Copy(path, MAX_PATH, setupDir) != text::kOk ||
+        text::Append(path, MAX_PATH, KORVEL_SIBLING_EXE) != text::kOk)
         return FALSE;
     DWORD attributes = ::GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
@@ -20,7 +21,8 @@ BOOL StartSiblingUnderWow64(LPCWSTR setupDir)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return FALSE;
+    if (!::CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return FALSE;
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
     return TRUE;

@@ -20,8 +20,7 @@ WCHAR UpperAscii(WCHAR c) { return (c >= 'a' && c <= 'z') ? static_cast<WCHAR>(c
 size_t FindMark(const WCHAR* text, size_t length, const WCHAR* mark)
 {
     for (size_t i = 0; i + 4 <= length; ++i)
-        if (text[i] == mark[0] && text[i + 1] == mark[1] && text[i + 2] == mark[2] && text[i + 3] == mark[3])
-            return i;
+        if (text[i] == mark[0] && text[i + 1] == mark[1] && text[i + 2] == mark[2] && text[i + 3] == mark[3]) return i;
     return length;
 }
 
@@ -34,12 +33,11 @@ struct Suffix {
 const WCHAR kSuffix0[] = {0};
 const WCHAR kSuffix1[] = {'#', 0, 0};
 const WCHAR kSuffix2[] = {'#', 0, 'C', 'o', 'n', 't', 'r', 'o', 'l', 0, 0};
-const WCHAR kSuffix34[] = {'#', 0, 'D', 'e', 'v', 'i', 'c', 'e', ' ', 'P', 'a', 'r', 'a', 'm', 'e', 't', 'e', 'r', 's', 0, 0};
+const WCHAR kSuffix34[] = {'#', 0,   'D', 'e', 'v', 'i', 'c', 'e', ' ', 'P', 'a',
+                           'r', 'a', 'm', 'e', 't', 'e', 'r', 's', 0,   0};
 const Suffix kSuffixes[kSelectorCount] = {
-    {kSuffix0, sizeof(kSuffix0) / sizeof(WCHAR)},
-    {kSuffix1, sizeof(kSuffix1) / sizeof(WCHAR)},
-    {kSuffix2, sizeof(kSuffix2) / sizeof(WCHAR)},
-    {kSuffix34, sizeof(kSuffix34) / sizeof(WCHAR)},
+    {kSuffix0, sizeof(kSuffix0) / sizeof(WCHAR)},   {kSuffix1, sizeof(kSuffix1) / sizeof(WCHAR)},
+    {kSuffix2, sizeof(kSuffix2) / sizeof(WCHAR)},   {kSuffix34, sizeof(kSuffix34) / sizeof(WCHAR)},
     {kSuffix34, sizeof(kSuffix34) / sizeof(WCHAR)},
 };
 

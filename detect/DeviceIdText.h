@@ -26,11 +26,11 @@ constexpr size_t kDeviceIdBytes = 1024;
 
 // The interface values, by selector (0 to 4).
 enum InterfaceValue {
-    kDeviceInstance = 0,    // the interface key itself
-    kSymbolicLink = 1,      // "#"
-    kLinked = 2,            // "#\Control"
-    kPortDescription = 3,   // "#\Device Parameters"
-    kPortNumber = 4,        // "#\Device Parameters"
+    kDeviceInstance = 0,   // the interface key itself
+    kSymbolicLink = 1,     // "#"
+    kLinked = 2,           // "#\Control"
+    kPortDescription = 3,  // "#\Device Parameters"
+    kPortNumber = 4,       // "#\Device Parameters"
 };
 constexpr int kSelectorCount = 5;
 

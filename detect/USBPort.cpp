@@ -78,8 +78,8 @@ BOOL CUSBPort::FindUsbPrinter(CString& vid, CString& pid)
     // exclusive device could not be opened again by this very object.
     CloseDevice();
 
-    DeviceInfoSet set(::SetupDiGetClassDevsW(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
-                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    DeviceInfoSet set(
+        ::SetupDiGetClassDevsW(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!set.Valid()) return FALSE;
 
     std::vector<BYTE> detailBuffer;
@@ -118,8 +118,7 @@ BOOL CUSBPort::ReadDeviceId(BYTE* buffer, DWORD size, DWORD* returned)
     OVERLAPPED overlapped = {};
     overlapped.hEvent = event;
     DWORD count = 0;
-    BOOL ok = ::DeviceIoControl(m_hDevice, IOCTL_USBPRINT_GET_1284_ID, nullptr, 0, buffer, size, &count,
-                                &overlapped);
+    BOOL ok = ::DeviceIoControl(m_hDevice, IOCTL_USBPRINT_GET_1284_ID, nullptr, 0, buffer, size, &count, &overlapped);
     if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
         if (::WaitForSingleObject(event, kDeviceIdWaitMs) == WAIT_OBJECT_0) {
             ok = ::GetOverlappedResult(m_hDevice, &overlapped, &count, TRUE);
@@ -213,8 +212,7 @@ BOOL CUSBPort::QueryValueText(HKEY key, int selector, LPWSTR out, int capacity)
         if (size < sizeof(DWORD)) return FALSE;  // too short to be a number
         DWORD number = static_cast<DWORD>(data[0]) | (static_cast<DWORD>(data[1]) << 8) |
                        (static_cast<DWORD>(data[2]) << 16) | (static_cast<DWORD>(data[3]) << 24);
-        return text::FormatInto(out, static_cast<size_t>(capacity), TEXT("%d"), static_cast<int>(number)) ==
-                       text::kOk
+        return text::FormatInto(out, static_cast<size_t>(capacity), TEXT("%d"), static_cast<int>(number)) == text::kOk
                    ? TRUE
                    : FALSE;
     }
@@ -240,8 +238,8 @@ BOOL CUSBPort::QueryValueText(HKEY key, int selector, LPWSTR out, int capacity)
 BOOL CUSBPort::ReadInterfaceValue(int selector, DWORD index, LPWSTR out, int capacity, BOOL* end)
 {
     *end = FALSE;
-    HKEY classKey = ::SetupDiOpenClassRegKeyExW(&GUID_DEVINTERFACE_USBPRINT, KEY_READ, DIOCR_INTERFACE, nullptr,
-                                                nullptr);
+    HKEY classKey =
+        ::SetupDiOpenClassRegKeyExW(&GUID_DEVINTERFACE_USBPRINT, KEY_READ, DIOCR_INTERFACE, nullptr, nullptr);
     if (classKey == reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE) || classKey == nullptr) {
         *end = TRUE;
         return FALSE;

@@ -39,8 +39,7 @@ int CPrinterInstaller::InstallPnpDriver()
                                static_cast<int>(spooler::kHardwareIdBytes)))
         return 0;
     BOOL rebootRequired = FALSE;
-    return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, INSTALLFLAG_FORCE,
-                                                &rebootRequired)
+    return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, INSTALLFLAG_FORCE, &rebootRequired)
                ? 1
                : 0;
 }

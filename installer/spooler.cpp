@@ -56,11 +56,9 @@ bool IsCopyName(const WCHAR* printer, const WCHAR* name)
     return printer[n + 1] == '(';
 }
 
-bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf,
-                           const WCHAR* port)
+bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf, const WCHAR* port)
 {
-    if (!printer || !inf || !port || HasQuote(printer) || HasQuote(inf) || HasQuote(port))
-        return Refuse(out, capacity);
+    if (!printer || !inf || !port || HasQuote(printer) || HasQuote(inf) || HasQuote(port)) return Refuse(out, capacity);
     return text::FormatInto(out, capacity, kInstallFormat, printer, inf, port, printer) == text::kOk;
 }
 

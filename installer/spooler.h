@@ -39,8 +39,7 @@ bool IsCopyName(const WCHAR* printer, const WCHAR* name);
 // as is a command that does not fit. On refusal `out` is empty and false is returned.
 
 // PRINTUI.DLL,PrintUIEntry /if /n "printer" /f "inf" /r "port" /m "printer" (with a final blank)
-bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf,
-                           const WCHAR* port);
+bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf, const WCHAR* port);
 // PRINTUI.DLL,PrintUIEntry /y /q /n "printer"
 bool ComposeSetDefaultCommand(WCHAR* out, size_t capacity, const WCHAR* printer);
 // PRINTUI.DLL,PrintUIEntry /k /q /n "printer"

@@ -67,14 +67,9 @@ void CPrinterInstaller::BuildDriverInfPath()
     if (text::Copy(m_szDriverInf, kPathCapacity, m_szSetupDir) != text::kOk) return;
     if (text::Append(m_szDriverInf, kPathCapacity, TEXT("PrinterDriver\\")) != text::kOk) return;
     switch (GetPrinterType(m_szPrinterName)) {
-    case 1:
-        text::Append(m_szDriverInf, kPathCapacity, TEXT("24pin\\OEMPRINT.INF"));
-        break;
-    case 2:
-        text::Append(m_szDriverInf, kPathCapacity, TEXT("9pin\\OEMPRINT.INF"));
-        break;
-    default:
-        break;  // no type: the path names the driver directory itself
+    case 1: text::Append(m_szDriverInf, kPathCapacity, TEXT("24pin\\OEMPRINT.INF")); break;
+    case 2: text::Append(m_szDriverInf, kPathCapacity, TEXT("9pin\\OEMPRINT.INF")); break;
+    default: break;  // no type: the path names the driver directory itself
     }
 }
 

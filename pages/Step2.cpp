@@ -4,8 +4,7 @@
 
 namespace {
 const WCHAR kDetectedFormat[] = TEXT("软件自动检测到与打印机的USB连接\n端口：%s\n\n请按“下一步”确认驱动安装信息。\n\n");
-const WCHAR kManual[] =
-    TEXT("没有检测到与打印机连接的可用USB口，请手动选择端口，并按“下一步”确认驱动安装信息。");
+const WCHAR kManual[] = TEXT("没有检测到与打印机连接的可用USB口，请手动选择端口，并按“下一步”确认驱动安装信息。");
 // Used when the spooler cannot list its ports.
 const WCHAR* const kFixedPorts[] = {TEXT("LPT1:"), TEXT("LPT2:"), TEXT("LPT3:"), TEXT("COM1:"), TEXT("COM2:"),
                                     TEXT("COM3:"), TEXT("COM4:"), TEXT("COM5:"), TEXT("USB001")};

@@ -99,12 +99,12 @@ struct CRuntimeClass {
     }
 };
 #define RUNTIME_CLASS(theClass) (&theClass::class##theClass)
-#define DECLARE_DYNAMIC(theClass)                     \
-public:                                               \
-    static const CRuntimeClass class##theClass;       \
+#define DECLARE_DYNAMIC(theClass)               \
+public:                                         \
+    static const CRuntimeClass class##theClass; \
     const CRuntimeClass* GetRuntimeClass() const override;
-#define IMPLEMENT_DYNAMIC(theClass, baseClass)                                                       \
-    const CRuntimeClass theClass::class##theClass = {#theClass, RUNTIME_CLASS(baseClass)};          \
+#define IMPLEMENT_DYNAMIC(theClass, baseClass)                                             \
+    const CRuntimeClass theClass::class##theClass = {#theClass, RUNTIME_CLASS(baseClass)}; \
     const CRuntimeClass* theClass::GetRuntimeClass() const { return RUNTIME_CLASS(theClass); }
 
 // --- windows -------------------------------------------------------------------------
@@ -161,11 +161,11 @@ private:
         (void)wParam;                                                                             \
         (void)lParam;                                                                             \
         (void)lResult;
-#define MESSAGE_HANDLER(msg, func)                          \
-    if (uMsg == (msg)) {                                    \
-        bHandled = TRUE;                                    \
-        lResult = func(uMsg, wParam, lParam, bHandled);     \
-        if (bHandled) return TRUE;                          \
+#define MESSAGE_HANDLER(msg, func)                      \
+    if (uMsg == (msg)) {                                \
+        bHandled = TRUE;                                \
+        lResult = func(uMsg, wParam, lParam, bHandled); \
+        if (bHandled) return TRUE;                      \
     }
 #define COMMAND_HANDLER(id, code, func)                                             \
     if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) { \

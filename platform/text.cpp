@@ -50,7 +50,10 @@ int Compare(const WCHAR* a, const WCHAR* b)
 {
     if (!a) a = TEXT("");
     if (!b) b = TEXT("");
-    while (*a && *a == *b) { ++a; ++b; }
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
     return static_cast<int>(*a) - static_cast<int>(*b);
 }
 
@@ -125,14 +128,9 @@ WString FormatV(const WCHAR* format, va_list args)
             AppendNumber(out, static_cast<unsigned long long>(v < 0 ? -v : v), v < 0, 10, width, zeroPad);
             break;
         }
-        case 'u':
-            AppendNumber(out, va_arg(args, unsigned), false, 10, width, zeroPad);
-            break;
-        case 'x':
-            AppendNumber(out, va_arg(args, unsigned), false, 16, width, zeroPad);
-            break;
-        case 0:
-            return out;
+        case 'u': AppendNumber(out, va_arg(args, unsigned), false, 10, width, zeroPad); break;
+        case 'x': AppendNumber(out, va_arg(args, unsigned), false, 16, width, zeroPad); break;
+        case 0: return out;
         default:  // unknown conversions are copied as they stand
             out += '%';
             out += *p;
@@ -211,19 +209,41 @@ WString FromUtf8(const std::string& s)
         unsigned char b = static_cast<unsigned char>(s[i]);
         unsigned long c;
         int extra;
-        if (b < 0x80) { c = b; extra = 0; }
-        else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
-        else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
-        else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
-        else { out += static_cast<WCHAR>(0xFFFD); ++i; continue; }
-        if (i + extra >= s.size() + (extra ? 0 : 1) && extra) { out += static_cast<WCHAR>(0xFFFD); break; }
+        if (b < 0x80) {
+            c = b;
+            extra = 0;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            extra = 2;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07;
+            extra = 3;
+        } else {
+            out += static_cast<WCHAR>(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (i + extra >= s.size() + (extra ? 0 : 1) && extra) {
+            out += static_cast<WCHAR>(0xFFFD);
+            break;
+        }
         bool ok = true;
         for (int k = 1; k <= extra; ++k) {
             unsigned char t = static_cast<unsigned char>(s[i + k]);
-            if ((t & 0xC0) != 0x80) { ok = false; break; }
+            if ((t & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             c = (c << 6) | (t & 0x3F);
         }
-        if (!ok) { out += static_cast<WCHAR>(0xFFFD); ++i; continue; }
+        if (!ok) {
+            out += static_cast<WCHAR>(0xFFFD);
+            ++i;
+            continue;
+        }
         i += 1 + extra;
         if (c >= 0x10000) {
             c -= 0x10000;

@@ -64,23 +64,14 @@ INT_PTR CALLBACK CPropertyPage::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
 LRESULT CPropertyPage::OnNotify(const NMHDR* header)
 {
     switch (header->code) {
-    case PSN_SETACTIVE:
-        return OnSetActive() ? 0 : -1;
-    case PSN_KILLACTIVE:
-        return OnKillActive() ? FALSE : TRUE;
-    case PSN_WIZBACK:
-        return OnWizardBack();
-    case PSN_WIZNEXT:
-        return OnWizardNext();
-    case PSN_WIZFINISH:
-        return OnWizardFinish() ? FALSE : TRUE;
-    case PSN_QUERYCANCEL:
-        return OnQueryCancel() ? FALSE : TRUE;
-    case PSN_RESET:
-        OnReset();
-        return 0;
-    default:
-        return 0;
+    case PSN_SETACTIVE: return OnSetActive() ? 0 : -1;
+    case PSN_KILLACTIVE: return OnKillActive() ? FALSE : TRUE;
+    case PSN_WIZBACK: return OnWizardBack();
+    case PSN_WIZNEXT: return OnWizardNext();
+    case PSN_WIZFINISH: return OnWizardFinish() ? FALSE : TRUE;
+    case PSN_QUERYCANCEL: return OnQueryCancel() ? FALSE : TRUE;
+    case PSN_RESET: OnReset(); return 0;
+    default: return 0;
     }
 }
 
@@ -123,8 +114,7 @@ IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 
 CPropertySheet::CPropertySheet(LPCWSTR caption, CWnd* parent, UINT selectPage)
     : m_strCaption(caption), m_hParent(parent ? parent->m_hWnd : nullptr), m_nStartPage(selectPage)
-{
-}
+{}
 
 void CPropertySheet::AddPage(CPropertyPage* page) { m_pages.push_back(page); }
 

@@ -33,10 +33,7 @@ LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return ::SendMessageW(m_hWnd, msg, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return ::PostMessageW(m_hWnd, msg, wParam, lParam);
-}
+BOOL CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::PostMessageW(m_hWnd, msg, wParam, lParam); }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) { return ::SetTimer(m_hWnd, id, elapse, proc); }
 BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
@@ -79,7 +76,8 @@ void CComboBox::GetLBText(int index, CString& out) const
         return;
     }
     WString buffer(static_cast<size_t>(length) + 1, 0);
-    LRESULT got = ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
+    LRESULT got =
+        ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
     out = got == CB_ERR ? CString() : CString(buffer.c_str(), static_cast<int>(got));
 }
 
@@ -109,8 +107,8 @@ void CListBox::GetText(int index, CString& out) const
 
 int CListBox::SelectString(int startAfter, LPCWSTR prefix)
 {
-    return static_cast<int>(::SendMessageW(m_hWnd, LB_SELECTSTRING, static_cast<WPARAM>(startAfter),
-                                           reinterpret_cast<LPARAM>(prefix)));
+    return static_cast<int>(
+        ::SendMessageW(m_hWnd, LB_SELECTSTRING, static_cast<WPARAM>(startAfter), reinterpret_cast<LPARAM>(prefix)));
 }
 
 // --- data exchange -------------------------------------------------------------------

@@ -129,7 +129,8 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWS
     return static_cast<int>(wide.size());
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int chars, LPSTR out, int outBytes, LPCSTR, PBOOL usedDefault)
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int chars, LPSTR out, int outBytes, LPCSTR,
+                        PBOOL usedDefault)
 {
     if (!text || chars == 0 || outBytes < 0 || (outBytes > 0 && !out)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -89,9 +89,9 @@ struct UsbPrintInterfaceKey {
     std::optional<RegData> deviceInstance;  // under the key itself
     bool hashKey = true;                    // "#"
     std::optional<RegData> symbolicLink;
-    bool controlKey = true;                 // "#\Control"
+    bool controlKey = true;  // "#\Control"
     std::optional<RegData> linked;
-    bool deviceParametersKey = true;        // "#\Device Parameters"
+    bool deviceParametersKey = true;  // "#\Device Parameters"
     std::optional<RegData> portDescription;
     std::optional<RegData> portNumber;
 };

@@ -17,11 +17,11 @@ namespace sim {
 // Printer names are found without regard to letter case, as Windows does; the
 // machine keeps them in the order they were added, which is the enumeration order.
 struct PrinterState {
-    std::u16string name;      // a connection's full name, \\SERVER\NAME
+    std::u16string name;  // a connection's full name, \\SERVER\NAME
     std::u16string driver;
     std::u16string port;
-    std::u16string server;    // empty for a local printer
-    int jobs = 0;             // jobs waiting in the queue
+    std::u16string server;         // empty for a local printer
+    int jobs = 0;                  // jobs waiting in the queue
     bool pendingDeletion = false;  // deleted while jobs were queued; goes with the last job
 };
 
@@ -71,7 +71,7 @@ struct Rundll32Run {
     std::u16string parameters;  // what the program passed after "rundll32"
     std::vector<DWORD> waits;   // time-outs (ms, unscaled) the program waited on the process with
     bool ended = false;
-    DWORD exitCode = 0;         // 0 when the printer-UI command succeeded, else its error
+    DWORD exitCode = 0;  // 0 when the printer-UI command succeeded, else its error
 };
 std::vector<Rundll32Run> Rundll32Runs();
 
@@ -80,8 +80,8 @@ struct DriverUpdate {
     std::u16string hardwareId;
     std::u16string infPath;
     DWORD installFlags = 0;
-    bool hadParent = false;       // a parent window was passed
-    bool hadRebootFlag = false;   // a reboot-required flag was passed
+    bool hadParent = false;      // a parent window was passed
+    bool hadRebootFlag = false;  // a reboot-required flag was passed
     bool succeeded = false;
     DWORD error = 0;
 };

@@ -18,7 +18,7 @@ struct ControlTemplate {
     std::string className;  // Static, Button, ComboBox, ListBox, Edit
     int id = -1;
     std::u16string text;
-    int imageId = 0;        // for a picture control: the bitmap resource
+    int imageId = 0;  // for a picture control: the bitmap resource
     DWORD style = 0;
     std::vector<std::string> styleNames;  // the style flags named in the script
     int x = 0, y = 0, cx = 0, cy = 0;

@@ -86,7 +86,9 @@ HANDLE FinishLocked(Request& request, ULONG_PTR status);
 
 class DeviceHandle : public KernelObject {
 public:
-    DeviceHandle(std::shared_ptr<Printer> printer, bool overlapped) : m_printer(std::move(printer)), m_overlapped(overlapped) {}
+    DeviceHandle(std::shared_ptr<Printer> printer, bool overlapped)
+        : m_printer(std::move(printer)), m_overlapped(overlapped)
+    {}
     ~DeviceHandle() override;
     const char* Kind() const override { return "device"; }
     // A file handle is signalled when a request on it finishes, as on Windows.
@@ -127,7 +129,8 @@ HANDLE FinishLocked(Request& request, ULONG_PTR status)
     request.overlapped = nullptr;
     request.out = nullptr;
     auto& list = g_outstanding;
-    list.erase(std::remove_if(list.begin(), list.end(), [&](const std::shared_ptr<Request>& r) { return r.get() == &request; }),
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const std::shared_ptr<Request>& r) { return r.get() == &request; }),
                list.end());
     return event;
 }
@@ -180,8 +183,9 @@ std::shared_ptr<KernelObject> OpenDevicePath(LPCWSTR path, DWORD, DWORD, DWORD f
 {
     std::u16string wanted(path);
     std::lock_guard<std::mutex> lock(KernelMutex());
-    auto it = std::find_if(g_printers.begin(), g_printers.end(),
-                           [&](const std::shared_ptr<Printer>& p) { return SameTextNoCase(p->config.devicePath, wanted); });
+    auto it = std::find_if(g_printers.begin(), g_printers.end(), [&](const std::shared_ptr<Printer>& p) {
+        return SameTextNoCase(p->config.devicePath, wanted);
+    });
     if (it == g_printers.end()) {
         *error = ERROR_FILE_NOT_FOUND;
         return nullptr;
@@ -228,12 +232,14 @@ bool UnplugUsbPrinter(const std::u16string& devicePath)
         printer = *it;
         g_printers.erase(it);
         printer->present = false;
-        events = FinishMatchingLocked([&](const Request& r) { return r.printer == printer; }, kStatusDeviceNotConnected);
+        events =
+            FinishMatchingLocked([&](const Request& r) { return r.printer == printer; }, kStatusDeviceNotConnected);
     }
     Signal(events);
     for (const auto& id : printer->config.hardwareIds) SetHardwareIdPresent(id, false);
     if (!printer->config.interfaceKey.empty())
-        DeleteRegistryKey(HKEY_LOCAL_MACHINE, UsbPrintClassKeyPath() + u"\\" + printer->config.interfaceKey + u"\\#\\Control");
+        DeleteRegistryKey(HKEY_LOCAL_MACHINE,
+                          UsbPrintClassKeyPath() + u"\\" + printer->config.interfaceKey + u"\\#\\Control");
     return true;
 }
 
@@ -355,14 +361,14 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID, DWORD, LPVOID out, DWORD
         SetLastError(ERROR_GEN_FAILURE);
         return FALSE;
     case DeviceIdAnswer::AfterDelay:
-    case DeviceIdAnswer::Never:
-        break;
+    case DeviceIdAnswer::Never: break;
     }
 
     ov->Internal = kStatusPending;
     ov->InternalHigh = 0;
     g_outstanding.push_back(request);
-    if (printer->config.answer == DeviceIdAnswer::AfterDelay) FinishLater(request, printer->config.answerDelayMs, false);
+    if (printer->config.answer == DeviceIdAnswer::AfterDelay)
+        FinishLater(request, printer->config.answerDelayMs, false);
     if (handle->Overlapped()) {
         lock.unlock();
         SetLastError(ERROR_IO_PENDING);

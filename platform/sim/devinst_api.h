@@ -49,17 +49,16 @@ typedef SP_DEVICE_INTERFACE_DETAIL_DATA_W* PSP_DEVICE_INTERFACE_DETAIL_DATA_W;
 #define CM_REENUMERATE_NORMAL 0x00000000
 
 HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags);
-BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* interfaceClass,
-                                 DWORD index, PSP_DEVICE_INTERFACE_DATA data);
+BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* interfaceClass, DWORD index,
+                                 PSP_DEVICE_INTERFACE_DATA data);
 BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
-                                      PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize,
-                                      PDWORD requiredSize, PSP_DEVINFO_DATA device);
+                                      PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize, PDWORD requiredSize,
+                                      PSP_DEVINFO_DATA device);
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set);
-HKEY SetupDiOpenClassRegKeyExW(const GUID* classGuid, REGSAM access, DWORD flags, PCWSTR machine,
-                               PVOID reserved);
+HKEY SetupDiOpenClassRegKeyExW(const GUID* classGuid, REGSAM access, DWORD flags, PCWSTR machine, PVOID reserved);
 
-BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath,
-                                        DWORD installFlags, PBOOL rebootRequired);
+BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags,
+                                        PBOOL rebootRequired);
 
 CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, DEVINSTID_W deviceId, ULONG flags);
 CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags);

@@ -63,8 +63,8 @@ bool ParseInfModelLine(const std::u16string& line, InfModelLine& out)
     if (first == std::u16string::npos) return false;
     size_t second = line.find(u',', first + 1);
     out.model = line.substr(at + 1, close - at - 1);
-    out.hardwareId = Trim(line.substr(first + 1, second == std::u16string::npos ? std::u16string::npos
-                                                                                  : second - first - 1));
+    out.hardwareId =
+        Trim(line.substr(first + 1, second == std::u16string::npos ? std::u16string::npos : second - first - 1));
     return !out.model.empty();
 }
 

@@ -180,7 +180,7 @@ void SetWow64(bool wow64)
     State().wow64 = wow64;
 }
 
-bool IsWow64() 
+bool IsWow64()
 {
     std::lock_guard<std::mutex> lock(State().mutex);
     return State().wow64;

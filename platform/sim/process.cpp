@@ -66,8 +66,8 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    sim::Log("CreateProcessW " + Utf8OrNone(application) + " command line " + Utf8OrNone(commandLine) +
-             " directory " + Utf8OrNone(directory) + (inheritHandles ? " inheriting handles" : "") +
+    sim::Log("CreateProcessW " + Utf8OrNone(application) + " command line " + Utf8OrNone(commandLine) + " directory " +
+             Utf8OrNone(directory) + (inheritHandles ? " inheriting handles" : "") +
              (flags ? " flags " + std::to_string(flags) : "") + (environment ? " own environment" : ""));
     auto process = std::make_shared<Process>();
     auto thread = std::make_shared<ProcessThread>();

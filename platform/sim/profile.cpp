@@ -82,8 +82,7 @@ char16_t Upper(char16_t c)
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 32);
     if (c == 0xFF) return 0x178;
     if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return static_cast<char16_t>(c & ~1u);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
-        return (c & 1u) ? c : static_cast<char16_t>(c - 1);
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1u) ? c : static_cast<char16_t>(c - 1);
     if (c == 0x3C2) return 0x3A3;
     if (c >= 0x3B1 && c <= 0x3C9) return static_cast<char16_t>(c - 32);
     if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);

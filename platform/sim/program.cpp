@@ -155,10 +155,10 @@ Snapshot Take()
 
 bool Press(Button button, std::string* why)
 {
-    int id = button == Button::Back ? IDC_BACK_BUTTON
-           : button == Button::Next ? IDC_NEXT_BUTTON
-           : button == Button::Finish ? IDC_FINISH_BUTTON
-                                      : IDCANCEL;
+    int id = button == Button::Back     ? IDC_BACK_BUTTON
+             : button == Button::Next   ? IDC_NEXT_BUTTON
+             : button == Button::Finish ? IDC_FINISH_BUTTON
+                                        : IDCANCEL;
     HWND target;
     {
         std::lock_guard<std::mutex> lock(Mutex());
@@ -208,7 +208,8 @@ bool Choose(int controlId, const std::u16string& item, std::string* why)
             if (w && w->id == controlId) control = child;
         }
         Window* w = FindLocked(control);
-        if (!w || (w->className != "ListBox" && w->className != "ComboBox")) return Refuse(why, "no such list on the page");
+        if (!w || (w->className != "ListBox" && w->className != "ComboBox"))
+            return Refuse(why, "no such list on the page");
         if (!w->visible) return Refuse(why, "the list is not shown");
         if (!w->enabled) return Refuse(why, "the list is disabled");
         auto it = std::find(w->items.begin(), w->items.end(), item);
@@ -225,8 +226,8 @@ static bool StableLocked()
     // polling or the thread that opened it (a worker) is alive.
     if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
     ThreadQueue* q = ProgramQueue();
-    return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() &&
-           !AnswerPendingLocked() && LiveThreadCount() == 0;
+    return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
+           LiveThreadCount() == 0;
 }
 
 bool WaitStable(std::chrono::milliseconds timeout)

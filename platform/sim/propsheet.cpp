@@ -168,22 +168,14 @@ LRESULT SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         default: break;
         }
         return 0;
-    case WM_CLOSE:
-        Cancel(*s);
-        return 0;
+    case WM_CLOSE: Cancel(*s); return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) Cancel(*s);
         return 0;
-    case PSM_SETWIZBUTTONS:
-        SetWizardButtons(*s, static_cast<DWORD>(lParam));
-        return 0;
-    case PSM_PRESSBUTTON:
-        PressButton(*s, wParam);
-        return 0;
-    case PSM_SETCURSEL:
-        return SetCurSel(*s, static_cast<int>(wParam), 1) ? TRUE : FALSE;
-    case PSM_GETCURRENTPAGEHWND:
-        return reinterpret_cast<LRESULT>(ActivePage(*s));
+    case PSM_SETWIZBUTTONS: SetWizardButtons(*s, static_cast<DWORD>(lParam)); return 0;
+    case PSM_PRESSBUTTON: PressButton(*s, wParam); return 0;
+    case PSM_SETCURSEL: return SetCurSel(*s, static_cast<int>(wParam), 1) ? TRUE : FALSE;
+    case PSM_GETCURRENTPAGEHWND: return reinterpret_cast<LRESULT>(ActivePage(*s));
     case WM_SETTEXT:
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH: {
@@ -202,8 +194,7 @@ LRESULT SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         out[n] = 0;
         return static_cast<LRESULT>(n);
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -55,7 +55,10 @@ std::u16string Upper(const std::u16string& s)
 
 bool SameName(const std::u16string& a, const std::u16string& b) { return Upper(a) == Upper(b); }
 
-bool IsPredefined(HKEY key) { return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER || key == HKEY_CLASSES_ROOT; }
+bool IsPredefined(HKEY key)
+{
+    return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER || key == HKEY_CLASSES_ROOT;
+}
 
 // Called with g_mutex held.
 std::shared_ptr<Key> Root(HKEY root)
@@ -296,8 +299,7 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD dataBytes)
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataBytes)
 {
     DWORD error;
     if (sim::TakeFailure("RegQueryValueExW", &error)) return static_cast<LSTATUS>(error);

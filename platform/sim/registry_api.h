@@ -27,8 +27,7 @@ typedef FILETIME* PFILETIME;
 #define REG_QWORD 11
 
 LSTATUS RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
-LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved,
-                      LPWSTR className, LPDWORD classChars, PFILETIME lastWrite);
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD dataBytes);
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved, LPWSTR className,
+                      LPDWORD classChars, PFILETIME lastWrite);
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataBytes);
 LSTATUS RegCloseKey(HKEY key);

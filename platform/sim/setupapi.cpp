@@ -26,8 +26,7 @@ class DeviceInfoSet : public sim::KernelObject {
 public:
     DeviceInfoSet(GUID interfaceClass, std::vector<std::u16string> paths)
         : m_class(interfaceClass), m_paths(std::move(paths))
-    {
-    }
+    {}
     const char* Kind() const override { return "devinfo"; }
     const GUID& Class() const { return m_class; }
     const std::vector<std::u16string>& Paths() const { return m_paths; }
@@ -111,8 +110,8 @@ BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID* int
 }
 
 BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
-                                      PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize,
-                                      PDWORD requiredSize, PSP_DEVINFO_DATA device)
+                                      PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize, PDWORD requiredSize,
+                                      PSP_DEVINFO_DATA device)
 {
     DWORD error;
     if (sim::TakeFailure("SetupDiGetDeviceInterfaceDetailW", &error)) return Fail(error);

@@ -91,7 +91,8 @@ DWORD ParsePrintUi(const std::vector<std::u16string>& args, PrintUiCommand& cmd)
         }
         std::u16string* value = nullptr;
         switch (sw[0]) {
-        case 'n': case 'b': value = &cmd.printer; break;
+        case 'n':
+        case 'b': value = &cmd.printer; break;
         case 'f': value = &cmd.inf; break;
         case 'r': value = &cmd.port; break;
         case 'm': value = &cmd.model; break;
@@ -112,8 +113,7 @@ DWORD ParsePrintUi(const std::vector<std::u16string>& args, PrintUiCommand& cmd)
 // are compared); the driver is named as the INF spells the model.
 DWORD InstallFromInf(const PrintUiCommand& cmd)
 {
-    if (cmd.printer.empty() || cmd.inf.empty() || cmd.model.empty() || cmd.port.empty())
-        return ERROR_INVALID_PARAMETER;
+    if (cmd.printer.empty() || cmd.inf.empty() || cmd.model.empty() || cmd.port.empty()) return ERROR_INVALID_PARAMETER;
     std::vector<std::u16string> lines;
     if (!ReadHostLines(cmd.inf, lines)) return ERROR_FILE_NOT_FOUND;
     std::u16string driver;
@@ -142,12 +142,15 @@ DWORD PrintUiEntry(const std::u16string& commandLine)
     PrintUiCommand cmd;
     DWORD error = ParsePrintUi(args, cmd);
     if (error == ERROR_SUCCESS) {
-        if (cmd.action == u"if") error = InstallFromInf(cmd);
-        else if (cmd.action == u"y") error = SpoolerSetDefault(cmd.printer);
-        else error = SpoolerQueueTestPage(cmd.printer);
+        if (cmd.action == u"if")
+            error = InstallFromInf(cmd);
+        else if (cmd.action == u"y")
+            error = SpoolerSetDefault(cmd.printer);
+        else
+            error = SpoolerQueueTestPage(cmd.printer);
     }
-    Log("printui /" + Utf8(cmd.action) + " \"" + Utf8(cmd.printer) + "\": " +
-        (error == ERROR_SUCCESS ? std::string("ok") : "error " + std::to_string(error)));
+    Log("printui /" + Utf8(cmd.action) + " \"" + Utf8(cmd.printer) +
+        "\": " + (error == ERROR_SUCCESS ? std::string("ok") : "error " + std::to_string(error)));
     return error;
 }
 
@@ -163,8 +166,8 @@ DWORD Rundll32Main(const std::u16string& parameters)
         return ERROR_INVALID_PARAMETER;
     }
     std::u16string dll = parameters.substr(at, comma - at);
-    std::u16string entry = parameters.substr(comma + 1, end == std::u16string::npos ? std::u16string::npos
-                                                                                     : end - comma - 1);
+    std::u16string entry =
+        parameters.substr(comma + 1, end == std::u16string::npos ? std::u16string::npos : end - comma - 1);
     if (!NamesEqual(dll, u"PRINTUI.DLL") && !NamesEqual(dll, u"PRINTUI")) {
         Log("rundll32: cannot load \"" + Utf8(dll) + "\"");
         return ERROR_MOD_NOT_FOUND;

@@ -73,8 +73,7 @@ const std::u16string kEnvironment = u"Windows x64";
 Port MakePort(const std::u16string& name)
 {
     bool usb = name.compare(0, 3, u"USB") == 0;
-    return Port{name, usb ? u"USB Monitor" : u"Local Port",
-                usb ? u"Virtual printer port for USB" : u"Local Port"};
+    return Port{name, usb ? u"USB Monitor" : u"Local Port", usb ? u"Virtual printer port for USB" : u"Local Port"};
 }
 
 void StandardPorts(Spooler& s)
@@ -153,8 +152,8 @@ size_t Chars(const std::u16string& s) { return (s.size() + 1) * sizeof(WCHAR); }
 size_t Info2Size(const Printer& p)
 {
     const PrinterState& st = p.state;
-    size_t n = sizeof(PRINTER_INFO_2W) + Chars(st.name) + Chars(u"") + Chars(st.port) + Chars(st.driver) +
-               Chars(u"") + Chars(u"") + Chars(u"") + Chars(u"winprint") + Chars(u"RAW") + Chars(u"");
+    size_t n = sizeof(PRINTER_INFO_2W) + Chars(st.name) + Chars(u"") + Chars(st.port) + Chars(st.driver) + Chars(u"") +
+               Chars(u"") + Chars(u"") + Chars(u"winprint") + Chars(u"RAW") + Chars(u"");
     if (!st.server.empty()) n += Chars(u"\\\\" + st.server);
     return n;
 }
@@ -584,9 +583,7 @@ BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE, DWORD command)
             }
             break;
         }
-        default:
-            SetLastError(ERROR_INVALID_PRINTER_COMMAND);
-            return FALSE;
+        default: SetLastError(ERROR_INVALID_PRINTER_COMMAND); return FALSE;
         }
     }
     for (size_t at = 0; at <= logLine.size();) {
@@ -634,8 +631,7 @@ BOOL ClosePrinter(HANDLE printer)
     return TRUE;
 }
 
-BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName, DWORD deleteFlag,
-                            DWORD versionFlag)
+BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName, DWORD deleteFlag, DWORD versionFlag)
 {
     std::u16string name = sim::Text(driverName);
     DWORD error = ERROR_SUCCESS;
@@ -645,8 +641,8 @@ BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName
     } else if (environment && environment[0] && !sim::NamesEqual(environment, sim::kEnvironment) &&
                !sim::NamesEqual(environment, u"Windows NT x86")) {
         error = ERROR_INVALID_ENVIRONMENT;
-    } else if ((deleteFlag & ~static_cast<DWORD>(DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION |
-                                                 DPD_DELETE_ALL_FILES)) ||
+    } else if ((deleteFlag &
+                ~static_cast<DWORD>(DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION | DPD_DELETE_ALL_FILES)) ||
                ((deleteFlag & DPD_DELETE_SPECIFIC_VERSION) && versionFlag > 3) || name.empty()) {
         error = ERROR_INVALID_PARAMETER;
     } else {
@@ -662,8 +658,8 @@ BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName
             drivers.erase(it);
         }
     }
-    sim::Log("delete-driver \"" + sim::Utf8(name) + "\": " +
-             (error == ERROR_SUCCESS ? std::string("ok") : "error " + std::to_string(error)));
+    sim::Log("delete-driver \"" + sim::Utf8(name) +
+             "\": " + (error == ERROR_SUCCESS ? std::string("ok") : "error " + std::to_string(error)));
     if (error != ERROR_SUCCESS) {
         SetLastError(error);
         return FALSE;
@@ -738,8 +734,9 @@ BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD)
 {
     if (sim::Fail("AddPrinterDriverExW")) return FALSE;
     if (!sim::IsLocalServer(server) || !info || (level != 2 && level != 3)) {
-        SetLastError(!info ? ERROR_INVALID_PARAMETER : level != 2 && level != 3 ? ERROR_INVALID_LEVEL
-                                                                                 : ERROR_INVALID_NAME);
+        SetLastError(!info                      ? ERROR_INVALID_PARAMETER
+                     : level != 2 && level != 3 ? ERROR_INVALID_LEVEL
+                                                : ERROR_INVALID_NAME);
         return FALSE;
     }
     // Level 2 is the first part of level 3.

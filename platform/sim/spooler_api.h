@@ -86,8 +86,7 @@ BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD bufferSize, L
 BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE info, DWORD command);
 BOOL DeletePrinter(HANDLE printer);
 BOOL ClosePrinter(HANDLE printer);
-BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName, DWORD deleteFlag,
-                            DWORD versionFlag);
+BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName, DWORD deleteFlag, DWORD versionFlag);
 BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed, LPDWORD returned);
 HANDLE AddPrinterW(LPWSTR server, DWORD level, LPBYTE info);
 BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD copyFlags);

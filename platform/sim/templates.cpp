@@ -22,22 +22,53 @@ namespace {
 const std::map<std::string, DWORD>& StyleValues()
 {
     static const std::map<std::string, DWORD> values = {
-        {"WS_OVERLAPPED", 0x00000000},  {"WS_POPUP", 0x80000000},      {"WS_CHILD", 0x40000000},
-        {"WS_MINIMIZE", 0x20000000},    {"WS_VISIBLE", 0x10000000},    {"WS_DISABLED", 0x08000000},
-        {"WS_CLIPSIBLINGS", 0x04000000}, {"WS_CLIPCHILDREN", 0x02000000}, {"WS_MAXIMIZE", 0x01000000},
-        {"WS_CAPTION", 0x00C00000},     {"WS_BORDER", 0x00800000},     {"WS_DLGFRAME", 0x00400000},
-        {"WS_VSCROLL", 0x00200000},     {"WS_HSCROLL", 0x00100000},    {"WS_SYSMENU", 0x00080000},
-        {"WS_THICKFRAME", 0x00040000},  {"WS_GROUP", 0x00020000},      {"WS_TABSTOP", 0x00010000},
-        {"DS_SETFONT", 0x40},           {"DS_MODALFRAME", 0x80},       {"DS_FIXEDSYS", 0x0008},
-        {"DS_3DLOOK", 0x0004},          {"DS_CONTROL", 0x0400},        {"DS_SHELLFONT", 0x48},
-        {"SS_LEFT", 0x0000},            {"SS_CENTER", 0x0001},         {"SS_RIGHT", 0x0002},
-        {"SS_BITMAP", 0x000E},          {"SS_ICON", 0x0003},           {"SS_NOPREFIX", 0x0080},
-        {"SS_REALSIZEIMAGE", 0x0800},   {"SS_CENTERIMAGE", 0x0200},    {"LBS_NOTIFY", 0x0001},
-        {"LBS_SORT", 0x0002},           {"LBS_NOINTEGRALHEIGHT", 0x0100}, {"LBS_HASSTRINGS", 0x0040},
-        {"LBS_STANDARD", 0x00A00003},   {"CBS_SIMPLE", 0x0001},        {"CBS_DROPDOWN", 0x0002},
-        {"CBS_DROPDOWNLIST", 0x0003},   {"CBS_SORT", 0x0100},          {"CBS_HASSTRINGS", 0x0200},
-        {"CBS_AUTOHSCROLL", 0x0040},    {"BS_PUSHBUTTON", 0x0000},     {"BS_DEFPUSHBUTTON", 0x0001},
-        {"ES_AUTOHSCROLL", 0x0080},     {"ES_LEFT", 0x0000},
+        {"WS_OVERLAPPED", 0x00000000},
+        {"WS_POPUP", 0x80000000},
+        {"WS_CHILD", 0x40000000},
+        {"WS_MINIMIZE", 0x20000000},
+        {"WS_VISIBLE", 0x10000000},
+        {"WS_DISABLED", 0x08000000},
+        {"WS_CLIPSIBLINGS", 0x04000000},
+        {"WS_CLIPCHILDREN", 0x02000000},
+        {"WS_MAXIMIZE", 0x01000000},
+        {"WS_CAPTION", 0x00C00000},
+        {"WS_BORDER", 0x00800000},
+        {"WS_DLGFRAME", 0x00400000},
+        {"WS_VSCROLL", 0x00200000},
+        {"WS_HSCROLL", 0x00100000},
+        {"WS_SYSMENU", 0x00080000},
+        {"WS_THICKFRAME", 0x00040000},
+        {"WS_GROUP", 0x00020000},
+        {"WS_TABSTOP", 0x00010000},
+        {"DS_SETFONT", 0x40},
+        {"DS_MODALFRAME", 0x80},
+        {"DS_FIXEDSYS", 0x0008},
+        {"DS_3DLOOK", 0x0004},
+        {"DS_CONTROL", 0x0400},
+        {"DS_SHELLFONT", 0x48},
+        {"SS_LEFT", 0x0000},
+        {"SS_CENTER", 0x0001},
+        {"SS_RIGHT", 0x0002},
+        {"SS_BITMAP", 0x000E},
+        {"SS_ICON", 0x0003},
+        {"SS_NOPREFIX", 0x0080},
+        {"SS_REALSIZEIMAGE", 0x0800},
+        {"SS_CENTERIMAGE", 0x0200},
+        {"LBS_NOTIFY", 0x0001},
+        {"LBS_SORT", 0x0002},
+        {"LBS_NOINTEGRALHEIGHT", 0x0100},
+        {"LBS_HASSTRINGS", 0x0040},
+        {"LBS_STANDARD", 0x00A00003},
+        {"CBS_SIMPLE", 0x0001},
+        {"CBS_DROPDOWN", 0x0002},
+        {"CBS_DROPDOWNLIST", 0x0003},
+        {"CBS_SORT", 0x0100},
+        {"CBS_HASSTRINGS", 0x0200},
+        {"CBS_AUTOHSCROLL", 0x0040},
+        {"BS_PUSHBUTTON", 0x0000},
+        {"BS_DEFPUSHBUTTON", 0x0001},
+        {"ES_AUTOHSCROLL", 0x0080},
+        {"ES_LEFT", 0x0000},
     };
     return values;
 }
@@ -99,8 +130,7 @@ std::u16string Unquote(const std::string& s)
 long Number(const Resources& r, const std::string& token)
 {
     if (token.empty()) return 0;
-    if (std::isdigit(static_cast<unsigned char>(token[0])) || token[0] == '-')
-        return std::stol(token, nullptr, 0);
+    if (std::isdigit(static_cast<unsigned char>(token[0])) || token[0] == '-') return std::stol(token, nullptr, 0);
     auto it = r.symbols.find(token);
     return it == r.symbols.end() ? 0 : it->second;
 }
@@ -212,8 +242,7 @@ Resources Parse()
         if (!line.empty() && line.back() == '\r') line.pop_back();
         size_t b = line.find_first_not_of(" \t");
         std::string t = b == std::string::npos ? std::string() : line.substr(b);
-        if (!lines.empty() && !lines.back().empty() &&
-            (lines.back().back() == ',' || lines.back().back() == '|'))
+        if (!lines.empty() && !lines.back().empty() && (lines.back().back() == ',' || lines.back().back() == '|'))
             lines.back() += " " + t;
         else
             lines.push_back(t);

@@ -29,8 +29,7 @@ bool LessNoCase(const std::u16string& a, const std::u16string& b)
 
 bool StartsWithNoCase(const std::u16string& s, const std::u16string& prefix)
 {
-    return s.size() >= prefix.size() &&
-           text::EqualNoCaseAscii(s.data(), prefix.size(), prefix.data(), prefix.size());
+    return s.size() >= prefix.size() && text::EqualNoCaseAscii(s.data(), prefix.size(), prefix.data(), prefix.size());
 }
 
 LRESULT CopyText(const std::u16string& from, WPARAM capacity, LPARAM buffer)
@@ -51,14 +50,9 @@ bool TextMessage(Window& w, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         w.text = lParam ? reinterpret_cast<const WCHAR*>(lParam) : u"";
         result = TRUE;
         return true;
-    case WM_GETTEXT:
-        result = CopyText(w.text, wParam, lParam);
-        return true;
-    case WM_GETTEXTLENGTH:
-        result = static_cast<LRESULT>(w.text.size());
-        return true;
-    default:
-        return false;
+    case WM_GETTEXT: result = CopyText(w.text, wParam, lParam); return true;
+    case WM_GETTEXTLENGTH: result = static_cast<LRESULT>(w.text.size()); return true;
+    default: return false;
     }
 }
 
@@ -69,14 +63,12 @@ struct ListMessages {
     LRESULT error;
     WORD selChange;
 };
-const ListMessages kListBox = {LB_ADDSTRING,  LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT,
-                               LB_SETCURSEL,  LB_GETCURSEL,    LB_GETTEXT,      LB_GETTEXTLEN,
-                               LB_GETCOUNT,   LB_SELECTSTRING, LB_FINDSTRING,   LB_ERR,
-                               LBN_SELCHANGE};
-const ListMessages kComboBox = {CB_ADDSTRING,  CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT,
-                                CB_SETCURSEL,  CB_GETCURSEL,    CB_GETLBTEXT,    CB_GETLBTEXTLEN,
-                                CB_GETCOUNT,   CB_SELECTSTRING, CB_FINDSTRING,   CB_ERR,
-                                CBN_SELCHANGE};
+const ListMessages kListBox = {LB_ADDSTRING,  LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_SETCURSEL,
+                               LB_GETCURSEL,  LB_GETTEXT,      LB_GETTEXTLEN,   LB_GETCOUNT,     LB_SELECTSTRING,
+                               LB_FINDSTRING, LB_ERR,          LBN_SELCHANGE};
+const ListMessages kComboBox = {CB_ADDSTRING,  CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_SETCURSEL,
+                                CB_GETCURSEL,  CB_GETLBTEXT,    CB_GETLBTEXTLEN, CB_GETCOUNT,     CB_SELECTSTRING,
+                                CB_FINDSTRING, CB_ERR,          CBN_SELCHANGE};
 
 int FindPrefix(const Window& w, WPARAM startAfter, const std::u16string& prefix)
 {
@@ -218,9 +210,13 @@ LRESULT DialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 Proc ProcForClass(const std::string& className, DWORD style)
 {
     if (className == "ListBox")
-        return [style](HWND h, UINT m, WPARAM w, LPARAM l) { return ListProc(kListBox, style & LBS_SORT ? LBS_SORT : 0, h, m, w, l); };
+        return [style](HWND h, UINT m, WPARAM w, LPARAM l) {
+            return ListProc(kListBox, style & LBS_SORT ? LBS_SORT : 0, h, m, w, l);
+        };
     if (className == "ComboBox")
-        return [style](HWND h, UINT m, WPARAM w, LPARAM l) { return ListProc(kComboBox, style & CBS_SORT ? CBS_SORT : 0, h, m, w, l); };
+        return [style](HWND h, UINT m, WPARAM w, LPARAM l) {
+            return ListProc(kComboBox, style & CBS_SORT ? CBS_SORT : 0, h, m, w, l);
+        };
     if (className == "Button") return ButtonProc;
     return StaticProc;
 }
@@ -295,8 +291,9 @@ void DestroyWindowTree(HWND hwnd)
     }
     for (ThreadQueue* q : {gone->queue}) {
         if (!q) continue;
-        q->timers.erase(std::remove_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd; }),
-                        q->timers.end());
+        q->timers.erase(
+            std::remove_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd; }),
+            q->timers.end());
     }
     g_windows.erase(it);
 }
@@ -517,7 +514,8 @@ BOOL SetWindowTextW(HWND hwnd, LPCWSTR text)
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int capacity)
 {
     if (capacity <= 0) return 0;
-    return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(capacity), reinterpret_cast<LPARAM>(buffer)));
+    return static_cast<int>(
+        SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(capacity), reinterpret_cast<LPARAM>(buffer)));
 }
 
 int GetWindowTextLengthW(HWND hwnd) { return static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)); }
@@ -569,9 +567,12 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value)
         return 0;
     }
     LONG_PTR* slot = nullptr;
-    if (index == DWLP_MSGRESULT) slot = &w->msgResult;
-    else if (index == DWLP_USER) slot = &w->user;
-    else if (index == GWLP_USERDATA) slot = &w->userData;
+    if (index == DWLP_MSGRESULT)
+        slot = &w->msgResult;
+    else if (index == DWLP_USER)
+        slot = &w->user;
+    else if (index == GWLP_USERDATA)
+        slot = &w->userData;
     if (!slot) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -603,8 +604,9 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc)
     }
     auto period = std::chrono::duration_cast<Clock::duration>(sim::Scaled(std::max<UINT>(ms, 10)));
     auto& timers = w->queue->timers;
-    timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; }),
-                 timers.end());
+    timers.erase(
+        std::remove_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; }),
+        timers.end());
     timers.push_back({hwnd, id, period, Clock::now() + period, proc});
     w->queue->wake.notify_all();
     return id;
@@ -617,7 +619,8 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id)
     Window* w = FindLocked(hwnd);
     if (!w) return FALSE;
     auto& timers = w->queue->timers;
-    auto it = std::remove_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+    auto it =
+        std::remove_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
     bool found = it != timers.end();
     timers.erase(it, timers.end());
     return found ? TRUE : FALSE;

@@ -1,7 +1,4 @@
 // Entry point of the Windows program: the framework's start-up.
 #include "platform/afx.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
-{
-    return AfxRunApplication(instance);
-}
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) { return AfxRunApplication(instance); }

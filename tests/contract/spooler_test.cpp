@@ -148,7 +148,8 @@ TEST_F(Spooler, DeletedPrinterIsGoneAndItsDriverCanGoOnceUnused)
     ::SetLastError(0);
     BOOL deleted = ::DeletePrinterDriverExW(nullptr, nullptr, &driver[0], DPD_DELETE_UNUSED_FILES, 3);
     if (contract::OnWine()) {
-        contract::KnownWineDifference("DeletePrinterDriverExW with DPD_DELETE_UNUSED_FILES fails with ERROR_INVALID_PARAMETER");
+        contract::KnownWineDifference(
+            "DeletePrinterDriverExW with DPD_DELETE_UNUSED_FILES fails with ERROR_INVALID_PARAMETER");
         EXPECT_FALSE(deleted);
         EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
         EXPECT_TRUE(::DeletePrinterDriverExW(nullptr, nullptr, &driver[0], 0, 0)) << "without flags it works";
@@ -163,7 +164,8 @@ TEST_F(Spooler, DeletingAnUnknownDriverFails)
     ::SetLastError(0);
     EXPECT_FALSE(::DeletePrinterDriverExW(nullptr, nullptr, &driver[0], 0, 0));
     if (contract::OnWine()) {
-        contract::KnownWineDifference("DeletePrinterDriverExW of an unknown driver fails without setting an error code");
+        contract::KnownWineDifference(
+            "DeletePrinterDriverExW of an unknown driver fails without setting an error code");
         EXPECT_EQ(::GetLastError(), 0u);
     } else {
         EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER));

@@ -28,9 +28,9 @@ namespace {
 
 const UINT kCodePages[4] = {936, 1252, CP_UTF8, 932};
 const WCHAR kFile[] = u"D:\\Setup\\PrinterInfor.Inf";
-constexpr DWORD kLarge = 8192;  // more than any file of the fuzzer's 4096 bytes can fill
-constexpr size_t kMaxNames = 12;   // sections, series and models looked at per input
-constexpr size_t kMaxKeys = 6;     // keys looked at per section
+constexpr DWORD kLarge = 8192;    // more than any file of the fuzzer's 4096 bytes can fill
+constexpr size_t kMaxNames = 12;  // sections, series and models looked at per input
+constexpr size_t kMaxKeys = 6;    // keys looked at per section
 
 std::u16string ToU16(const WCHAR* s, size_t n) { return std::u16string(s, n); }
 
@@ -191,8 +191,8 @@ void CheckLookups(CPrinterInstaller& installer)
         CheckList(s.Str(), installer.GetSeriesModels(s, models), models, modelLines, modelsOk);
         if (!modelsOk) continue;
         for (const std::u16string& m : modelLines) {
-            bool known = std::any_of(firstSeriesOf.begin(), firstSeriesOf.end(),
-                                     [&](const auto& p) { return p.first == m; });
+            bool known =
+                std::any_of(firstSeriesOf.begin(), firstSeriesOf.end(), [&](const auto& p) { return p.first == m; });
             if (!known) firstSeriesOf.emplace_back(m, s.Str());
         }
     }
@@ -208,8 +208,8 @@ void CheckLookups(CPrinterInstaller& installer)
         if (allSeriesLooked) FUZZ_CHECK(found.Str() == owner);
         // Case and blanks count: another spelling is another model.
         std::u16string other = FlipAsciiCase(model) + u" ";
-        bool otherListed = std::any_of(firstSeriesOf.begin(), firstSeriesOf.end(),
-                                       [&](const auto& p) { return p.first == other; });
+        bool otherListed =
+            std::any_of(firstSeriesOf.begin(), firstSeriesOf.end(), [&](const auto& p) { return p.first == other; });
         if (!otherListed && allSeriesLooked && checked <= 3) {
             CString untouched(TEXT("(unchanged)"));
             FUZZ_CHECK(installer.FindSeriesOfModel(untouched, CString(other)) == 0);

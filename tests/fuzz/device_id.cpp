@@ -44,8 +44,7 @@ void CheckDeviceBytes(fuzz::Input& in)
     }
     FUZZ_CHECK(text.size() <= textBytes);
     FUZZ_CHECK(text.find(char16_t(0)) == WString::npos);
-    if (ascii && textBytes > 0)
-        FUZZ_CHECK(text == WString(bytes.data() + 2, bytes.data() + 2 + textBytes));
+    if (ascii && textBytes > 0) FUZZ_CHECK(text == WString(bytes.data() + 2, bytes.data() + 2 + textBytes));
 
     WString model = devid::ModelFromIdText(text.data(), text.size());
     FUZZ_CHECK(model == ExpectedModel(text));

@@ -21,8 +21,7 @@ namespace fuzz {
     std::abort();
 }
 
-#define FUZZ_CHECK(condition) \
-    ((condition) ? (void)0 : ::fuzz::Fail(__FILE__, __LINE__, #condition))
+#define FUZZ_CHECK(condition) ((condition) ? (void)0 : ::fuzz::Fail(__FILE__, __LINE__, #condition))
 
 // Reads the fuzzer's bytes front to back; past the end every value is zero.
 class Input {

@@ -90,10 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     std::u16string quoted = u"\"" + name + u"\"";
     int quotedLength = static_cast<int>(quoted.size());
-    int matchLength = (mode & 3) == 0 ? quotedLength
-                    : (mode & 3) == 1 ? std::max(0, quotedLength - shift)
-                    : (mode & 3) == 2 ? quotedLength + shift
-                                      : shift;
+    int matchLength = (mode & 3) == 0   ? quotedLength
+                      : (mode & 3) == 1 ? std::max(0, quotedLength - shift)
+                      : (mode & 3) == 2 ? quotedLength + shift
+                                        : shift;
 
     // The spelling of the maker's name: same length, every "Korvel" upper case.
     auto exactQuoted = fuzz::Exact<WCHAR>(quoted.size() + 1, 0);

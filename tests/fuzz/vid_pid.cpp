@@ -50,8 +50,13 @@ void CheckVidPid(const std::u16string& chars, bool terminated, size_t extra)
 
 void CheckKeyPath(const std::u16string& name, int selector, size_t pathChars)
 {
-    static const char16_t* const kSuffixes[devid::kSelectorCount] = {
-        u"", u"#", u"#\x01" u"Control", u"#\x01" u"Device Parameters", u"#\x01" u"Device Parameters"};
+    static const char16_t* const kSuffixes[devid::kSelectorCount] = {u"", u"#",
+                                                                     u"#\x01"
+                                                                     u"Control",
+                                                                     u"#\x01"
+                                                                     u"Device Parameters",
+                                                                     u"#\x01"
+                                                                     u"Device Parameters"};
     auto exactName = fuzz::ExactCopy<WCHAR>(name.data(), name.size());
     auto path = fuzz::Exact<WCHAR>(pathChars == 0 ? 1 : pathChars, u'#');
     bool ok = devid::ComposeKeyPath(exactName.get(), name.size(), selector, path.get(), pathChars);
@@ -100,8 +105,10 @@ void CheckPortName(const std::u16string& chars, size_t capacity)
     auto out = fuzz::Exact<WCHAR>(capacity == 0 ? 1 : capacity, u'#');
     bool ok = devid::FormatUsbPortName(input.get(), out.get(), capacity);
     FUZZ_CHECK(ok == (expected.size() < capacity));
-    if (ok) FUZZ_CHECK(std::u16string(out.get()) == expected);
-    else if (capacity > 0) FUZZ_CHECK(out[0] == 0);
+    if (ok)
+        FUZZ_CHECK(std::u16string(out.get()) == expected);
+    else if (capacity > 0)
+        FUZZ_CHECK(out[0] == 0);
 
     FUZZ_CHECK(devid::IsLinkedText(input.get()) == (text == u"1"));
 }

@@ -25,10 +25,11 @@ std::vector<Action> Parse(const std::string& text, std::string* error = nullptr)
 TEST(ScriptParse, ReadsEveryActionAndSkipsCommentsAndBlankLines)
 {
     std::string error;
-    auto actions = Parse("\xEF\xBB\xBF# a comment\n\nnext\r\n  back  \nfinish\ncancel\nclose\nescape\n"
-                         "series TQ-900  Series \nmodel TQ-960\nport LPT1:\nanswer ok\nanswer cancel\n"
-                         "wait 250\nshow\nplug\nunplug\nnowait finish\n",
-                         &error);
+    auto actions = Parse(
+        "\xEF\xBB\xBF# a comment\n\nnext\r\n  back  \nfinish\ncancel\nclose\nescape\n"
+        "series TQ-900  Series \nmodel TQ-960\nport LPT1:\nanswer ok\nanswer cancel\n"
+        "wait 250\nshow\nplug\nunplug\nnowait finish\n",
+        &error);
     ASSERT_EQ(error, "");
     std::vector<Verb> verbs;
     for (const Action& a : actions) verbs.push_back(a.verb);
@@ -144,11 +145,11 @@ TEST(Run, PrintsTheFirstStateThenOnlyWhatChangedAfterEachAction)
     EXPECT_EQ(out.str(), script::FormatPage(Page(1)) + "> next\n" + script::FormatPage(Page(2)) +
                              "> wait 100\n"  // the same page again: nothing printed
                              "> back\nrefused: the button is disabled\n"
-                             "> show\n" + script::FormatPage(Page(2)) +
-                             "> nowait finish\n" + box +
+                             "> show\n" +
+                             script::FormatPage(Page(2)) + "> nowait finish\n" + box +
                              "> wait 10\n"  // a box is printed once, when it appears
-                             "> show\n" + script::FormatPage(Page(2)) + box +
-                             "> answer ok\nprogram ended\n");
+                             "> show\n" +
+                             script::FormatPage(Page(2)) + box + "> answer ok\nprogram ended\n");
     EXPECT_EQ(target.paused, 110);
     // Waited for: the first state and every action; only "nowait finish" without rest.
     EXPECT_EQ(target.noWaits, (std::vector<bool>{false, false, false, false, false, true, false, false, false}));

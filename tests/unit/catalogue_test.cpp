@@ -98,8 +98,8 @@ TEST_F(CatalogueTest, OversizedSectionsAndLinesAreRefusedWhole)
 {
     std::string big;
     for (int i = 0; i < 300; ++i) big += "KX-" + std::to_string(1000 + i) + "\n";  // 2400 characters
-    WriteCatalogue("[PRINTER_SERIES]\nBig\nLong\nMax\nLast\n[Big]\n" + big + "[Long]\nShort\n" +
-                   std::string(256, 'L') + "\n[Max]\n" + std::string(255, 'M') + "\n[Last]\nKX-1000\n");
+    WriteCatalogue("[PRINTER_SERIES]\nBig\nLong\nMax\nLast\n[Big]\n" + big + "[Long]\nShort\n" + std::string(256, 'L') +
+                   "\n[Max]\n" + std::string(255, 'M') + "\n[Last]\nKX-1000\n");
     CPrinterInstaller inst;
     CStringList list;
     list.push_back(TEXT("kept"));

@@ -46,9 +46,9 @@ TEST_F(DeviceIdTextTest, VidPidFromPathsAndInstanceIds)
         {u"\\\\?\\usb#vid_1a2b&pid_3c4d#0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", {true, "1A2B", "3C4D"}},
         {u"USB\\VID_1A2B&PID_3C4D\\0001", {true, "1A2B", "3C4D"}},
         {u"USB\\PID_3C4D&VID_1A2B\\0001", {true, "1A2B", "3C4D"}},  // PID_ first
-        {u"USB\\PID_3C4D&VID_1A", {true, "1A", "3C4D"}},             // ends two characters after VID_
-        {u"USB\\VID_zz&PID_", {true, "ZZ&P", ""}},                    // any characters, or none
-        {u"USB\\VID_1A2B\\0001", {false, "-", "-"}},                 // out-parameters untouched
+        {u"USB\\PID_3C4D&VID_1A", {true, "1A", "3C4D"}},            // ends two characters after VID_
+        {u"USB\\VID_zz&PID_", {true, "ZZ&P", ""}},                  // any characters, or none
+        {u"USB\\VID_1A2B\\0001", {false, "-", "-"}},                // out-parameters untouched
         {u"USB\\PID_3C4D", {false, "-", "-"}},
         {u"", {false, "-", "-"}},
     };
@@ -81,9 +81,9 @@ TEST_F(DeviceIdTextTest, ModelIsTheTextBetweenMdlAndSemicolon)
     EXPECT_EQ(Model("MFG:XYZ;MDL:AB-100"), "");   // no semicolon after it
     EXPECT_EQ(Model("MFG:XYZ;CMD:ESC/P;"), "");
     EXPECT_EQ(Model("MDL:;"), "");
-    EXPECT_EQ(Model("MODEL:AB;mdl:CD;"), "");              // only MDL:, in upper case
-    EXPECT_EQ(Model("CMD:XMDL:AB;MDL:CD;"), "AB");          // the first MDL:, even inside a value
-    EXPECT_EQ(Model(std::string("MDL:AB\0;", 8)), "");     // the text ends at the first NUL
+    EXPECT_EQ(Model("MODEL:AB;mdl:CD;"), "");           // only MDL:, in upper case
+    EXPECT_EQ(Model("CMD:XMDL:AB;MDL:CD;"), "AB");      // the first MDL:, even inside a value
+    EXPECT_EQ(Model(std::string("MDL:AB\0;", 8)), "");  // the text ends at the first NUL
 }
 
 TEST_F(DeviceIdTextTest, TextStartsAfterLengthFieldAndStopsAtCountAndBuffer)
@@ -117,7 +117,7 @@ TEST_F(DeviceIdTextTest, PortNameFormat)
     const struct {
         const char16_t* number;
         const char* name;
-    } cases[] = {{u"1", "USB001"}, {u"12", "USB012"}, {u"0", "USB000"}, {u"", "USB000"},
+    } cases[] = {{u"1", "USB001"},   {u"12", "USB012"},    {u"0", "USB000"},    {u"", "USB000"},
                  {u"abc", "USB000"}, {u"1000", "USB1000"}, {u"7 (x)", "USB007"}};
     for (const auto& c : cases) {
         WCHAR name[16];

@@ -55,8 +55,8 @@ TEST_F(InstallerStateTest, PathsThatCannotBeBuiltWholeStayEmpty)
 
 TEST_F(InstallerStateTest, DriverInfFollowsTheCataloguedTypeExactly)
 {
-    WriteCatalogue("[PRINTER_TYPE]\nT24=24\nT9=9\nT09=09\nT24pin=24pin\nTpadded=  24  \nTlong=" +
-                   std::string(30, '9') + "\n=24\n");
+    WriteCatalogue("[PRINTER_TYPE]\nT24=24\nT9=9\nT09=09\nT24pin=24pin\nTpadded=  24  \nTlong=" + std::string(30, '9') +
+                   "\n=24\n");
     const struct {
         const char16_t* name;
         int type;
@@ -90,12 +90,9 @@ TEST_F(InstallerStateTest, ReadValueRefusesWhatMayHaveBeenCut)
         int accepted;
         const char* buffer;
     } cases[] = {
-        {TEXT("v7"), 1, "1234567"},
-        {TEXT("v8"), 0, "12345678"},   // capacity - 2
+        {TEXT("v7"), 1, "1234567"},    {TEXT("v8"), 0, "12345678"},  // capacity - 2
         {TEXT("v9"), 0, "123456789"},  // capacity - 1: whole, but a cut value reads the same
-        {TEXT("v20"), 0, "123456789"},
-        {TEXT("empty"), 0, ""},
-        {TEXT("absent"), 0, ""},
+        {TEXT("v20"), 0, "123456789"}, {TEXT("empty"), 0, ""},      {TEXT("absent"), 0, ""},
     };
     for (const auto& c : cases) {
         WCHAR buffer[10] = {u'#', 0};

@@ -29,7 +29,8 @@ TEST_F(MediumAccess, MemoryFilesAreReadLikeFilesUntilTheMachineIsReset)
     sim::SetMemoryFile(u"Q:\\Medium\\PrinterInfor.Inf", "[PRINTER_NAME]\r\nM=Korvel M\r\n");
     sim::SetMemoryFile(u"q:\\medium\\oemprint.inf", "one\r\ntwo");
     WCHAR value[32];
-    EXPECT_EQ(::GetPrivateProfileStringW(u"printer_name", u"m", nullptr, value, 32, u"q:\\MEDIUM\\printerinfor.inf"), 8u);
+    EXPECT_EQ(::GetPrivateProfileStringW(u"printer_name", u"m", nullptr, value, 32, u"q:\\MEDIUM\\printerinfor.inf"),
+              8u);
     EXPECT_EQ(std::u16string(value), u"Korvel M");
     sim::SetMemoryFile(u"Q:\\Medium\\PrinterInfor.Inf", "[PRINTER_NAME]\r\nM=Korvel N\r\n");  // replaced
     ::GetPrivateProfileStringW(u"PRINTER_NAME", u"M", nullptr, value, 32, u"Q:\\Medium\\PrinterInfor.Inf");
@@ -47,5 +48,6 @@ TEST_F(MediumAccess, MemoryFilesAreReadLikeFilesUntilTheMachineIsReset)
 
     sim::ResetMachine();
     EXPECT_EQ(::GetFileAttributesW(u"Q:\\Medium\\OEMPRINT.INF"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(::GetPrivateProfileStringW(u"PRINTER_NAME", u"M", nullptr, value, 32, u"Q:\\Medium\\PrinterInfor.Inf"), 0u);
+    EXPECT_EQ(::GetPrivateProfileStringW(u"PRINTER_NAME", u"M", nullptr, value, 32, u"Q:\\Medium\\PrinterInfor.Inf"),
+              0u);
 }

@@ -14,23 +14,23 @@ namespace {
 
 // A small medium in the demo's shape: two series, a 24-pin and a 9-pin printer.
 const char kCatalogue[] =
-    "[PRINTER_SERIES]\r\n"     // 1
-    "QX Series\r\n"            // 2
-    "QN Series\r\n"            // 3
-    "\r\n"                     // 4
-    "[QX Series]\r\n"          // 5
-    "QX-110\r\n"               // 6
-    "\r\n"                     // 7
-    "[QN Series]\r\n"          // 8
-    "QN-920\r\n"               // 9
-    "\r\n"                     // 10
-    "[PRINTER_NAME]\r\n"       // 11
-    "QX-110=Korvel QX-110\r\n" // 12
-    "QN-920=Korvel QN-920\r\n" // 13
-    "\r\n"                     // 14
-    "[PRINTER_TYPE]\r\n"       // 15
-    "Korvel QX-110=24\r\n"     // 16
-    "Korvel QN-920=9\r\n";     // 17
+    "[PRINTER_SERIES]\r\n"      // 1
+    "QX Series\r\n"             // 2
+    "QN Series\r\n"             // 3
+    "\r\n"                      // 4
+    "[QX Series]\r\n"           // 5
+    "QX-110\r\n"                // 6
+    "\r\n"                      // 7
+    "[QN Series]\r\n"           // 8
+    "QN-920\r\n"                // 9
+    "\r\n"                      // 10
+    "[PRINTER_NAME]\r\n"        // 11
+    "QX-110=Korvel QX-110\r\n"  // 12
+    "QN-920=Korvel QN-920\r\n"  // 13
+    "\r\n"                      // 14
+    "[PRINTER_TYPE]\r\n"        // 15
+    "Korvel QX-110=24\r\n"      // 16
+    "Korvel QN-920=9\r\n";      // 17
 
 const char kInf24[] =
     "[Korvel.NTx86]\r\n"
@@ -53,7 +53,8 @@ protected:
     void Write(const std::string& catalogue, const std::string& inf24 = kInf24, const std::string& inf9 = kInf9)
     {
         WriteCatalogue(catalogue);
-        for (auto [file, inf] : {std::pair{"PrinterDriver/24pin/OEMPRINT.INF", inf24}, std::pair{"PrinterDriver/9pin/OEMPRINT.INF", inf9}}) {
+        for (auto [file, inf] : {std::pair{"PrinterDriver/24pin/OEMPRINT.INF", inf24},
+                                 std::pair{"PrinterDriver/9pin/OEMPRINT.INF", inf9}}) {
             std::filesystem::remove(m_root / "Setup" / file);
             if (!inf.empty()) WriteFile(file, inf);
         }
@@ -88,13 +89,15 @@ protected:
 TEST_F(MediumCheck, TheDemoMediumHasNoErrors)
 {
     // The demo lists KX-2480 in two series on purpose; that is its only finding.
-    for (const char* file : {"PrinterInfor.Inf", "PrinterDriver/24pin/OEMPRINT.INF", "PrinterDriver/9pin/OEMPRINT.INF"}) {
+    for (const char* file :
+         {"PrinterInfor.Inf", "PrinterDriver/24pin/OEMPRINT.INF", "PrinterDriver/9pin/OEMPRINT.INF"}) {
         std::ifstream in(std::string(KORVEL_SOURCE_DIR) + "/medium/" + file, std::ios::binary);
         std::stringstream bytes;
         bytes << in.rdbuf();
         WriteFile(file, bytes.str());
     }
-    ExpectFindings({{"PrinterInfor.Inf:14: warning: ", "\"KX-2480\" is listed again (first in series \"KX Series\", line 11)"}});
+    ExpectFindings(
+        {{"PrinterInfor.Inf:14: warning: ", "\"KX-2480\" is listed again (first in series \"KX Series\", line 11)"}});
 
     Write(kCatalogue);
     EXPECT_TRUE(Check().empty());
@@ -134,7 +137,8 @@ TEST_F(MediumCheck, SeriesAndListedSections)
     Write(withModels(37));  // 7 + 2000 + 38 = 2045
     EXPECT_TRUE(Check().empty());
     Write(withModels(38));  // 2046
-    ExpectFindings({{"PrinterInfor.Inf:5: error: ", "section [QX Series] is too large for the wizard: its lines take 2046"}});
+    ExpectFindings(
+        {{"PrinterInfor.Inf:5: error: ", "section [QX Series] is too large for the wizard: its lines take 2046"}});
 
     // A line over 255 characters hides its whole section, and is reported at its line.
     Write(Replace(kCatalogue, "QN-920\r\n\r\n", "QN-920\r\n" + std::string(256, 'N') + "\r\n\r\n"));
@@ -162,8 +166,9 @@ TEST_F(MediumCheck, PrinterNamesAndTypes)
     Write(Replace(Replace(kCatalogue, "=Korvel QX-110\r\n", "=" + name99 + "\r\n"), "Korvel QX-110=24", name99 + "=24"),
           inf99);
     EXPECT_TRUE(Check().empty());
-    Write(Replace(Replace(kCatalogue, "=Korvel QX-110\r\n", "=" + name99 + "y\r\n"), "Korvel QX-110=24", name99 + "y=24"),
-          inf99);
+    Write(
+        Replace(Replace(kCatalogue, "=Korvel QX-110\r\n", "=" + name99 + "y\r\n"), "Korvel QX-110=24", name99 + "y=24"),
+        inf99);
     ExpectFindings({{"PrinterInfor.Inf:12: error: ", "has 100 characters: the wizard carries at most 99"}});
     Write(Replace(Replace(kCatalogue, "=Korvel QX-110\r\n", "=Korvel \"QX\"-110\r\n"), "Korvel QX-110=24",
                   "Korvel \"QX\"-110=24"));
@@ -175,7 +180,8 @@ TEST_F(MediumCheck, DriverInfModelLines)
     // The model line quotes the maker as the catalogue does: the INF must write KORVEL.
     Write(kCatalogue, Replace(kInf24, "\"KORVEL QX-110\"", "\"Korvel QX-110\""));
     ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:2: error: ",
-                     "no USB model line for printer \"Korvel QX-110\": a line must begin with \"KORVEL QX-110\" in quotation marks"}});
+                     "no USB model line for printer \"Korvel QX-110\": a line must begin with \"KORVEL QX-110\" in "
+                     "quotation marks"}});
     // A model line that names no USB after its first comma.
     Write(kCatalogue, Replace(kInf24, "USBPRINT\\KORVELQX-1108F1C,KORVEL_QX-1108F1C", "LPTENUM\\KORVELQX-1108F1C"));
     ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:2: error: ", "names no USB after its first comma"}});
@@ -193,7 +199,8 @@ TEST_F(MediumCheck, DriverInfModelLines)
     Write(Replace(Replace(kCatalogue, "QX-110\r\n\r\n", "QX-110\r\nQX-120\r\n\r\n"), "[PRINTER_TYPE]\r\n",
                   "QX-120=Korvel QX-120\r\n[PRINTER_TYPE]\r\nKorvel QX-120=24\r\n"),
           "", kInf9);
-    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF: error: ", "missing: the printers of type 24 (such as \"Korvel QX-110\""}});
+    ExpectFindings(
+        {{"PrinterDriver/24pin/OEMPRINT.INF: error: ", "missing: the printers of type 24 (such as \"Korvel QX-110\""}});
 }
 
 TEST_F(MediumCheck, WarningsAboutSpellingAndEncoding)
@@ -202,7 +209,8 @@ TEST_F(MediumCheck, WarningsAboutSpellingAndEncoding)
     Write(Utf16Le(Replace(Replace(kCatalogue, "QX-110\r\n\r\n", "QX-110\u3000\r\n\r\n"), "QX-110=", "QX-110\u3000=")));
     ExpectFindings({{"PrinterInfor.Inf:6: warning: ", "\"QX-110\u3000\" begins or ends with a blank"}});
     // Quotation marks stay part of a listed model; ASCII blanks around a line do not.
-    Write(Replace(Replace(kCatalogue, "QX-110\r\n\r\n", "\"QX-110\"\r\n\r\n"), "QN-920\r\n\r\n", "  QN-920 \t\r\n\r\n"));
+    Write(
+        Replace(Replace(kCatalogue, "QX-110\r\n\r\n", "\"QX-110\"\r\n\r\n"), "QN-920\r\n\r\n", "  QN-920 \t\r\n\r\n"));
     ExpectFindings({{"PrinterInfor.Inf:6: warning: ", "or a quotation mark"},
                     {"PrinterInfor.Inf:6: error: ", "model \"\"QX-110\"\" has no entry in [PRINTER_NAME]"}});
 

@@ -68,8 +68,8 @@ TEST_F(DemoMediumTest, EverySeriesModelAndPrinterResolves)
             int type = inst.GetPrinterType(name);
             ASSERT_TRUE(type == 1 || type == 2) << Utf8(name);
             inst.BuildDriverInfPath();
-            EXPECT_EQ(Utf8(inst.DriverInf()), type == 1 ? "D:\\PrinterDriver\\24pin\\OEMPRINT.INF"
-                                                        : "D:\\PrinterDriver\\9pin\\OEMPRINT.INF");
+            EXPECT_EQ(Utf8(inst.DriverInf()),
+                      type == 1 ? "D:\\PrinterDriver\\24pin\\OEMPRINT.INF" : "D:\\PrinterDriver\\9pin\\OEMPRINT.INF");
             typeOfModel[Utf8(model.Str())] = type == 1 ? "24" : "9";
             names.push_back(Utf8(name));
         }
@@ -82,8 +82,7 @@ TEST_F(DemoMediumTest, EverySeriesModelAndPrinterResolves)
     EXPECT_EQ(found, TEXT("KX Series"));
     // No printer name begins another: installed printers are found by prefix.
     for (const std::string& a : names)
-        for (const std::string& b : names)
-            EXPECT_TRUE(a == b || b.compare(0, a.size(), a) != 0) << a << " / " << b;
+        for (const std::string& b : names) EXPECT_TRUE(a == b || b.compare(0, a.size(), a) != 0) << a << " / " << b;
 }
 
 TEST_F(DemoMediumTest, EveryPrinterHasAUsbModelLineInItsTypesInfOnly)

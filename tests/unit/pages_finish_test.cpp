@@ -65,7 +65,8 @@ TEST_F(FinishPageTest, ShowsTheChoicesAndOffersBackAndFinish)
     EXPECT_EQ(Utf8(s.title), "Korvel打印机驱动安装步骤4");
     EXPECT_EQ(Text(s, IDC_DRIVER_TEXT), std::string("驱动：") + kName);
     EXPECT_EQ(Text(s, IDC_PORT_TEXT), "端口：LPT1:");
-    EXPECT_EQ(Text(s, IDC_INSTRUCTION_TEXT), "单击完成按扭后，本向导会按照前面几个步骤的设置，自动完成打印机驱动的安装。");
+    EXPECT_EQ(Text(s, IDC_INSTRUCTION_TEXT),
+              "单击完成按扭后，本向导会按照前面几个步骤的设置，自动完成打印机驱动的安装。");
     EXPECT_EQ(Text(s, IDC_STATUS_LABEL), "状态：");
     EXPECT_EQ(Text(s, IDC_STATUS_TEXT), "");
     EXPECT_TRUE(s.back.enabled);
@@ -248,8 +249,8 @@ TEST_F(FinishPageTest, LongPrinterNamesAreShownAndRemovedWhole)
     const std::string longName = "Korvel " + std::string(150, 'L');
     WriteCatalogue("[PRINTER_SERIES]\r\nL Series\r\n[L Series]\r\nL-1\r\n[PRINTER_NAME]\r\nL-1=" + longName +
                    "\r\n[PRINTER_TYPE]\r\n" + longName + "=9\r\n");
-    WriteFile("PrinterDriver/9pin/OEMPRINT.INF", "[Models]\r\n\"KORVEL " + std::string(150, 'L') +
-                                                     "\" = L1, USBPRINT\\KORVELL-1ABCD, KORVEL_L-1ABCD\r\n");
+    WriteFile("PrinterDriver/9pin/OEMPRINT.INF",
+              "[Models]\r\n\"KORVEL " + std::string(150, 'L') + "\" = L1, USBPRINT\\KORVELL-1ABCD, KORVEL_L-1ABCD\r\n");
     ASSERT_TRUE(sim::AddLocalPrinter(U16(longName.c_str()), u"Generic Text", u"LPT2:"));
     StartWizard();
     Press(Button::Next);

@@ -18,7 +18,10 @@ protected:
         Press(Button::Next);
         ASSERT_EQ(Now().pageTemplate, static_cast<UINT>(IDD_STEP2));
     }
-    static std::string StoredPort() { return text::ToUtf8(g_Installer.PortName(), text::Length(g_Installer.PortName())); }
+    static std::string StoredPort()
+    {
+        return text::ToUtf8(g_Installer.PortName(), text::Length(g_Installer.PortName()));
+    }
 };
 
 TEST_F(PortPageTest, ManualChoiceAmongTheSpoolersPorts)
@@ -109,8 +112,9 @@ TEST_F(PortPageTest, PortsThatCannotBeListedGiveTheNineFixedNames)
     sim::FailCall("EnumPortsW", ERROR_ACCESS_DENIED);
     ToPortPage();
     sim::ui::Snapshot s = Now();
-    EXPECT_EQ(Items(s, IDC_PORT_LIST), (std::vector<std::string>{"LPT1:", "LPT2:", "LPT3:", "COM1:", "COM2:", "COM3:",
-                                                                 "COM4:", "COM5:", "USB001"}));
+    EXPECT_EQ(
+        Items(s, IDC_PORT_LIST),
+        (std::vector<std::string>{"LPT1:", "LPT2:", "LPT3:", "COM1:", "COM2:", "COM3:", "COM4:", "COM5:", "USB001"}));
     EXPECT_EQ(Selected(s, IDC_PORT_LIST), "LPT1:");
     CancelWizard();
 }

@@ -6,7 +6,8 @@ using sim::ui::Button;
 namespace {
 const char kWelcomeManualEnd[] = "点击“下一步”按钮选择打印机系列。";
 const char kWelcomeDetectedEnd[] = "点击“下一步”按钮继续安装。";
-const char kQuestion[] = "\n检测到您所使用的打印机驱动程序不在本安装程序内！\n单击确定选用其它驱动安装，单击取消退出安装程序！";
+const char kQuestion[] =
+    "\n检测到您所使用的打印机驱动程序不在本安装程序内！\n单击确定选用其它驱动安装，单击取消退出安装程序！";
 
 bool EndsWith(const std::string& s, const std::string& end)
 {

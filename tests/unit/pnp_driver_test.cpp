@@ -57,8 +57,8 @@ TEST_F(PnpDriver, BadInfFilesGiveNoIdOrTheRightOneAndNeverOverrun)
     std::string longLine(100000, 'x');
     static const char kBinary[] = "\x00\xff\x1a\r\x80\"KORVEL\x00 LQ-24\",USB,\n";
     std::string binary(kBinary, sizeof kBinary - 1);
-    EXPECT_EQ(Find(longLine + "\n" + binary + longLine + "," + longLine + "\r\n" +
-                   "\"KORVEL LQ-24\" = X," + longLine + "USB\r\n" +  // no second comma
+    EXPECT_EQ(Find(longLine + "\n" + binary + longLine + "," + longLine + "\r\n" + "\"KORVEL LQ-24\" = X," + longLine +
+                   "USB\r\n" +  // no second comma
                    "\"KORVEL LQ-24\" = X,USB" + std::string(1020, 'i') + ",X\n"),
               "");
     EXPECT_EQ(Find(binary + "\"KORVEL LQ-24\" = X,USB" + std::string(1020, 'i') + ",X\n").size(), 1023u);

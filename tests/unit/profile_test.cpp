@@ -157,7 +157,8 @@ TEST_F(ProfileTest, FileIsUtf16WithItsMarkElseTheAnsiCodePage)
     EXPECT_EQ(Value(TEXT("s"), TEXT("name")), series);  // code page 936 at reset
     EXPECT_EQ(Value(TEXT("s"), TEXT("\x20AC")), u"euro");
     sim::SetCodePage(1252);  // the same bytes on a western Windows
-    EXPECT_EQ(Value(TEXT("s"), TEXT("name")), u"\u00d5\u00eb\u00ca\u00bd\u00b4\u00f2\u00d3\u00a1\u00bb\u00fa\u00cf\u00b5\u00c1\u00d0");
+    EXPECT_EQ(Value(TEXT("s"), TEXT("name")),
+              u"\u00d5\u00eb\u00ca\u00bd\u00b4\u00f2\u00d3\u00a1\u00bb\u00fa\u00cf\u00b5\u00c1\u00d0");
     sim::SetCodePage(936);
     // A UTF-8 mark is not recognised: under 936 its last byte takes the '[' along.
     WriteFile("t.ini", "\xEF\xBB\xBF[S]\nname=x\n[T]\nname=y\n");

@@ -42,8 +42,8 @@ TEST_F(RemovalBadInput, ALongestNameReplacesOnlyItsFamily)
     installer.SetPrinterName(name.c_str());
     installer.SetPortName(u"LPT2:");
     EXPECT_EQ(RemoveAndInstall(installer), 1);
-    EXPECT_EQ(PrinterNames(), (std::vector<std::u16string>{name.substr(1), name + u"X", u"B", u"\\\\SRV\\" + name,
-                                                           name}));
+    EXPECT_EQ(PrinterNames(),
+              (std::vector<std::u16string>{name.substr(1), name + u"X", u"B", u"\\\\SRV\\" + name, name}));
     for (const auto& p : sim::Printers()) {
         if (p.name == name || !p.server.empty()) continue;  // the new one, and the connection without jobs
         EXPECT_EQ(p.jobs, 1) << Utf8(p.name);

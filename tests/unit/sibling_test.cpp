@@ -55,9 +55,8 @@ TEST_F(SiblingTest, UnderWow64TheSiblingIsStartedAndNothingIsShown)
     AddSibling();
     sim::SetWow64(true);
     EXPECT_FALSE(WizardShows());
-    EXPECT_EQ(Started(), (std::vector<std::string>{
-                             "CreateProcessW \"D:\\Setup\\KorvelSetup64.exe\" command line "
-                             "\"\"D:\\Setup\\KorvelSetup64.exe\"\" directory none"}));
+    EXPECT_EQ(Started(), (std::vector<std::string>{"CreateProcessW \"D:\\Setup\\KorvelSetup64.exe\" command line "
+                                                   "\"\"D:\\Setup\\KorvelSetup64.exe\"\" directory none"}));
     // The start-up went no further: no common controls, no sheet, no box.
     EXPECT_EQ(sim::LogLines().size(), 1u);
     EXPECT_TRUE(sim::ui::BoxHistory().empty());

@@ -35,8 +35,8 @@ TEST(SpoolerLogic, AnEmptyNameHasNoFamily)
         EXPECT_FALSE(spooler::IsSameName(U(printer).c_str(), u"")) << printer;
         EXPECT_FALSE(spooler::IsCopyName(U(printer).c_str(), u"")) << printer;
     }
-    EXPECT_TRUE(spooler::IsCopyName(u"AB(2)", u"A"));   // index n is not examined
-    EXPECT_FALSE(spooler::IsCopyName(u"A (", u"A"));    // exactly n + 2 characters
+    EXPECT_TRUE(spooler::IsCopyName(u"AB(2)", u"A"));  // index n is not examined
+    EXPECT_FALSE(spooler::IsCopyName(u"A (", u"A"));   // exactly n + 2 characters
     EXPECT_FALSE(spooler::IsCopyName(u"A", u"A"));
     EXPECT_FALSE(spooler::IsSameName(u"a", u"A"));
 }
@@ -56,8 +56,8 @@ TEST(SpoolerLogic, CommandTextsAreExact)
 
     // The longest values the fields hold still fit.
     std::u16string name(199, u'N'), port(199, u'P'), inf(259, u'F');
-    ASSERT_TRUE(spooler::ComposeInstallCommand(out, spooler::kCommandCapacity, name.c_str(), inf.c_str(),
-                                               port.c_str()));
+    ASSERT_TRUE(
+        spooler::ComposeInstallCommand(out, spooler::kCommandCapacity, name.c_str(), inf.c_str(), port.c_str()));
     EXPECT_EQ(text::Length(out), 909u);
 }
 

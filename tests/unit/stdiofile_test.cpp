@@ -12,8 +12,8 @@ TEST_F(StdioFile, LinesWithEitherLineEndAndALastLineWithoutOne)
     std::vector<std::u16string> lines;
     CString line;
     while (file.ReadString(line)) lines.push_back(line.Str());
-    EXPECT_EQ(lines, (std::vector<std::u16string>{u"one", u"", u"two\rthree", std::u16string(u"\u00e9\0z", 3),
-                                                  u"last"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::u16string>{u"one", u"", u"two\rthree", std::u16string(u"\u00e9\0z", 3), u"last"}));
     EXPECT_FALSE(file.ReadString(line));
     EXPECT_TRUE(line.IsEmpty());
     file.Close();

@@ -66,8 +66,8 @@ TEST_F(UsbPortTest, OpensTheFirstUsableInterfaceAndReleasesTheRest)
     std::u16string longPath = u"\\\\?\\usb#vid_9999&pid_9999#";
     longPath.resize(260, u'x');
     sim::PlugInUsbPrinter(Interface(u"\\\\?\\usb#vid_1111&pid_1111#a", ERROR_ACCESS_DENIED));  // will not open
-    sim::PlugInUsbPrinter(Interface(u"\\\\?\\usb#novendor#b"));                                 // names no VID
-    sim::PlugInUsbPrinter(Interface(longPath));                                                 // too long to parse
+    sim::PlugInUsbPrinter(Interface(u"\\\\?\\usb#novendor#b"));                                // names no VID
+    sim::PlugInUsbPrinter(Interface(longPath));                                                // too long to parse
     sim::PlugInTypicalUsbPrinter({});
 
     CUSBPort port;

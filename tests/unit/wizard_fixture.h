@@ -14,9 +14,9 @@ protected:
     void SetUp() override
     {
         MediumTest::SetUp();
-        std::filesystem::copy(std::filesystem::path(KORVEL_SOURCE_DIR) / "medium", m_root / "Setup",
-                              std::filesystem::copy_options::recursive |
-                                  std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy(
+            std::filesystem::path(KORVEL_SOURCE_DIR) / "medium", m_root / "Setup",
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     }
 
     // A USB printer reporting the model, with its port number.

@@ -71,14 +71,19 @@ WString TrimProfile(const WString& s)
     return s.substr(b, e - b);
 }
 
-bool SameName(const WString& a, const WString& b) { return text::EqualNoCaseAscii(a.data(), a.size(), b.data(), b.size()); }
+bool SameName(const WString& a, const WString& b)
+{
+    return text::EqualNoCaseAscii(a.data(), a.size(), b.data(), b.size());
+}
 
 WString DecodeCatalogue(const std::string& bytes)
 {
     WString text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+            text += static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]) |
+                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
         return text;
     }
     if (bytes.empty()) return text;
@@ -156,8 +161,8 @@ int FirstNonAsciiLine(const std::string& bytes, size_t* offset)
 bool LooksBlank(WCHAR c)
 {
     return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-           c == 0x3000 || c == 0xFEFF;
+           (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 ||
+           c == 0xFEFF;
 }
 
 // --- the driver INF as lines -----------------------------------------------------------
@@ -220,7 +225,10 @@ private:
     {
         m_findings.push_back({file, line, severity, message});
     }
-    void Error(const std::string& file, int line, const std::string& message) { Add(Severity::kError, file, line, message); }
+    void Error(const std::string& file, int line, const std::string& message)
+    {
+        Add(Severity::kError, file, line, message);
+    }
     void Warning(const std::string& file, int line, const std::string& message)
     {
         Add(Severity::kWarning, file, line, message);
@@ -258,7 +266,8 @@ private:
         size_t offset = 0;
         if (int line = FirstNonAsciiLine(m_bytes, &offset))
             Warning(kCatalogue, line,
-                    "the catalogue is neither ASCII nor UTF-16LE with a byte-order mark (byte " + std::to_string(offset) +
+                    "the catalogue is neither ASCII nor UTF-16LE with a byte-order mark (byte " +
+                        std::to_string(offset) +
                         " is not ASCII): Windows reads it in the PC's ANSI code page, so it reads differently on a PC "
                         "with another code page; save it as UTF-16LE with its byte-order mark");
     }
@@ -272,7 +281,8 @@ private:
         std::string what = seriesLine ? "series " + Quoted(name) : "[PRINTER_SERIES]";
         // The whole listing, through a buffer large enough for any section.
         std::vector<WCHAR> buffer(m_bytes.size() + 16, 0);
-        int total = m_installer.ReadSection(name.c_str(), m_info.c_str(), buffer.data(), static_cast<int>(buffer.size()));
+        int total =
+            m_installer.ReadSection(name.c_str(), m_info.c_str(), buffer.data(), static_cast<int>(buffer.size()));
         bool explained = false;
         if (!section && total == 0) {
             Error(kCatalogue, at,
@@ -302,8 +312,9 @@ private:
                                ? section->entries[static_cast<size_t>(index)].line
                                : at;
                 Error(kCatalogue, line,
-                      "line of " + std::to_string(length) + " characters in [" + Utf8(name) + "]: the wizard lists lines of at most " +
-                          std::to_string(catalogue::kEntryCapacity - 1) + " characters and ignores the whole section");
+                      "line of " + std::to_string(length) + " characters in [" + Utf8(name) +
+                          "]: the wizard lists lines of at most " + std::to_string(catalogue::kEntryCapacity - 1) +
+                          " characters and ignores the whole section");
                 explained = true;
             }
             start = i + 1;
@@ -343,8 +354,9 @@ private:
         auto odd = [](WCHAR c) { return LooksBlank(c) || c == '"' || c == '\''; };
         if (!model.empty() && (odd(model.front()) || odd(model.back())))
             Warning(kCatalogue, line,
-                    "model " + Quoted(model) + " begins or ends with a blank or a quotation mark, which the wizard keeps "
-                    "as part of the name: a printer reports its model without it, so it is never recognised");
+                    "model " + Quoted(model) +
+                        " begins or ends with a blank or a quotation mark, which the wizard keeps "
+                        "as part of the name: a printer reports its model without it, so it is never recognised");
 
         auto seen = m_models.find(model);
         if (seen != m_models.end()) {
@@ -385,8 +397,8 @@ private:
         bool carried = true;
         if (printer.size() > kCarriedNameChars) {
             Error(kCatalogue, line,
-                  "printer name " + quoted + " has " + std::to_string(printer.size()) + " characters: the wizard carries at most " +
-                      std::to_string(kCarriedNameChars));
+                  "printer name " + quoted + " has " + std::to_string(printer.size()) +
+                      " characters: the wizard carries at most " + std::to_string(kCarriedNameChars));
             carried = false;
         }
         if (printer.find('"') != WString::npos) {
@@ -424,8 +436,9 @@ private:
         std::string bytes;
         if (!IsFile(inf) || !ReadWholeFile(inf, &bytes)) {
             if (m_missingInf[type]++ == 0)
-                Error(infName, 0, "missing: the printers of type " + std::string(type == 1 ? "24" : "9") + " (such as " + quoted +
-                                      ", line " + std::to_string(catalogueLine) + " of the catalogue) need it");
+                Error(infName, 0,
+                      "missing: the printers of type " + std::string(type == 1 ? "24" : "9") + " (such as " + quoted +
+                          ", line " + std::to_string(catalogueLine) + " of the catalogue) need it");
             return;
         }
 
@@ -458,8 +471,9 @@ private:
             int at = 0;
             bool ascii = std::all_of(printer.begin(), printer.end(), [](WCHAR c) { return c < 0x80; });
             if (!ascii) {
-                message += "; the wizard reads the INF one byte per character, so a name with characters beyond "
-                           "ASCII never matches";
+                message +=
+                    "; the wizard reads the INF one byte per character, so a name with characters beyond "
+                    "ASCII never matches";
             } else if (withoutUsbLine) {
                 at = withoutUsbLine;
                 message += "; this line names no USB after its first comma";
@@ -474,7 +488,8 @@ private:
         for (size_t i = 0; i < spooler::kHardwareIdBytes && id[i]; ++i) id16 += static_cast<WCHAR>(id[i]);
         if (id16.empty()) {
             Error(infName, acceptedLine,
-                  "the USB model line of printer " + quoted + " has an empty hardware ID (nothing between its first two commas)");
+                  "the USB model line of printer " + quoted +
+                      " has an empty hardware ID (nothing between its first two commas)");
         } else if (LooksBlank(id16.front()) || LooksBlank(id16.back())) {
             Warning(infName, acceptedLine,
                     "the hardware ID " + Quoted(id16) + " of printer " + quoted +

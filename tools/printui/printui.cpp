@@ -6,8 +6,8 @@
 //   /k /n NAME                            print a test page on NAME
 // /q (quiet) is accepted; nothing is ever shown. The driver is installed only when
 // the INF exists and lists MODEL on a model line (letter case aside), under the name
-// as the INF spells it; its files are Wine's PostScript driver. When a printer NAME exists already, the new one is named "NAME (Copy 1)"
-// (or the next free copy number), as the system's own entry does.
+// as the INF spells it; its files are Wine's PostScript driver. When a printer NAME exists already, the new one is
+// named "NAME (Copy 1)" (or the next free copy number), as the system's own entry does.
 //
 // Each call appends a line to the file named by KORVEL_PRINTUI_LOG (UTF-8), so a
 // test can tell that this entry, not the system's, was run. KORVEL_PRINTUI_DELAY_MS
@@ -34,8 +34,8 @@ void Log(const std::wstring& line)
 {
     std::wstring path = Env(L"KORVEL_PRINTUI_LOG");
     if (path.empty()) return;
-    HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     std::string bytes = wintext::ToUtf8(line) + "\n";
     DWORD written = 0;
@@ -43,7 +43,10 @@ void Log(const std::wstring& line)
     ::CloseHandle(file);
 }
 
-std::wstring Error(const wchar_t* call, DWORD code) { return std::wstring(L"error ") + call + L" " + std::to_wstring(code); }
+std::wstring Error(const wchar_t* call, DWORD code)
+{
+    return std::wstring(L"error ") + call + L" " + std::to_wstring(code);
+}
 
 bool EqualNoCase(const std::wstring& a, const std::wstring& b)
 {
@@ -71,7 +74,8 @@ bool InfListsModel(const std::wstring& inf, const std::wstring& model, std::wstr
     while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
     ::CloseHandle(file);
     std::wstring content;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
         content.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
     } else if (!bytes.empty()) {
         int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -114,7 +118,8 @@ std::wstring InstallDriver(const std::wstring& model)
     return Error(L"AddPrinterDriverExW", code);
 }
 
-std::wstring AddPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model, std::wstring* created)
+std::wstring AddPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model,
+                        std::wstring* created)
 {
     wchar_t processor[] = L"WinPrint";
     wchar_t datatype[] = L"RAW";
@@ -149,7 +154,8 @@ std::wstring AddPrinter(const std::wstring& name, const std::wstring& port, cons
 std::wstring PrintTestPage(const std::wstring& name)
 {
     HANDLE printer = nullptr;
-    if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, nullptr)) return Error(L"OpenPrinterW", ::GetLastError());
+    if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, nullptr))
+        return Error(L"OpenPrinterW", ::GetLastError());
     wchar_t document[] = L"Test Page";
     wchar_t datatype[] = L"RAW";
     DOC_INFO_1W doc = {document, nullptr, datatype};

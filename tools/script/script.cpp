@@ -22,9 +22,9 @@ struct Word {
     const char* name;
     Verb verb;
 };
-const Word kPlainVerbs[] = {{"next", Verb::Next},     {"back", Verb::Back},     {"finish", Verb::Finish},
-                            {"cancel", Verb::Cancel}, {"close", Verb::Close},   {"escape", Verb::Escape},
-                            {"show", Verb::Show},     {"plug", Verb::Plug},     {"unplug", Verb::Unplug}};
+const Word kPlainVerbs[] = {{"next", Verb::Next},     {"back", Verb::Back},   {"finish", Verb::Finish},
+                            {"cancel", Verb::Cancel}, {"close", Verb::Close}, {"escape", Verb::Escape},
+                            {"show", Verb::Show},     {"plug", Verb::Plug},   {"unplug", Verb::Unplug}};
 const Word kItemVerbs[] = {{"series", Verb::Series}, {"model", Verb::Model}, {"port", Verb::Port}};
 
 const char* KindWord(ControlKind kind) { return kind == ControlKind::Combo ? "combo" : "list"; }

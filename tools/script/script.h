@@ -9,7 +9,23 @@
 
 namespace script {
 
-enum class Verb { Next, Back, Finish, Cancel, Close, Escape, Series, Model, Port, AnswerOk, AnswerCancel, Wait, Show, Plug, Unplug };
+enum class Verb {
+    Next,
+    Back,
+    Finish,
+    Cancel,
+    Close,
+    Escape,
+    Series,
+    Model,
+    Port,
+    AnswerOk,
+    AnswerCancel,
+    Wait,
+    Show,
+    Plug,
+    Unplug
+};
 
 struct Action {
     Verb verb = Verb::Show;
@@ -51,10 +67,10 @@ struct Box {
 };
 
 struct State {
-    bool ended = false;   // the program has ended
-    bool sheet = false;   // the wizard sheet is open
-    int page = 0;         // 1-based position of the active page
-    std::string title;    // the sheet window's title
+    bool ended = false;             // the program has ended
+    bool sheet = false;             // the wizard sheet is open
+    int page = 0;                   // 1-based position of the active page
+    std::string title;              // the sheet window's title
     std::vector<Control> controls;  // the active page's, in template order, no picture
     Button back, next, finish, cancel;
     std::vector<Box> boxes;  // open message boxes, oldest first

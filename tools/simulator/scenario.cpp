@@ -108,8 +108,8 @@ bool Scenario::Parse(const std::string& text, const std::string& baseDir, std::s
     std::istringstream in(text);
     std::string raw;
     int number = 0;
-    static const char* const kMachineKeywords[] = {"code-page", "printer", "connection", "driver",
-                                                   "ports",     "port",    "default",    "rundll32",
+    static const char* const kMachineKeywords[] = {"code-page",     "printer",        "connection", "driver",
+                                                   "ports",         "port",           "default",    "rundll32",
                                                    "driver-update", "config-manager", "fail"};
     while (std::getline(in, raw)) {
         ++number;
@@ -168,8 +168,10 @@ bool Scenario::Apply(std::string* error) const
             const std::string* driver = line.Option("driver");
             const std::string* port = line.Option("port");
             long jobs = 0;
-            if (line.words.size() != 1 || !driver || !port) return Fail(error, line, "printer NAME driver=D port=P [jobs=N]");
-            if (const std::string* j = line.Option("jobs"); j && !ParseNumber(*j, &jobs)) return Fail(error, line, "jobs=N");
+            if (line.words.size() != 1 || !driver || !port)
+                return Fail(error, line, "printer NAME driver=D port=P [jobs=N]");
+            if (const std::string* j = line.Option("jobs"); j && !ParseNumber(*j, &jobs))
+                return Fail(error, line, "jobs=N");
             sim::AddPrinterDriver(U16(*driver));
             if (!sim::AddLocalPrinter(U16(line.words[0]), U16(*driver), U16(*port), static_cast<int>(jobs)))
                 return Fail(error, line, "the printer cannot be added (empty or present already)");
@@ -243,7 +245,8 @@ bool Scenario::PlugUsb(std::string* error) const
     }
     const ScenarioLine& u = *m_usb;
     sim::TypicalUsbPrinter p;
-    if (const std::string* model = u.Option("model")) p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:" + *model + ";CLS:PRINTER;";
+    if (const std::string* model = u.Option("model"))
+        p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:" + *model + ";CLS:PRINTER;";
     if (const std::string* id = u.Option("id")) p.deviceId = *id;
     if (const std::string* v = u.Option("vid")) p.vid = *v;
     if (const std::string* v = u.Option("pid")) p.pid = *v;

@@ -54,9 +54,9 @@ bool TwoCalls(Call call, std::vector<BYTE>* buffer, DWORD* count)
 // error is printed and false returned.
 bool LocalPrinters(DWORD level, std::vector<BYTE>* buffer, DWORD* count)
 {
-    if (TwoCalls([level](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
-            return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, b, size, needed, n);
-        }, buffer, count))
+    if (TwoCalls([level](BYTE* b, DWORD size, DWORD* needed,
+                         DWORD* n) { return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, b, size, needed, n); },
+                 buffer, count))
         return true;
     std::printf("error EnumPrintersW %lu\n", ::GetLastError());
     return false;
@@ -64,9 +64,9 @@ bool LocalPrinters(DWORD level, std::vector<BYTE>* buffer, DWORD* count)
 
 bool Drivers(std::vector<BYTE>* buffer, DWORD* count)
 {
-    if (TwoCalls([](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
-            return ::EnumPrinterDriversW(nullptr, nullptr, 1, b, size, needed, n);
-        }, buffer, count))
+    if (TwoCalls([](BYTE* b, DWORD size, DWORD* needed,
+                    DWORD* n) { return ::EnumPrinterDriversW(nullptr, nullptr, 1, b, size, needed, n); },
+                 buffer, count))
         return true;
     std::printf("error EnumPrinterDriversW %lu\n", ::GetLastError());
     return false;
@@ -99,9 +99,9 @@ int Ports()
 {
     std::vector<BYTE> buffer;
     DWORD count = 0;
-    if (!TwoCalls([](BYTE* b, DWORD size, DWORD* needed, DWORD* n) {
-            return ::EnumPortsW(nullptr, 2, b, size, needed, n);
-        }, &buffer, &count)) {
+    if (!TwoCalls(
+            [](BYTE* b, DWORD size, DWORD* needed, DWORD* n) { return ::EnumPortsW(nullptr, 2, b, size, needed, n); },
+            &buffer, &count)) {
         std::printf("error EnumPortsW %lu\n", ::GetLastError());
         return 1;
     }

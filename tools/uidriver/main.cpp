@@ -60,10 +60,7 @@ struct Options {
 
 class WinTarget : public script::Target {
 public:
-    WinTarget(HANDLE process, DWORD pid, const Options& options)
-        : m_process(process), m_pid(pid), m_options(options)
-    {
-    }
+    WinTarget(HANDLE process, DWORD pid, const Options& options) : m_process(process), m_pid(pid), m_options(options) {}
 
     bool Settle(bool afterAction, bool noWait) override;
     script::State Read() override;
@@ -145,7 +142,8 @@ bool WinTarget::Ask(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     // One unanswered message makes the whole picture unusable: skip the rest of it.
     if (m_unreadable) return false;
     DWORD_PTR answer = 0;
-    if (!::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT, kReadTimeoutMs, &answer)) {
+    if (!::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT,
+                               kReadTimeoutMs, &answer)) {
         m_unreadable = true;
         return false;
     }
@@ -200,9 +198,8 @@ script::Box WinTarget::ReadBox(HWND box)
     static const struct {
         int id;
         const char* name;
-    } kButtons[] = {{IDOK, "OK"},       {IDCANCEL, "Cancel"}, {IDABORT, "Abort"},         {IDRETRY, "Retry"},
-                    {IDIGNORE, "Ignore"}, {IDYES, "Yes"},     {IDNO, "No"},               {10, "Try Again"},
-                    {11, "Continue"},   {IDHELP, "Help"}};
+    } kButtons[] = {{IDOK, "OK"},   {IDCANCEL, "Cancel"}, {IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"},
+                    {IDYES, "Yes"}, {IDNO, "No"},         {10, "Try Again"},  {11, "Continue"},   {IDHELP, "Help"}};
     std::vector<std::pair<LONG, std::string>> shown;
     for (const auto& k : kButtons) {
         HWND button = ::GetDlgItem(box, k.id);
@@ -231,7 +228,8 @@ script::State WinTarget::Read()
         const struct {
             int id;
             script::Button* button;
-        } buttons[] = {{kBackButton, &s.back}, {kNextButton, &s.next}, {kFinishButton, &s.finish}, {IDCANCEL, &s.cancel}};
+        } buttons[] = {
+            {kBackButton, &s.back}, {kNextButton, &s.next}, {kFinishButton, &s.finish}, {IDCANCEL, &s.cancel}};
         for (const auto& b : buttons) {
             HWND button = ::GetDlgItem(w.sheet, b.id);
             b.button->shown = Shown(button);
@@ -254,7 +252,8 @@ script::State WinTarget::Read()
                 if (ClassIs(c, L"ComboBox") || ClassIs(c, L"ListBox")) {
                     bool combo = ClassIs(c, L"ComboBox");
                     control.kind = combo ? script::ControlKind::Combo : script::ControlKind::List;
-                    for (const std::wstring& item : Items(c, combo, &control.selection)) control.items.push_back(Narrow(item));
+                    for (const std::wstring& item : Items(c, combo, &control.selection))
+                        control.items.push_back(Narrow(item));
                 } else {
                     control.kind = isStatic ? script::ControlKind::Static : script::ControlKind::Other;
                     control.text = Narrow(TextOf(c));
@@ -316,9 +315,10 @@ bool WinTarget::Settle(bool afterAction, bool noWait)
         bool quiet = now - since >= settle && (changed || now >= grace);
         if (s.ended || (quiet && !m_unreadable && (noWait || UserCanAct(s)))) {
             if (!afterAction && m_lastKey.empty())
-                std::fprintf(stderr, "uidriver: first state after %d ms (at rest for %d ms)\n",
-                             static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(since - start).count()),
-                             m_options.settleMs);
+                std::fprintf(
+                    stderr, "uidriver: first state after %d ms (at rest for %d ms)\n",
+                    static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(since - start).count()),
+                    m_options.settleMs);
             m_lastKey = key;
             return true;
         }
@@ -336,7 +336,8 @@ bool Refuse(std::string* why, const char* reason)
 bool WinTarget::Act(const script::Action& a, std::string* why)
 {
     using script::Verb;
-    if (a.verb == Verb::Plug || a.verb == Verb::Unplug) return Refuse(why, "only the simulated machine can plug a printer");
+    if (a.verb == Verb::Plug || a.verb == Verb::Unplug)
+        return Refuse(why, "only the simulated machine can plug a printer");
     if (Ended()) return Refuse(why, "no wizard is open");
     Windows w = FindWindows();
     if (a.verb == Verb::AnswerOk || a.verb == Verb::AnswerCancel) {
@@ -355,10 +356,14 @@ bool WinTarget::Act(const script::Action& a, std::string* why)
     case Verb::Back:
     case Verb::Finish:
     case Verb::Cancel: {
-        int id = a.verb == Verb::Next ? kNextButton : a.verb == Verb::Back ? kBackButton
-               : a.verb == Verb::Finish ? kFinishButton : IDCANCEL;
-        WPARAM which = a.verb == Verb::Next ? PSBTN_NEXT : a.verb == Verb::Back ? PSBTN_BACK
-                     : a.verb == Verb::Finish ? PSBTN_FINISH : PSBTN_CANCEL;
+        int id = a.verb == Verb::Next     ? kNextButton
+                 : a.verb == Verb::Back   ? kBackButton
+                 : a.verb == Verb::Finish ? kFinishButton
+                                          : IDCANCEL;
+        WPARAM which = a.verb == Verb::Next     ? PSBTN_NEXT
+                       : a.verb == Verb::Back   ? PSBTN_BACK
+                       : a.verb == Verb::Finish ? PSBTN_FINISH
+                                                : PSBTN_CANCEL;
         HWND button = ::GetDlgItem(w.sheet, id);
         if (!Shown(button)) return Refuse(why, "the button is not shown");
         if (!::IsWindowEnabled(button) || !::IsWindowEnabled(w.sheet)) return Refuse(why, "the button is disabled");
@@ -366,9 +371,7 @@ bool WinTarget::Act(const script::Action& a, std::string* why)
         ::PostMessageW(w.sheet, PSM_PRESSBUTTON, which, 0);
         return true;
     }
-    case Verb::Close:
-        ::PostMessageW(w.sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
+    case Verb::Close: ::PostMessageW(w.sheet, WM_SYSCOMMAND, SC_CLOSE, 0); return true;
     case Verb::Escape: {
         // The key goes where the keyboard focus is, as a key press would; the
         // sheet's message loop turns it into its Cancel command.
@@ -405,8 +408,7 @@ bool WinTarget::Act(const script::Action& a, std::string* why)
                        reinterpret_cast<LPARAM>(list));
         return true;
     }
-    default:
-        return Refuse(why, "not an action of the user");
+    default: return Refuse(why, "not an action of the user");
     }
 }
 
@@ -416,10 +418,12 @@ void WinTarget::Printed(const script::State& state, int index)
     if (state.ended) return;
     std::wstring name = std::to_wstring(index);
     if (name.size() < 2) name.insert(0, 1, L'0');
-    name = L"\\" + name + (state.boxes.empty() ? L"-page" + std::to_wstring(state.page) : std::wstring(L"-box")) + L".bmp";
+    name =
+        L"\\" + name + (state.boxes.empty() ? L"-page" + std::to_wstring(state.page) : std::wstring(L"-box")) + L".bmp";
     // Let the screen catch up with the windows before it is taken.
     ::Sleep(150);
-    if (!screenshot::SaveScreen(m_options.shots + name)) std::fprintf(stderr, "uidriver: could not save a screenshot\n");
+    if (!screenshot::SaveScreen(m_options.shots + name))
+        std::fprintf(stderr, "uidriver: could not save a screenshot\n");
 }
 
 int Usage()
@@ -459,9 +463,12 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o)
             if (!value(&v)) return false;
             long n = wcstol(v.c_str(), nullptr, 10);
             if (n <= 0) return false;
-            if (a == L"--pid") o->pid = static_cast<DWORD>(n);
-            else if (a == L"--settle") o->settleMs = static_cast<int>(n);
-            else o->timeoutMs = static_cast<int>(n);
+            if (a == L"--pid")
+                o->pid = static_cast<DWORD>(n);
+            else if (a == L"--settle")
+                o->settleMs = static_cast<int>(n);
+            else
+                o->timeoutMs = static_cast<int>(n);
         } else if (a.compare(0, 2, L"--") == 0) {
             return false;
         } else {
@@ -475,9 +482,9 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o)
 bool ReadScript(const Options& o, std::vector<script::Action>* actions)
 {
     std::string bytes;
-    HANDLE in = o.scriptFile.empty()
-                    ? ::GetStdHandle(STD_INPUT_HANDLE)
-                    : ::CreateFileW(o.scriptFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE in = o.scriptFile.empty() ? ::GetStdHandle(STD_INPUT_HANDLE)
+                                     : ::CreateFileW(o.scriptFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                     OPEN_EXISTING, 0, nullptr);
     if (in == INVALID_HANDLE_VALUE || !in) {
         std::fprintf(stderr, "uidriver: cannot read the script\n");
         return false;
@@ -533,14 +540,18 @@ int wmain(int argc, wchar_t** argv)
         }
     } else {
         std::wstring commandLine;
-        for (const std::wstring& a : options.command) commandLine += (commandLine.empty() ? L"" : L" ") + QuoteArgument(a);
+        for (const std::wstring& a : options.command)
+            commandLine += (commandLine.empty() ? L"" : L" ") + QuoteArgument(a);
         // The program's own standard output must not mix with the transcript.
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        HANDLE input = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-        HANDLE output = ::CreateFileW(options.programOutput.empty() ? L"NUL" : options.programOutput.c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0, nullptr);
+        HANDLE input = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                     0, nullptr);
+        HANDLE output =
+            ::CreateFileW(options.programOutput.empty() ? L"NUL" : options.programOutput.c_str(), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0, nullptr);
         if (input == INVALID_HANDLE_VALUE || output == INVALID_HANDLE_VALUE) {
-            std::fprintf(stderr, "uidriver: cannot open the program's standard handles (error %lu)\n", ::GetLastError());
+            std::fprintf(stderr, "uidriver: cannot open the program's standard handles (error %lu)\n",
+                         ::GetLastError());
             return 2;
         }
         STARTUPINFOW startup = {};

@@ -38,7 +38,8 @@ bool SaveScreen(const std::wstring& path)
         file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
         file.bfSize = file.bfOffBits + imageSize;
         info.bmiHeader.biSizeImage = imageSize;
-        HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE out =
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD written = 0;
         ok = out != INVALID_HANDLE_VALUE && ::WriteFile(out, &file, sizeof(file), &written, nullptr) &&
              ::WriteFile(out, &info.bmiHeader, sizeof(BITMAPINFOHEADER), &written, nullptr) &&

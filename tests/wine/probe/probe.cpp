@@ -12,8 +12,10 @@ INT_PTR CALLBACK FirstPage(HWND page, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_INITDIALOG:
-        for (const wchar_t* item : {L"红", L"Green"}) ::SendDlgItemMessageW(page, 1018, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-        for (const wchar_t* item : {L"One", L"Two"}) ::SendDlgItemMessageW(page, 1010, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        for (const wchar_t* item : {L"红", L"Green"})
+            ::SendDlgItemMessageW(page, 1018, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        for (const wchar_t* item : {L"One", L"Two"})
+            ::SendDlgItemMessageW(page, 1010, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         ::SendDlgItemMessageW(page, 1018, CB_SETCURSEL, 0, 0);
         return TRUE;
     case WM_COMMAND: {

@@ -1,23 +1,14 @@
 // GetPrivateProfileSectionW and GetPrivateProfileStringW of the simulated machine,
-// reading the file the way Windows reads it:
+// reading the file the way Windows reads it: the lines, sections, entries, blanks,
+// comments and letter case as platform/ini_scan.h scans them, and besides:
 //
 // - Encoding: UTF-16LE when the file starts with the byte-order mark FF FE, otherwise
 //   bytes of the machine's ANSI code page (sim::SetCodePage, 936 at reset). Windows,
 //   unlike Wine, does not honour a UTF-8 byte-order mark: such a file is read in the
 //   ANSI code page like any other, so the mark's bytes become part of the first line
 //   (under 936 they even swallow the '[' of a first section header).
-// - Lines end at CR, LF or any run of them; blanks (tab to CR, ^Z and space) around a
-//   line are dropped and blank lines are skipped.
-// - A line whose first character is ';' is a comment: it is in no listing and no key
-//   lookup finds it. There are no trailing comments: "a=b ;c" has the value "b ;c".
-// - "[name]" starts a section (text after the last ']' is ignored, blanks inside the
-//   brackets are dropped); a '[' line without ']' is an ordinary line. Lines before the
-//   first section header belong to no section and cannot be read.
-// - An entry line is "name=value" split at its first '=', with the blanks around the
-//   name and before the value dropped, or a line without '=', which is listed by
-//   GetPrivateProfileSectionW but has no value for GetPrivateProfileStringW.
-// - Section and key names match without regard to letter case; the first section and
-//   the first key of a name win.
+// - A line without '=' is listed by GetPrivateProfileSectionW but has no value for
+//   GetPrivateProfileStringW.
 // - A value in matching quotation marks ("..." or '...') is returned without them.
 //
 // Each call reads the file again, so a changed file is seen at once; the parsed form of
@@ -31,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ini_scan.h"
 #include "platform/sim/control.h"
 #include "platform/sim/kernel_api.h"
 
@@ -39,114 +31,13 @@ bool DecodeBytes(UINT codePage, const char* bytes, size_t size, bool strict, std
 
 namespace {
 
-struct Entry {
-    std::u16string name;
-    std::optional<std::u16string> value;  // none for a line without '='
-};
-
-struct Section {
-    std::u16string name;
-    std::vector<Entry> entries;
-};
-
-// sections[0] holds the lines before the first header; it has no name and no lookup
-// reaches it.
-struct Profile {
-    std::vector<Section> sections;
-};
-
-bool IsBlank(char16_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
-
-std::u16string Trim(std::u16string_view s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
-    return std::u16string(s.substr(b, e - b));
-}
-
-// A name or value ends at an embedded NUL, as the NUL-terminated copies of the real
-// functions see it.
-std::u16string CutAtNul(std::u16string s)
-{
-    size_t nul = s.find(u'\0');
-    if (nul != std::u16string::npos) s.resize(nul);
-    return s;
-}
-
-// Upper case for the letters that have one in the scripts a catalogue may use: Latin,
-// Greek, Cyrillic and the full-width forms of code page 936.
-char16_t Upper(char16_t c)
-{
-    if (c < 0x80) return (c >= 'a' && c <= 'z') ? static_cast<char16_t>(c - 32) : c;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 32);
-    if (c == 0xFF) return 0x178;
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return static_cast<char16_t>(c & ~1u);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1u) ? c : static_cast<char16_t>(c - 1);
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x3B1 && c <= 0x3C9) return static_cast<char16_t>(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);
-    return c;
-}
-
-bool EqualNoCase(std::u16string_view a, std::u16string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Upper(a[i]) != Upper(b[i])) return false;
-    return true;
-}
+using Profile = std::vector<ini::Section>;
 
 std::u16string Decode(const std::string& bytes)
 {
     std::u16string text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        text.reserve(bytes.size() / 2);
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)  // an odd last byte is dropped
-            text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                          (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    } else {
-        DecodeBytes(CP_ACP, bytes.data(), bytes.size(), false, text);
-    }
+    if (!ini::DecodeMarkedUtf16(bytes, &text)) DecodeBytes(CP_ACP, bytes.data(), bytes.size(), false, text);
     return text;
-}
-
-Profile Parse(const std::u16string& text)
-{
-    Profile profile;
-    profile.sections.emplace_back();
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find_first_of(u"\r\n", pos);
-        if (end == std::u16string::npos) end = text.size();
-        std::u16string line = Trim(std::u16string_view(text).substr(pos, end - pos));
-        pos = end;
-        while (pos < text.size() && (text[pos] == '\r' || text[pos] == '\n')) ++pos;
-
-        if (line.empty() || line[0] == ';') continue;
-        if (line[0] == '[') {
-            size_t close = line.rfind(u']');
-            if (close != std::u16string::npos && close > 0) {
-                Section section;
-                section.name = CutAtNul(Trim(std::u16string_view(line).substr(1, close - 1)));
-                profile.sections.push_back(std::move(section));
-                continue;
-            }
-        }
-        Entry entry;
-        size_t eq = line.find(u'=');
-        if (eq == std::u16string::npos) {
-            entry.name = CutAtNul(line);
-        } else {
-            entry.name = CutAtNul(Trim(std::u16string_view(line).substr(0, eq)));
-            entry.value = CutAtNul(Trim(std::u16string_view(line).substr(eq + 1)));
-        }
-        profile.sections.back().entries.push_back(std::move(entry));
-    }
-    return profile;
 }
 
 // The parsed form of the file read last, with the bytes and code page it came from.
@@ -173,7 +64,7 @@ std::shared_ptr<const Profile> Remember(const std::string& hostPath, std::string
     std::lock_guard<std::mutex> lock(memo.mutex);
     if (memo.profile && memo.hostPath == hostPath && memo.codePage == codePage && memo.bytes == bytes)
         return memo.profile;
-    auto profile = std::make_shared<const Profile>(Parse(Decode(bytes)));
+    auto profile = std::make_shared<const Profile>(ini::Scan(Decode(bytes)));
     memo.hostPath = hostPath;
     memo.codePage = codePage;
     memo.bytes = std::move(bytes);
@@ -215,13 +106,6 @@ std::shared_ptr<const Profile> Load(LPCWSTR file, DWORD* error)
     }
     *error = ERROR_SUCCESS;
     return Remember(*host, std::move(bytes));
-}
-
-const Section* FindSection(const Profile& profile, std::u16string_view name)
-{
-    for (size_t i = 1; i < profile.sections.size(); ++i)
-        if (EqualNoCase(profile.sections[i].name, name)) return &profile.sections[i];
-    return nullptr;
 }
 
 // Copies NUL-terminated items and a final NUL, the way the listing functions fill their
@@ -289,12 +173,12 @@ DWORD GetPrivateProfileSectionW(LPCWSTR section, LPWSTR buffer, DWORD size, LPCW
         return 0;
     }
     SetLastError(ERROR_SUCCESS);
-    const sim::Section* s = sim::FindSection(*profile, section);
+    const ini::Section* s = ini::FindSection(*profile, section);
     if (!s) return 0;
     std::vector<std::u16string> lines;
-    for (const sim::Entry& e : s->entries) {
-        if (e.name.empty() && !e.value) continue;
-        lines.push_back(e.value ? e.name + u"=" + *e.value : e.name);
+    for (const ini::Entry& e : s->entries) {
+        if (e.name.empty() && !e.hasValue) continue;
+        lines.push_back(e.hasValue ? e.name + u"=" + e.value : e.name);
     }
     return sim::CopyList(lines, buffer, size);
 }
@@ -314,31 +198,25 @@ DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValu
     if (!section) {  // the names of all sections
         std::vector<std::u16string> names;
         if (profile)
-            for (size_t i = 1; i < profile->sections.size(); ++i)
-                if (!profile->sections[i].name.empty()) names.push_back(profile->sections[i].name);
+            for (const ini::Section& s : *profile)
+                if (!s.name.empty()) names.push_back(s.name);
         return sim::CopyList(names, buffer, size);
     }
     if (!key) {  // the names of the keys of a section; the default when there are none
         std::vector<std::u16string> names;
         if (profile)
-            if (const sim::Section* s = sim::FindSection(*profile, section))
-                for (const sim::Entry& e : s->entries)
-                    if (e.value) names.push_back(e.name);
+            if (const ini::Section* s = ini::FindSection(*profile, section))
+                for (const ini::Entry& e : s->entries)
+                    if (e.hasValue) names.push_back(e.name);
         DWORD n = sim::CopyList(names, buffer, size);
         return buffer[0] ? n : sim::CopyValue(fallback, buffer, size);
     }
 
     while (!fallback.empty() && fallback.back() == ' ') fallback.pop_back();
     if (profile) {
-        if (const sim::Section* s = sim::FindSection(*profile, sim::Trim(section))) {
-            std::u16string wanted = sim::Trim(key);
-            for (const sim::Entry& e : s->entries) {
-                if (sim::EqualNoCase(e.name, wanted)) {
-                    if (e.value) return sim::CopyValue(*e.value, buffer, size);
-                    break;
-                }
-            }
-        }
+        if (const ini::Section* s = ini::FindSection(*profile, ini::Trim(section)))
+            if (const ini::Entry* e = ini::FindEntry(*s, ini::Trim(key)); e && e->hasValue)
+                return sim::CopyValue(e->value, buffer, size);
         SetLastError(ERROR_FILE_NOT_FOUND);  // as Windows 7 and later report a missing key
     }
     return sim::CopyValue(fallback, buffer, size);

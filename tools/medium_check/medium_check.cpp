@@ -6,6 +6,7 @@
 #include "installer/PrinterInstaller.h"
 #include "installer/catalogue.h"
 #include "installer/spooler.h"
+#include "platform/ini_scan.h"
 #include "platform/kernel.h"
 #include "platform/text.h"
 
@@ -44,49 +45,16 @@ bool IsFile(const WString& path)
 }
 
 // --- the catalogue as lines with their numbers ---------------------------------------
-// The wizard's verdicts come from its own readers; this scan only finds the line a
-// finding belongs to. It follows the profile reader's rules: lines end at CR LF, LF or
-// CR; blanks around a line are dropped; blank lines and lines starting with ';' are
-// skipped; "[name]" starts a section; every other line is an entry.
+// The wizard's verdicts come from its own readers; the scan only finds the line a
+// finding belongs to, by the profile functions' own rules (platform/ini_scan.h).
 
-struct Entry {
-    int line;
-    WString key;  // the text before the first '=', trimmed; the whole line without one
-    bool hasValue;
-};
-
-struct Section {
-    WString name;
-    int line;
-    std::vector<Entry> entries;
-};
-
-bool IsProfileBlank(WCHAR c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
-
-WString TrimProfile(const WString& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && IsProfileBlank(s[b])) ++b;
-    while (e > b && IsProfileBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
-bool SameName(const WString& a, const WString& b)
-{
-    return text::EqualNoCaseAscii(a.data(), a.size(), b.data(), b.size());
-}
+using ini::Entry;
+using ini::Section;
 
 WString DecodeCatalogue(const std::string& bytes)
 {
     WString text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]) |
-                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
-        return text;
-    }
-    if (bytes.empty()) return text;
+    if (ini::DecodeMarkedUtf16(bytes, &text) || bytes.empty()) return text;
     int chars = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (chars <= 0) return text;
     text.resize(static_cast<size_t>(chars));
@@ -95,53 +63,12 @@ WString DecodeCatalogue(const std::string& bytes)
     return text;
 }
 
-std::vector<Section> ScanCatalogue(const WString& text)
-{
-    std::vector<Section> sections;
-    int number = 1;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = pos;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-        WString line = TrimProfile(text.substr(pos, end - pos));
-        int lineNumber = number;
-        if (end < text.size()) {
-            ++number;
-            end += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
-        }
-        pos = end;
-        if (line.empty() || line[0] == ';') continue;
-        if (line[0] == '[') {
-            size_t close = line.rfind(']');
-            if (close != WString::npos && close > 0) {
-                sections.push_back({TrimProfile(line.substr(1, close - 1)), lineNumber, {}});
-                continue;
-            }
-        }
-        if (sections.empty()) continue;  // before the first section: never read
-        size_t eq = line.find('=');
-        sections.back().entries.push_back(
-            {lineNumber, eq == WString::npos ? line : TrimProfile(line.substr(0, eq)), eq != WString::npos});
-    }
-    return sections;
-}
-
-const Section* FindSection(const std::vector<Section>& sections, const WString& name)
-{
-    for (const Section& s : sections)
-        if (SameName(s.name, name)) return &s;
-    return nullptr;
-}
-
 const Entry* FindKey(const Section* section, const WString& key)
 {
-    if (!section) return nullptr;
-    for (const Entry& e : section->entries)
-        if (SameName(e.key, key)) return &e;
-    return nullptr;
+    return section ? ini::FindEntry(*section, key) : nullptr;
 }
 
-// Line of the first byte that is not ASCII, counting lines as ScanCatalogue does.
+// Line of the first byte that is not ASCII, counting lines as the scan does.
 int FirstNonAsciiLine(const std::string& bytes, size_t* offset)
 {
     int line = 1;
@@ -205,7 +132,7 @@ public:
             return Sorted();
         }
         CheckEncoding();
-        m_sections = ScanCatalogue(DecodeCatalogue(m_bytes));
+        m_sections = ini::Scan(DecodeCatalogue(m_bytes));
 
         CStringList series;
         if (!m_installer.GetSeriesList(series)) {
@@ -276,7 +203,7 @@ private:
     // list. For a series, `seriesLine` is its line in PRINTER_SERIES; null for PRINTER_SERIES.
     void ExplainUnlisted(const WString& name, const Entry* seriesLine)
     {
-        const Section* section = FindSection(m_sections, name);
+        const Section* section = ini::FindSection(m_sections, name);
         int at = section ? section->line : seriesLine ? seriesLine->line : 0;
         std::string what = seriesLine ? "series " + Quoted(name) : "[PRINTER_SERIES]";
         // The whole listing, through a buffer large enough for any section.
@@ -326,8 +253,8 @@ private:
     // The series' line in PRINTER_SERIES is the one at the same place in the listing.
     void CheckSeries(const WString& series, size_t index)
     {
-        const Section* listing = FindSection(m_sections, TEXT("PRINTER_SERIES"));
-        static const Entry kNoLine = {0, WString(), false};
+        const Section* listing = ini::FindSection(m_sections, TEXT("PRINTER_SERIES"));
+        static const Entry kNoLine;
         const Entry* seriesLine = (listing && index < listing->entries.size()) ? &listing->entries[index] : &kNoLine;
 
         CStringList models;
@@ -335,7 +262,7 @@ private:
             ExplainUnlisted(series, seriesLine);
             return;
         }
-        const Section* section = FindSection(m_sections, series);
+        const Section* section = ini::FindSection(m_sections, series);
         size_t k = 0;
         for (const CString& m : models) {
             const WString& model = m.Str();
@@ -371,7 +298,7 @@ private:
 
         WCHAR name[kDisplayNameCapacity] = {0};
         if (!m_installer.GetPrinterDisplayName(model.c_str(), name, kDisplayNameCapacity)) {
-            const Entry* entry = FindKey(FindSection(m_sections, TEXT("PRINTER_NAME")), model);
+            const Entry* entry = FindKey(ini::FindSection(m_sections, TEXT("PRINTER_NAME")), model);
             if (!entry || !entry->hasValue)
                 Error(kCatalogue, line, "model " + Quoted(model) + " has no entry in [PRINTER_NAME]");
             else if (!name[0])
@@ -384,7 +311,7 @@ private:
         }
         WString printer = name;
         if (!m_printers.count(printer)) {
-            const Entry* entry = FindKey(FindSection(m_sections, TEXT("PRINTER_NAME")), model);
+            const Entry* entry = FindKey(ini::FindSection(m_sections, TEXT("PRINTER_NAME")), model);
             m_printers[printer] = entry ? entry->line : line;
             m_printerOrder.push_back(printer);
         }
@@ -409,7 +336,7 @@ private:
 
         int type = m_installer.GetPrinterType(printer.c_str());
         if (type < 0) {
-            const Entry* entry = FindKey(FindSection(m_sections, TEXT("PRINTER_TYPE")), printer);
+            const Entry* entry = FindKey(ini::FindSection(m_sections, TEXT("PRINTER_TYPE")), printer);
             if (!entry || !entry->hasValue) {
                 Error(kCatalogue, line, "printer name " + quoted + " has no entry in [PRINTER_TYPE]");
             } else {

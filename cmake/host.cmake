@@ -28,7 +28,7 @@ add_custom_command(OUTPUT ${KORVEL_RC_EMBED}
           -DOUT=${KORVEL_RC_EMBED} -P ${CMAKE_SOURCE_DIR}/cmake/embed_rc.cmake
   DEPENDS ${CMAKE_SOURCE_DIR}/res/wizard.rc ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/cmake/embed_rc.cmake)
 
-file(GLOB KORVEL_PLATFORM_SIM CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/sim/*.cpp)
+file(GLOB_RECURSE KORVEL_PLATFORM_SIM CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/sim/*.cpp)
 add_library(korvel_platform STATIC ${KORVEL_PLATFORM_COMMON} ${KORVEL_PLATFORM_SIM} ${KORVEL_RC_EMBED})
 target_include_directories(korvel_platform PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(korvel_platform PUBLIC Iconv::Iconv Threads::Threads)

@@ -10,7 +10,7 @@
 #include <cfgmgr32.h>
 #include <newdev.h>
 #else
-#include "platform/sim/devinst_api.h"
+#include "platform/sim/api/setupapi.h"
 #endif
 
 #ifndef IOCTL_USBPRINT_GET_1284_ID

@@ -5,7 +5,7 @@
 #include "platform/types.h"
 
 #ifndef _WIN32
-#include "platform/sim/kernel_api.h"
+#include "platform/sim/api/kernel.h"
 #endif
 
 // Writes to the program's standard output (a GUI program's stdout is whatever the

@@ -4,5 +4,5 @@
 #include "platform/types.h"
 
 #ifndef _WIN32
-#include "platform/sim/registry_api.h"
+#include "platform/sim/api/registry.h"
 #endif

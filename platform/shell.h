@@ -6,5 +6,5 @@
 #ifdef _WIN32
 #include <shellapi.h>
 #else
-#include "platform/sim/shell_api.h"
+#include "platform/sim/api/shell.h"
 #endif

@@ -9,5 +9,5 @@
 // by its full name.
 #undef SetDefaultPrinter
 #else
-#include "platform/sim/spooler_api.h"
+#include "platform/sim/api/spooler.h"
 #endif

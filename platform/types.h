@@ -6,5 +6,5 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/sim/win_types.h"
+#include "platform/sim/api/win_types.h"
 #endif

@@ -8,7 +8,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 #else
-#include "platform/sim/windowing_api.h"
+#include "platform/sim/api/windows.h"
 #endif
 
 // Wizard buttons of a property sheet (the same IDs on every Windows version).

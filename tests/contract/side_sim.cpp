@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/sim/control.h"
-#include "platform/sim/control_registry.h"
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/machine.h"
+#include "platform/sim/control/registry.h"
+#include "platform/sim/control/spooler.h"
 #include "tests/contract/side.h"
 
 namespace contract {

@@ -21,7 +21,7 @@
 #include "installer/PrinterInstaller.h"
 #include "installer/catalogue.h"
 #include "platform/kernel.h"
-#include "platform/sim/control.h"
+#include "platform/sim/control/machine.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

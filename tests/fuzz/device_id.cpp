@@ -7,7 +7,7 @@
 // in text mode the rest is UTF-16LE ID text handed over without a NUL.
 #include "detect/DeviceIdText.h"
 #include "platform/kernel.h"
-#include "platform/sim/control.h"
+#include "platform/sim/control/machine.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

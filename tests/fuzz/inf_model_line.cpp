@@ -11,7 +11,7 @@
 
 #include "installer/PrinterInstaller.h"
 #include "installer/spooler.h"
-#include "platform/sim/control.h"
+#include "platform/sim/control/machine.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // DetectUsbModel: the model an attached printer reports, and what it leaves behind.
 #include <cstdio>
 
-#include "platform/sim/control_devices.h"
+#include "platform/sim/control/devices.h"
 #include "tests/unit/sim_fixture.h"
 
 class DetectModelTest : public SimTest {

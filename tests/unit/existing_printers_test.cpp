@@ -2,7 +2,7 @@
 // installation, and the device re-enumeration, on the simulated spooler.
 #include <algorithm>
 
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/spooler.h"
 #include "platform/devinst.h"
 #include "platform/spooler.h"
 #include "tests/unit/sim_fixture.h"

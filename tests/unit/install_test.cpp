@@ -1,7 +1,7 @@
 // The choice between the two installation roads, made from what is attached and
 // what the catalogue lists.
-#include "platform/sim/control_devices.h"
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/devices.h"
+#include "platform/sim/control/spooler.h"
 #include "tests/unit/driver_medium.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // result hand-over and the outcome boxes.
 #include <thread>
 
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/spooler.h"
 #include "tests/unit/wizard_fixture.h"
 
 using sim::ui::Button;

@@ -1,5 +1,5 @@
 // The port page: the detected USB port, or a choice among the spooler's ports.
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/spooler.h"
 #include "tests/unit/wizard_fixture.h"
 
 using sim::ui::Button;

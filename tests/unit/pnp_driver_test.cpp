@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/devinst.h"
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/spooler.h"
 #include "tests/unit/driver_medium.h"
 
 namespace {

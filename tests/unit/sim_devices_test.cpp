@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "platform/devinst.h"
-#include "platform/sim/control_devices.h"
+#include "platform/sim/control/devices.h"
 #include "tests/unit/sim_fixture.h"
 
 namespace {

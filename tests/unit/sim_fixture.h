@@ -10,8 +10,8 @@
 #include "installer/PrinterInstaller.h"
 #include "platform/afx.h"
 #include "platform/kernel.h"
-#include "platform/sim/control.h"
-#include "platform/sim/control_ui.h"
+#include "platform/sim/control/machine.h"
+#include "platform/sim/control/ui.h"
 #include "platform/text.h"
 
 class SimTest : public ::testing::Test {

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/sim/control_devices.h"
+#include "platform/sim/control/devices.h"
 #include "res/resource.h"
 #include "tests/unit/medium_fixture.h"
 

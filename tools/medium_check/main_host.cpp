@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/sim/control.h"
+#include "platform/sim/control/machine.h"
 #include "tools/medium_check/medium_check.h"
 
 int main(int argc, char** argv)

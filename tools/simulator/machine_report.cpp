@@ -3,7 +3,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/spooler.h"
 
 namespace simulator {
 

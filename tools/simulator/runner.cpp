@@ -4,8 +4,8 @@
 #include <ostream>
 #include <thread>
 
-#include "platform/sim/control.h"
-#include "platform/sim/control_ui.h"
+#include "platform/sim/control/machine.h"
+#include "platform/sim/control/ui.h"
 #include "platform/text.h"
 #include "platform/windowing.h"
 #include "res/resource.h"

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/sim/control.h"
-#include "platform/sim/control_devices.h"
-#include "platform/sim/control_spooler.h"
+#include "platform/sim/control/machine.h"
+#include "platform/sim/control/devices.h"
+#include "platform/sim/control/spooler.h"
 #include "platform/text.h"
 
 namespace simulator {

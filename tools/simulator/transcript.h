@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/control_ui.h"
+#include "platform/sim/control/ui.h"
 
 namespace simulator {
 

@@ -1,0 +1,190 @@
+// Kernel32 of the simulated machine: last error, time, events, threads, waits,
+// handles and the program's module path.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/sim/control/machine.h"
+#include "platform/sim/state/handles.h"
+#include "platform/sim/api/kernel.h"
+#include "platform/text.h"
+
+namespace {
+
+thread_local DWORD t_lastError = 0;
+
+class Event : public sim::KernelObject {
+public:
+    Event(bool manualReset, bool initial) : m_manualReset(manualReset), m_signaled(initial) {}
+    const char* Kind() const override { return "event"; }
+    bool IsSignaled() const override { return m_signaled; }
+    void OnWaitSatisfied() override
+    {
+        if (!m_manualReset) m_signaled = false;
+    }
+    void Set(bool signaled) { m_signaled = signaled; }
+
+private:
+    bool m_manualReset;
+    bool m_signaled;
+};
+
+class Thread : public sim::CompletionObject {
+public:
+    const char* Kind() const override { return "thread"; }
+};
+
+std::atomic<DWORD> g_nextThreadId{1000};
+thread_local DWORD t_threadId = 0;
+
+}  // namespace
+
+DWORD GetLastError() { return t_lastError; }
+void SetLastError(DWORD code) { t_lastError = code; }
+
+DWORD GetTickCount()
+{
+    using namespace std::chrono;
+    return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void Sleep(DWORD ms) { std::this_thread::sleep_for(sim::Scaled(ms)); }
+
+DWORD GetCurrentThreadId()
+{
+    if (!t_threadId) t_threadId = g_nextThreadId++;
+    return t_threadId;
+}
+
+HMODULE GetModuleHandleW(LPCWSTR name)
+{
+    if (name) {
+        SetLastError(ERROR_NOT_SUPPORTED);  // the program asks only for its own module
+        return nullptr;
+    }
+    return reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x400000));
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
+{
+    if (module && module != GetModuleHandleW(nullptr)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    DWORD error;
+    if (sim::TakeFailure("GetModuleFileNameW", &error)) {
+        SetLastError(error);
+        return 0;
+    }
+    std::u16string path = sim::ModulePath();
+    if (!buffer || size == 0) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    if (path.size() >= size) {
+        // Since Windows Vista: cut to size - 1, terminated, and the result is size.
+        for (DWORD i = 0; i + 1 < size; ++i) buffer[i] = path[i];
+        buffer[size - 1] = 0;
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    for (size_t i = 0; i < path.size(); ++i) buffer[i] = path[i];
+    buffer[path.size()] = 0;
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(path.size());
+}
+
+BOOL CloseHandle(HANDLE handle)
+{
+    if (!sim::RemoveHandle(handle)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name)
+{
+    DWORD error;
+    if (sim::TakeFailure("CreateEventW", &error)) {
+        SetLastError(error);
+        return nullptr;
+    }
+    if (name) {  // named events are not part of this machine
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return nullptr;
+    }
+    return sim::AddHandle(std::make_shared<Event>(manualReset != FALSE, initialState != FALSE));
+}
+
+static BOOL SetEventState(HANDLE handle, bool signaled)
+{
+    auto event = sim::LookupHandleAs<Event>(handle);
+    if (!event) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    {
+        std::lock_guard<std::mutex> lock(sim::KernelMutex());
+        event->Set(signaled);
+    }
+    sim::KernelChanged().notify_all();
+    return TRUE;
+}
+
+BOOL SetEvent(HANDLE event) { return SetEventState(event, true); }
+BOOL ResetEvent(HANDLE event) { return SetEventState(event, false); }
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD ms)
+{
+    auto object = sim::LookupHandle(handle);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
+    object->OnWaitBegins(ms);
+    std::unique_lock<std::mutex> lock(sim::KernelMutex());
+    auto ready = [&] { return object->IsSignaled(); };
+    if (ms == INFINITE) {
+        sim::KernelChanged().wait(lock, ready);
+    } else if (!sim::KernelChanged().wait_for(lock, sim::Scaled(ms), ready)) {
+        return WAIT_TIMEOUT;
+    }
+    object->OnWaitSatisfied();
+    return WAIT_OBJECT_0;
+}
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
+                    LPDWORD threadId)
+{
+    DWORD error;
+    if (sim::TakeFailure("CreateThread", &error)) {
+        SetLastError(error);
+        return nullptr;
+    }
+    if (!start || flags != 0) {  // suspended starts are not part of this machine
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    auto thread = std::make_shared<Thread>();
+    HANDLE handle = sim::AddHandle(thread);
+    DWORD id = g_nextThreadId++;
+    if (threadId) *threadId = id;
+    sim::StartCountedThread(thread, [start, parameter, id]() {
+        t_threadId = id;
+        return start(parameter);
+    });
+    return handle;
+}
+
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode)
+{
+    auto object = sim::LookupHandleAs<sim::CompletionObject>(process);
+    if (!object || !exitCode) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard<std::mutex> lock(sim::KernelMutex());
+    *exitCode = object->Done() ? object->ExitCode() : STILL_ACTIVE;
+    return TRUE;
+}

@@ -1,0 +1,182 @@
+// Plug and Play of the simulated machine: the driver update for the devices that
+// carry a hardware ID (newdev), and the configuration manager's location and
+// re-enumeration of the device tree's root.
+#include <mutex>
+
+#include "platform/sim/control/machine.h"
+#include "platform/sim/control/spooler.h"
+#include "platform/sim/api/setupapi.h"
+#include "platform/sim/api/kernel.h"
+#include "platform/sim/state/parts.h"
+#include "platform/sim/state/spooler.h"
+
+#ifndef ERROR_INVALID_FLAGS
+#define ERROR_INVALID_FLAGS 1004L
+#endif
+#ifndef CR_INVALID_POINTER
+#define CR_INVALID_POINTER 0x00000003
+#endif
+#ifndef CR_INVALID_DEVNODE
+#define CR_INVALID_DEVNODE 0x00000005
+#endif
+
+namespace sim {
+
+namespace {
+
+constexpr DEVINST kRootDevNode = 1;
+constexpr DWORD kKnownInstallFlags = INSTALLFLAG_FORCE | 0x2 /* READONLY */ | 0x4 /* NONINTERACTIVE */;
+
+struct Pnp {
+    std::mutex mutex;
+    std::vector<DriverUpdate> updates;
+    DWORD failUpdates = 0;
+    std::u16string printerPort;  // empty: the first USB port
+    CONFIGRET locate = CR_SUCCESS;
+    CONFIGRET reenumerate = CR_SUCCESS;
+    int reenumerations = 0;
+};
+
+Pnp& State()
+{
+    static Pnp p;
+    return p;
+}
+
+// What installing a printer driver for a present device leaves behind: the driver
+// of the INF's model for that hardware ID, and a printer of that model (a copy name
+// when the name is taken) on the device's port.
+void InstallPrinterForDevice(const std::u16string& hardwareId, const std::vector<std::u16string>& lines)
+{
+    for (const auto& line : lines) {
+        InfModelLine model;
+        if (!ParseInfModelLine(line, model) || !NamesEqual(model.hardwareId, hardwareId)) continue;
+        SpoolerAddDriver(model.model);
+        std::u16string port;
+        {
+            std::lock_guard<std::mutex> lock(State().mutex);
+            port = State().printerPort;
+        }
+        if (port.empty()) port = SpoolerFirstUsbPort();
+        if (!port.empty()) SpoolerAddPrinter(SpoolerFreePrinterName(model.model), model.model, port);
+        return;
+    }
+}
+
+DWORD UpdateDriver(LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags)
+{
+    DWORD error;
+    if (TakeFailure("UpdateDriverForPlugAndPlayDevicesW", &error)) return error;
+    {
+        std::lock_guard<std::mutex> lock(State().mutex);
+        if (State().failUpdates) return State().failUpdates;
+    }
+    if (!hardwareId || !hardwareId[0] || !fullInfPath || !fullInfPath[0]) return ERROR_INVALID_PARAMETER;
+    if (installFlags & ~kKnownInstallFlags) return ERROR_INVALID_FLAGS;
+    // A 32-bit program on 64-bit Windows may not install drivers this way.
+    if (IsWow64()) return ERROR_IN_WOW64;
+    std::vector<std::u16string> lines;
+    if (!ReadHostLines(fullInfPath, lines)) return ERROR_FILE_NOT_FOUND;
+    if (!HardwareIdPresent(hardwareId)) return ERROR_NO_SUCH_DEVINST;
+    InstallPrinterForDevice(hardwareId, lines);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void ResetPnpPart()
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    Pnp& p = State();
+    p.updates.clear();
+    p.failUpdates = 0;
+    p.printerPort.clear();
+    p.locate = CR_SUCCESS;
+    p.reenumerate = CR_SUCCESS;
+    p.reenumerations = 0;
+}
+
+std::vector<DriverUpdate> DriverUpdates()
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    return State().updates;
+}
+
+void FailDriverUpdates(DWORD error)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().failUpdates = error;
+}
+
+void SetPnpPrinterPort(const std::u16string& port)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().printerPort = port;
+}
+
+void SetConfigManagerResults(DWORD locate, DWORD reenumerate)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().locate = locate;
+    State().reenumerate = reenumerate;
+}
+
+int ReenumerationCount()
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    return State().reenumerations;
+}
+
+}  // namespace sim
+
+BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags,
+                                        PBOOL rebootRequired)
+{
+    sim::DriverUpdate record;
+    record.hardwareId = hardwareId ? hardwareId : u"";
+    record.infPath = fullInfPath ? fullInfPath : u"";
+    record.installFlags = installFlags;
+    record.hadParent = parent != nullptr;
+    record.hadRebootFlag = rebootRequired != nullptr;
+    DWORD error = sim::UpdateDriver(hardwareId, fullInfPath, installFlags);
+    record.succeeded = error == ERROR_SUCCESS;
+    record.error = error;
+    {
+        std::lock_guard<std::mutex> lock(sim::State().mutex);
+        sim::State().updates.push_back(record);
+    }
+    sim::Log("driver-update hwid=\"" + sim::Utf8(record.hardwareId) + "\" inf=\"" + sim::Utf8(record.infPath) +
+             "\" flags=" + std::to_string(installFlags) + ": " +
+             (record.succeeded ? std::string("ok") : "error " + std::to_string(error)));
+    if (!record.succeeded) {
+        SetLastError(error);
+        return FALSE;
+    }
+    if (rebootRequired) *rebootRequired = FALSE;
+    return TRUE;
+}
+
+CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, DEVINSTID_W deviceId, ULONG flags)
+{
+    if (!devInst) return CR_INVALID_POINTER;
+    *devInst = 0;
+    if (deviceId && deviceId[0]) return CR_NO_SUCH_DEVNODE;  // only the root is located here
+    (void)flags;
+    std::lock_guard<std::mutex> lock(sim::State().mutex);
+    if (sim::State().locate != CR_SUCCESS) return sim::State().locate;
+    *devInst = sim::kRootDevNode;
+    return CR_SUCCESS;
+}
+
+CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags)
+{
+    CONFIGRET result;
+    {
+        std::lock_guard<std::mutex> lock(sim::State().mutex);
+        if (devInst != sim::kRootDevNode) return CR_INVALID_DEVNODE;
+        result = sim::State().reenumerate;
+        if (result == CR_SUCCESS) ++sim::State().reenumerations;
+    }
+    if (result == CR_SUCCESS) sim::Log("reenumerate root flags=" + std::to_string(flags));
+    return result;
+}

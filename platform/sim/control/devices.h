@@ -1,0 +1,126 @@
+// The control API of the simulated machine's USB printers: plug printers in and
+// out, say how each answers the IEEE 1284 device-ID request, describe the registry
+// keys of the USB printing interface class, and ask what is still going on. The
+// program never includes this header.
+//
+// What the program sees:
+// - SetupDiGetClassDevsW / SetupDiEnumDeviceInterfaces list the present printers'
+//   interfaces in the order they were plugged in (no limit on their number).
+// - CreateFileW on a device path opens the printer (or fails as told).
+// - DeviceIoControl(IOCTL_USBPRINT_GET_1284_ID) answers at once, after a delay, never,
+//   or fails. A pending request ends when it is answered, cancelled (CancelIoEx),
+//   the handle is closed, or the printer is unplugged; after that the machine never
+//   touches the caller's buffer or OVERLAPPED again.
+// - SetupDiOpenClassRegKeyExW(..., DIOCR_INTERFACE, ...) opens
+//   HKLM\<UsbPrintClassKeyPath()>, which exists from reset on.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/control/registry.h"
+#include "platform/sim/api/win_types.h"
+
+namespace sim {
+
+// The USB printing-support interface class and its registry key beneath HKLM.
+extern const GUID kUsbPrintInterfaceClass;
+std::u16string UsbPrintClassKeyPath();
+
+// --- printers --------------------------------------------------------------------------
+enum class DeviceIdAnswer {
+    AtOnce,      // the request completes within DeviceIoControl
+    AfterDelay,  // it goes pending and is answered after answerDelayMs (scaled)
+    Never,       // it stays pending until cancelled, closed or unplugged
+    Fail,        // it fails at once with ERROR_GEN_FAILURE
+};
+
+struct UsbPrinter {
+    // As SetupDiGetDeviceInterfaceDetailW reports it and CreateFileW accepts it
+    // (letter case ignored), e.g. \\?\usb#vid_1a2b&pid_3c4d#0001#{28d78fad-...}.
+    std::u16string devicePath;
+    // What CreateFileW fails with; ERROR_SUCCESS: it opens.
+    DWORD openError = ERROR_SUCCESS;
+    // An exclusive device refuses a second open while one handle is open
+    // (ERROR_ACCESS_DENIED).
+    bool exclusive = true;
+    // The answer to the device-ID request, length field included; cut to the
+    // caller's buffer size.
+    std::vector<BYTE> deviceId;
+    DeviceIdAnswer answer = DeviceIdAnswer::AtOnce;
+    DWORD answerDelayMs = 0;
+    // How long a cancelled request takes to finish (scaled); 0: within CancelIoEx.
+    DWORD cancelDelayMs = 0;
+    // Plug and Play hardware IDs the device carries while present.
+    std::vector<std::u16string> hardwareIds;
+    // An interface key (name beneath the class key) whose "#\Control" subkey goes
+    // away when the printer is unplugged, as the volatile key does on Windows.
+    std::u16string interfaceKey;
+};
+
+// Plugs the printer in behind those already present; false when a present printer
+// has the same device path.
+bool PlugInUsbPrinter(const UsbPrinter& printer);
+// Unplugs it: it leaves the enumeration, its hardware IDs are no longer present,
+// requests pending on it fail with ERROR_DEVICE_NOT_CONNECTED, and so does every
+// later request on handles still open to it. False when no such printer is present.
+bool UnplugUsbPrinter(const std::u16string& devicePath);
+// Device paths of the present printers, in enumeration order.
+std::vector<std::u16string> PresentUsbPrinters();
+
+// A device ID as a printer sends it: two length bytes (big-endian, counting
+// themselves) and the text's bytes. The text is taken byte for byte.
+std::vector<BYTE> DeviceIdBytes(const std::string& idText);
+
+// --- requests --------------------------------------------------------------------------
+// Device-ID requests issued since reset, and those still outstanding (issued and
+// not yet finished: pending, or cancelled but not yet done).
+size_t DeviceRequestCount();
+size_t OutstandingDeviceRequests();
+// Open device handles are handles of kind "device": OpenHandleCount("device");
+// device information sets are of kind "devinfo", registry keys of kind "regkey".
+
+// --- the interface keys of the class ---------------------------------------------------------
+// One interface key beneath the class key, with the subkeys and values the program
+// reads. A value left out is absent; a subkey switched off is absent with its values.
+struct UsbPrintInterfaceKey {
+    std::u16string name;                    // e.g. ##?#USB#VID_1A2B&PID_3C4D#0001#{28d78fad-...}
+    std::optional<RegData> deviceInstance;  // under the key itself
+    bool hashKey = true;                    // "#"
+    std::optional<RegData> symbolicLink;
+    bool controlKey = true;  // "#\Control"
+    std::optional<RegData> linked;
+    bool deviceParametersKey = true;  // "#\Device Parameters"
+    std::optional<RegData> portDescription;
+    std::optional<RegData> portNumber;
+};
+// Writes the key (replacing nothing else beneath the class key).
+void AddUsbPrintInterfaceKey(const UsbPrintInterfaceKey& key);
+// The interface key name Windows derives from a device path: \\?\ becomes ##?#.
+std::u16string InterfaceKeyName(const std::u16string& devicePath);
+
+// --- a typical printer in one call ------------------------------------------------------------
+struct TypicalUsbPrinter {
+    std::string vid = "1A2B";
+    std::string pid = "3C4D";
+    std::string serial = "0001";
+    std::string deviceId = "MFG:Korvel;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
+    DWORD portNumber = 1;
+    DWORD linked = 1;
+    DeviceIdAnswer answer = DeviceIdAnswer::AtOnce;
+    DWORD answerDelayMs = 0;
+    // Carried besides USB\VID_xxxx&PID_yyyy, which every such printer carries.
+    std::vector<std::u16string> hardwareIds;
+};
+struct PluggedUsbPrinter {
+    std::u16string devicePath;    // \\?\usb#vid_1a2b&pid_3c4d#0001#{28d78fad-...}
+    std::u16string interfaceKey;  // ##?#USB#VID_1A2B&PID_3C4D#0001#{28d78fad-...}
+};
+// Plugs the printer in and writes its interface key as Windows does: "DeviceInstance"
+// USB\VID_1A2B&PID_3C4D\0001, "#" with "SymbolicLink", "#\Control" with "Linked"
+// (REG_DWORD), "#\Device Parameters" with "Port Description" and "Port Number"
+// (REG_DWORD). Plugging the same printer in again after unplugging it rewrites the key.
+PluggedUsbPrinter PlugInTypicalUsbPrinter(const TypicalUsbPrinter& printer);
+
+}  // namespace sim

@@ -1,0 +1,278 @@
+// Runs the program on its own user-interface thread and gives tests the user's
+// view of it: snapshots of the sheet and its boxes, user actions, and waits.
+#include <cstdarg>
+#include <cstdio>
+#include <thread>
+
+#include "platform/sim/control/machine.h"
+#include "platform/sim/control/ui.h"
+#include "platform/sim/api/kernel.h"
+#include "platform/sim/state/windows.h"
+#include "platform/text.h"
+
+namespace sim {
+namespace win {
+struct Sheet;
+const Sheet* OpenSheetLocked();
+HWND SheetWindowLocked(const Sheet& s);
+HWND ActivePageLocked(const Sheet& s);
+int ActiveIndexLocked(const Sheet& s);
+const std::u16string& SheetCaptionLocked(const Sheet& s);
+
+namespace {
+bool g_running = false;  // guarded by Mutex()
+int g_exitCode = 0;
+}  // namespace
+
+void ResetProgram()
+{
+    SetProgramQueue(nullptr);
+    std::lock_guard<std::mutex> lock(Mutex());
+    g_exitCode = 0;
+}
+}  // namespace win
+
+namespace ui {
+std::vector<BoxState> OpenBoxesLocked();
+
+using namespace win;
+
+void StartProgram(std::function<int()> main)
+{
+    SetProgramQueue(nullptr);  // until the new thread has its own: nothing is stable before
+    {
+        std::lock_guard<std::mutex> lock(Mutex());
+        g_running = true;
+    }
+    std::thread([main]() {
+        SetProgramQueue(CurrentQueue());
+        int code = main();
+        // Notified under the lock: whoever sees the program ended has also seen this
+        // thread's last use of the machine, so nothing it touches can be torn down
+        // (by a reset or by the process's exit) while it is still at work.
+        std::lock_guard<std::mutex> lock(Mutex());
+        g_running = false;
+        g_exitCode = code;
+        StateChanged().notify_all();
+    }).detach();
+}
+
+bool ProgramRunning()
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    return g_running;
+}
+
+bool WaitProgramEnd(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(Mutex());
+    return StateChanged().wait_for(lock, timeout, [] { return !g_running; });
+}
+
+int ProgramExitCode()
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    return g_exitCode;
+}
+
+const ControlState* Snapshot::Control(int id) const
+{
+    for (const ControlState& c : controls)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+namespace {
+
+ButtonState ButtonLocked(HWND sheet, int id)
+{
+    ButtonState b;
+    Window* s = FindLocked(sheet);
+    if (!s) return b;
+    for (HWND child : s->children) {
+        Window* w = FindLocked(child);
+        if (w && w->id == id) {
+            b.exists = true;
+            b.visible = w->visible;
+            b.enabled = w->enabled;
+        }
+    }
+    return b;
+}
+
+Snapshot TakeLocked()
+{
+    Snapshot snap;
+    snap.boxes = OpenBoxesLocked();
+    const Sheet* sheet = OpenSheetLocked();
+    if (!sheet) return snap;
+    HWND hwnd = SheetWindowLocked(*sheet);
+    Window* s = FindLocked(hwnd);
+    if (!s) return snap;
+    snap.sheetOpen = true;
+    snap.title = s->text;
+    snap.sheetCaption = SheetCaptionLocked(*sheet);
+    snap.sheetEnabled = s->enabled;
+    snap.back = ButtonLocked(hwnd, IDC_BACK_BUTTON);
+    snap.next = ButtonLocked(hwnd, IDC_NEXT_BUTTON);
+    snap.finish = ButtonLocked(hwnd, IDC_FINISH_BUTTON);
+    snap.cancel = ButtonLocked(hwnd, IDCANCEL);
+    snap.help = ButtonLocked(hwnd, IDHELP);
+    snap.pageIndex = ActiveIndexLocked(*sheet);
+    Window* page = FindLocked(ActivePageLocked(*sheet));
+    if (!page) return snap;
+    snap.pageTemplate = page->templateId;
+    snap.pageCaption = page->text;
+    for (HWND child : page->children) {
+        Window* w = FindLocked(child);
+        if (!w) continue;
+        ControlState c;
+        c.id = w->id;
+        c.className = w->className;
+        c.text = w->text;
+        c.items = w->items;
+        c.selection = w->selection;
+        c.visible = w->visible;
+        c.enabled = w->enabled;
+        snap.controls.push_back(c);
+    }
+    return snap;
+}
+
+bool Refuse(std::string* why, const char* reason)
+{
+    if (why) *why = reason;
+    return false;
+}
+
+}  // namespace
+
+Snapshot Take()
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    return TakeLocked();
+}
+
+bool Press(Button button, std::string* why)
+{
+    int id = button == Button::Back     ? IDC_BACK_BUTTON
+             : button == Button::Next   ? IDC_NEXT_BUTTON
+             : button == Button::Finish ? IDC_FINISH_BUTTON
+                                        : IDCANCEL;
+    HWND target;
+    {
+        std::lock_guard<std::mutex> lock(Mutex());
+        const Sheet* sheet = OpenSheetLocked();
+        if (!sheet) return Refuse(why, "no wizard is open");
+        HWND hwnd = SheetWindowLocked(*sheet);
+        Window* s = FindLocked(hwnd);
+        if (!s || !s->enabled || AnyBoxOpenLocked()) return Refuse(why, "a message box is open");
+        ButtonState b = ButtonLocked(hwnd, id);
+        if (!b.visible) return Refuse(why, "the button is not shown");
+        if (!b.enabled) return Refuse(why, "the button is disabled");
+        target = hwnd;
+    }
+    // A click: the button tells the sheet by WM_COMMAND, on the sheet's thread.
+    return PostMessageW(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? true : Refuse(why, "the wizard is gone");
+}
+
+static bool PostToSheet(UINT msg, WPARAM wParam, std::string* why)
+{
+    HWND target;
+    {
+        std::lock_guard<std::mutex> lock(Mutex());
+        const Sheet* sheet = OpenSheetLocked();
+        if (!sheet) return Refuse(why, "no wizard is open");
+        if (AnyBoxOpenLocked()) return Refuse(why, "a message box is open");
+        target = SheetWindowLocked(*sheet);
+    }
+    return PostMessageW(target, msg, wParam, 0) ? true : Refuse(why, "the wizard is gone");
+}
+
+bool CloseSheet(std::string* why) { return PostToSheet(WM_SYSCOMMAND, SC_CLOSE, why); }
+bool PressEscape(std::string* why) { return PostToSheet(WM_COMMAND, IDCANCEL, why); }
+
+bool Choose(int controlId, const std::u16string& item, std::string* why)
+{
+    HWND control = nullptr;
+    WPARAM index = 0;
+    {
+        std::lock_guard<std::mutex> lock(Mutex());
+        const Sheet* sheet = OpenSheetLocked();
+        if (!sheet) return Refuse(why, "no wizard is open");
+        if (AnyBoxOpenLocked()) return Refuse(why, "a message box is open");
+        Window* page = FindLocked(ActivePageLocked(*sheet));
+        if (!page) return Refuse(why, "no page is shown");
+        for (HWND child : page->children) {
+            Window* w = FindLocked(child);
+            if (w && w->id == controlId) control = child;
+        }
+        Window* w = FindLocked(control);
+        if (!w || (w->className != "ListBox" && w->className != "ComboBox"))
+            return Refuse(why, "no such list on the page");
+        if (!w->visible) return Refuse(why, "the list is not shown");
+        if (!w->enabled) return Refuse(why, "the list is disabled");
+        auto it = std::find(w->items.begin(), w->items.end(), item);
+        if (it == w->items.end()) return Refuse(why, "the list has no such item");
+        index = static_cast<WPARAM>(it - w->items.begin());
+    }
+    return PostMessageW(control, kUserSelect, index, 0) ? true : Refuse(why, "the list is gone");
+}
+
+static bool StableLocked()
+{
+    if (!g_running) return true;
+    // A box waiting for the user is a resting point even while a page's timer keeps
+    // polling or the thread that opened it (a worker) is alive.
+    if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
+    ThreadQueue* q = ProgramQueue();
+    return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
+           LiveThreadCount() == 0;
+}
+
+bool WaitStable(std::chrono::milliseconds timeout)
+{
+    auto deadline = Clock::now() + timeout;
+    std::unique_lock<std::mutex> lock(Mutex());
+    // Threads end and timers fire without telling this lock; look again every few ms.
+    while (!StableLocked()) {
+        if (Clock::now() >= deadline) return false;
+        StateChanged().wait_for(lock, std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+bool WaitIdle(std::chrono::milliseconds timeout)
+{
+    auto idle = [] {
+        if (!g_running || (AnyBoxOpenLocked() && !AnswerPendingLocked())) return true;
+        ThreadQueue* q = ProgramQueue();
+        return q && q->waiting && q->sent.empty() && q->posted.empty() && !AnswerPendingLocked();
+    };
+    auto deadline = Clock::now() + timeout;
+    std::unique_lock<std::mutex> lock(Mutex());
+    while (!idle()) {
+        if (Clock::now() >= deadline) return false;
+        StateChanged().wait_for(lock, std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+bool WaitForBox(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(Mutex());
+    return StateChanged().wait_for(lock, timeout, [] { return AnyBoxOpenLocked(); });
+}
+
+}  // namespace ui
+}  // namespace sim
+
+void PrintToStdout(const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    sim::WriteStdout(buffer);
+}

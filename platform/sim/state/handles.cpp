@@ -1,0 +1,117 @@
+#include "platform/sim/state/handles.h"
+
+#include <atomic>
+#include <map>
+#include <thread>
+
+#include "platform/sim/control/machine.h"
+
+namespace sim {
+
+namespace {
+std::mutex g_tableMutex;
+std::map<ULONG_PTR, std::shared_ptr<KernelObject>> g_table;
+ULONG_PTR g_nextHandle = 0x100;
+std::atomic<int> g_liveThreads{0};
+
+// The locks and condition variables that the machine's detached threads use are never
+// destroyed: a thread still finishing while the process exits must not find them gone.
+std::mutex& LiveMutex()
+{
+    static std::mutex* m = new std::mutex;
+    return *m;
+}
+
+std::condition_variable& LiveChanged()
+{
+    static std::condition_variable* cv = new std::condition_variable;
+    return *cv;
+}
+}  // namespace
+
+std::mutex& KernelMutex()
+{
+    static std::mutex* m = new std::mutex;
+    return *m;
+}
+
+std::condition_variable& KernelChanged()
+{
+    static std::condition_variable* cv = new std::condition_variable;
+    return *cv;
+}
+
+HANDLE AddHandle(std::shared_ptr<KernelObject> object)
+{
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    ULONG_PTR value = g_nextHandle;
+    g_nextHandle += 4;  // never reused, so a stale handle is always detected
+    g_table[value] = std::move(object);
+    return reinterpret_cast<HANDLE>(value);
+}
+
+std::shared_ptr<KernelObject> LookupHandle(HANDLE handle)
+{
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    auto it = g_table.find(reinterpret_cast<ULONG_PTR>(handle));
+    return it == g_table.end() ? nullptr : it->second;
+}
+
+bool RemoveHandle(HANDLE handle)
+{
+    std::shared_ptr<KernelObject> released;  // destroyed outside the lock
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    auto it = g_table.find(reinterpret_cast<ULONG_PTR>(handle));
+    if (it == g_table.end()) return false;
+    released = std::move(it->second);
+    g_table.erase(it);
+    return true;
+}
+
+void ClearHandles()
+{
+    std::map<ULONG_PTR, std::shared_ptr<KernelObject>> released;
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    released.swap(g_table);
+}
+
+size_t OpenHandleCount(const std::string& kind)
+{
+    std::lock_guard<std::mutex> lock(g_tableMutex);
+    size_t n = 0;
+    for (const auto& entry : g_table)
+        if (kind.empty() || kind == entry.second->Kind()) ++n;
+    return n;
+}
+
+void CompletionObject::Complete(DWORD exitCode)
+{
+    {
+        std::lock_guard<std::mutex> lock(KernelMutex());
+        m_exitCode = exitCode;
+        m_done = true;
+    }
+    KernelChanged().notify_all();
+}
+
+void StartCountedThread(std::shared_ptr<CompletionObject> object, std::function<DWORD()> fn)
+{
+    ++g_liveThreads;
+    std::thread([object, fn]() {
+        DWORD code = fn();
+        object->Complete(code);
+        std::lock_guard<std::mutex> lock(LiveMutex());
+        --g_liveThreads;
+        LiveChanged().notify_all();
+    }).detach();
+}
+
+int LiveThreadCount() { return g_liveThreads.load(); }
+
+bool WaitForThreads(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(LiveMutex());
+    return LiveChanged().wait_for(lock, timeout, [] { return g_liveThreads.load() == 0; });
+}
+
+}  // namespace sim

@@ -1,0 +1,58 @@
+// Kernel objects of the simulated machine and the handle table they live in.
+// Internal to platform/sim.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/sim/api/win_types.h"
+
+namespace sim {
+
+// Guards the signal state of every kernel object; waiters sleep on KernelChanged().
+std::mutex& KernelMutex();
+std::condition_variable& KernelChanged();
+
+class KernelObject {
+public:
+    virtual ~KernelObject() = default;
+    virtual const char* Kind() const = 0;
+    // Called with KernelMutex held.
+    virtual bool IsSignaled() const { return false; }
+    virtual void OnWaitSatisfied() {}
+    // Called by the wait functions, before waiting, with the time-out asked for (ms).
+    virtual void OnWaitBegins(DWORD) {}
+};
+
+HANDLE AddHandle(std::shared_ptr<KernelObject> object);
+std::shared_ptr<KernelObject> LookupHandle(HANDLE handle);
+template <class T>
+std::shared_ptr<T> LookupHandleAs(HANDLE handle)
+{
+    return std::dynamic_pointer_cast<T>(LookupHandle(handle));
+}
+// Removes the handle from the table; false when it was not open.
+bool RemoveHandle(HANDLE handle);
+void ClearHandles();
+
+// A waitable that becomes signalled once and stays so (threads, processes).
+class CompletionObject : public KernelObject {
+public:
+    bool IsSignaled() const override { return m_done; }
+    void Complete(DWORD exitCode);  // takes KernelMutex itself
+    DWORD ExitCode() const { return m_exitCode; }
+    bool Done() const { return m_done; }
+
+private:
+    bool m_done = false;
+    DWORD m_exitCode = 0;
+};
+
+// Runs fn on a new host thread counted by LiveThreadCount(); the object is
+// completed with fn's result when it returns.
+void StartCountedThread(std::shared_ptr<CompletionObject> object, std::function<DWORD()> fn);
+
+}  // namespace sim

@@ -10,6 +10,7 @@
 #include <cfgmgr32.h>
 #include <newdev.h>
 #else
+#include "platform/sim/api/pnp.h"
 #include "platform/sim/api/setupapi.h"
 #endif
 

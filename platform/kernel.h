@@ -5,7 +5,12 @@
 #include "platform/types.h"
 
 #ifndef _WIN32
+#include "platform/sim/api/codepage.h"
+#include "platform/sim/api/devices.h"
+#include "platform/sim/api/files.h"
 #include "platform/sim/api/kernel.h"
+#include "platform/sim/api/process.h"
+#include "platform/sim/api/profile.h"
 #endif
 
 // Writes to the program's standard output (a GUI program's stdout is whatever the

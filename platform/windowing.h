@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 #else
+#include "platform/sim/api/msgbox.h"
+#include "platform/sim/api/propsheet.h"
 #include "platform/sim/api/windows.h"
 #endif
 

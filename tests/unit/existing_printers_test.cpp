@@ -2,8 +2,9 @@
 // installation, and the device re-enumeration, on the simulated spooler.
 #include <algorithm>
 
-#include "platform/sim/control/spooler.h"
 #include "platform/devinst.h"
+#include "platform/sim/control/pnp.h"
+#include "platform/sim/control/spooler.h"
 #include "platform/spooler.h"
 #include "tests/unit/sim_fixture.h"
 

@@ -1,6 +1,8 @@
 // The choice between the two installation roads, made from what is attached and
 // what the catalogue lists.
 #include "platform/sim/control/devices.h"
+#include "platform/sim/control/pnp.h"
+#include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "tests/unit/driver_medium.h"
 

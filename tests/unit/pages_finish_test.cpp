@@ -2,6 +2,8 @@
 // result hand-over and the outcome boxes.
 #include <thread>
 
+#include "platform/sim/control/pnp.h"
+#include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "tests/unit/wizard_fixture.h"
 

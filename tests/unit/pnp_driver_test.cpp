@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/devinst.h"
+#include "platform/sim/control/pnp.h"
 #include "platform/sim/control/spooler.h"
 #include "tests/unit/driver_medium.h"
 

@@ -2,6 +2,7 @@
 // installation with its existence check, the default printer and the test page.
 #include <chrono>
 
+#include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "tests/unit/driver_medium.h"
 

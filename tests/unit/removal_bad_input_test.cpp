@@ -1,5 +1,6 @@
 // Removal and reinstallation with awkward names: whatever the name, only printers
 // of its family are ever touched.
+#include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "tests/unit/driver_medium.h"
 

@@ -4,6 +4,7 @@
 
 #include "platform/devinst.h"
 #include "platform/sim/control/devices.h"
+#include "platform/sim/control/pnp.h"
 #include "tests/unit/sim_fixture.h"
 
 namespace {

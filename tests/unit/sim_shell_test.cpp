@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/shell.h"
+#include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "tests/unit/medium_fixture.h"
 

@@ -4,8 +4,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/sim/control/machine.h"
 #include "platform/sim/control/devices.h"
+#include "platform/sim/control/machine.h"
+#include "platform/sim/control/pnp.h"
+#include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "platform/text.h"
 

@@ -1,15 +1,16 @@
 // CreateFileW, ReadFile and GetFileAttributesW of the simulated machine: plain
 // files live in the host folders that drive letters map to; device paths go to the
 // simulated devices.
+#include "platform/sim/api/files.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
-#include "platform/sim/control/machine.h"
 #include "platform/sim/state/devices.h"
-#include "platform/text.h"
+#include "platform/sim/state/handles.h"
+#include "platform/sim/state/machine.h"
 
 namespace {
 
@@ -53,17 +54,13 @@ bool IsDevicePath(LPCWSTR name)
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags,
                    HANDLE)
 {
-    DWORD error;
-    if (sim::TakeFailure("CreateFileW", &error)) {
-        SetLastError(error);
-        return INVALID_HANDLE_VALUE;
-    }
+    if (sim::FailsNow("CreateFileW")) return INVALID_HANDLE_VALUE;
     if (!name) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
     if (IsDevicePath(name)) {
-        error = ERROR_FILE_NOT_FOUND;
+        DWORD error = ERROR_FILE_NOT_FOUND;
         auto device = sim::OpenDevicePath(name, access, share, flags, &error);
         if (!device) {
             SetLastError(error);

@@ -1,13 +1,17 @@
 // Kernel32 of the simulated machine: last error, time, events, threads, waits,
-// handles and the program's module path.
+// handles and the program's module path; and the program's standard output.
+#include "platform/sim/api/kernel.h"
+
 #include <atomic>
 #include <chrono>
+#include <cstdarg>
+#include <cstdio>
 #include <thread>
 
+#include "platform/kernel.h"
 #include "platform/sim/control/machine.h"
 #include "platform/sim/state/handles.h"
-#include "platform/sim/api/kernel.h"
-#include "platform/text.h"
+#include "platform/sim/state/machine.h"
 
 namespace {
 
@@ -71,11 +75,7 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    DWORD error;
-    if (sim::TakeFailure("GetModuleFileNameW", &error)) {
-        SetLastError(error);
-        return 0;
-    }
+    if (sim::FailsNow("GetModuleFileNameW")) return 0;
     std::u16string path = sim::ModulePath();
     if (!buffer || size == 0) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -105,11 +105,7 @@ BOOL CloseHandle(HANDLE handle)
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name)
 {
-    DWORD error;
-    if (sim::TakeFailure("CreateEventW", &error)) {
-        SetLastError(error);
-        return nullptr;
-    }
+    if (sim::FailsNow("CreateEventW")) return nullptr;
     if (name) {  // named events are not part of this machine
         SetLastError(ERROR_NOT_SUPPORTED);
         return nullptr;
@@ -157,11 +153,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD ms)
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
                     LPDWORD threadId)
 {
-    DWORD error;
-    if (sim::TakeFailure("CreateThread", &error)) {
-        SetLastError(error);
-        return nullptr;
-    }
+    if (sim::FailsNow("CreateThread")) return nullptr;
     if (!start || flags != 0) {  // suspended starts are not part of this machine
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -187,4 +179,14 @@ BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode)
     std::lock_guard<std::mutex> lock(sim::KernelMutex());
     *exitCode = object->Done() ? object->ExitCode() : STILL_ACTIVE;
     return TRUE;
+}
+
+void PrintToStdout(const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    sim::WriteStdout(buffer);
 }

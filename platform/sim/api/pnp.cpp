@@ -1,24 +1,16 @@
 // Plug and Play of the simulated machine: the driver update for the devices that
 // carry a hardware ID (newdev), and the configuration manager's location and
 // re-enumeration of the device tree's root.
+#include "platform/sim/api/pnp.h"
+
 #include <mutex>
 
-#include "platform/sim/control/machine.h"
-#include "platform/sim/control/spooler.h"
-#include "platform/sim/api/setupapi.h"
 #include "platform/sim/api/kernel.h"
-#include "platform/sim/state/parts.h"
+#include "platform/sim/control/pnp.h"
+#include "platform/sim/state/inf_files.h"
+#include "platform/sim/state/machine.h"
+#include "platform/sim/state/pnp.h"
 #include "platform/sim/state/spooler.h"
-
-#ifndef ERROR_INVALID_FLAGS
-#define ERROR_INVALID_FLAGS 1004L
-#endif
-#ifndef CR_INVALID_POINTER
-#define CR_INVALID_POINTER 0x00000003
-#endif
-#ifndef CR_INVALID_DEVNODE
-#define CR_INVALID_DEVNODE 0x00000005
-#endif
 
 namespace sim {
 
@@ -26,22 +18,6 @@ namespace {
 
 constexpr DEVINST kRootDevNode = 1;
 constexpr DWORD kKnownInstallFlags = INSTALLFLAG_FORCE | 0x2 /* READONLY */ | 0x4 /* NONINTERACTIVE */;
-
-struct Pnp {
-    std::mutex mutex;
-    std::vector<DriverUpdate> updates;
-    DWORD failUpdates = 0;
-    std::u16string printerPort;  // empty: the first USB port
-    CONFIGRET locate = CR_SUCCESS;
-    CONFIGRET reenumerate = CR_SUCCESS;
-    int reenumerations = 0;
-};
-
-Pnp& State()
-{
-    static Pnp p;
-    return p;
-}
 
 // What installing a printer driver for a present device leaves behind: the driver
 // of the INF's model for that hardware ID, and a printer of that model (a copy name
@@ -54,8 +30,8 @@ void InstallPrinterForDevice(const std::u16string& hardwareId, const std::vector
         SpoolerAddDriver(model.model);
         std::u16string port;
         {
-            std::lock_guard<std::mutex> lock(State().mutex);
-            port = State().printerPort;
+            std::lock_guard<std::mutex> lock(Pnp().mutex);
+            port = Pnp().printerPort;
         }
         if (port.empty()) port = SpoolerFirstUsbPort();
         if (!port.empty()) SpoolerAddPrinter(SpoolerFreePrinterName(model.model), model.model, port);
@@ -68,8 +44,8 @@ DWORD UpdateDriver(LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags)
     DWORD error;
     if (TakeFailure("UpdateDriverForPlugAndPlayDevicesW", &error)) return error;
     {
-        std::lock_guard<std::mutex> lock(State().mutex);
-        if (State().failUpdates) return State().failUpdates;
+        std::lock_guard<std::mutex> lock(Pnp().mutex);
+        if (Pnp().failUpdates) return Pnp().failUpdates;
     }
     if (!hardwareId || !hardwareId[0] || !fullInfPath || !fullInfPath[0]) return ERROR_INVALID_PARAMETER;
     if (installFlags & ~kKnownInstallFlags) return ERROR_INVALID_FLAGS;
@@ -83,49 +59,6 @@ DWORD UpdateDriver(LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags)
 }
 
 }  // namespace
-
-void ResetPnpPart()
-{
-    std::lock_guard<std::mutex> lock(State().mutex);
-    Pnp& p = State();
-    p.updates.clear();
-    p.failUpdates = 0;
-    p.printerPort.clear();
-    p.locate = CR_SUCCESS;
-    p.reenumerate = CR_SUCCESS;
-    p.reenumerations = 0;
-}
-
-std::vector<DriverUpdate> DriverUpdates()
-{
-    std::lock_guard<std::mutex> lock(State().mutex);
-    return State().updates;
-}
-
-void FailDriverUpdates(DWORD error)
-{
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().failUpdates = error;
-}
-
-void SetPnpPrinterPort(const std::u16string& port)
-{
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().printerPort = port;
-}
-
-void SetConfigManagerResults(DWORD locate, DWORD reenumerate)
-{
-    std::lock_guard<std::mutex> lock(State().mutex);
-    State().locate = locate;
-    State().reenumerate = reenumerate;
-}
-
-int ReenumerationCount()
-{
-    std::lock_guard<std::mutex> lock(State().mutex);
-    return State().reenumerations;
-}
 
 }  // namespace sim
 
@@ -142,8 +75,8 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR
     record.succeeded = error == ERROR_SUCCESS;
     record.error = error;
     {
-        std::lock_guard<std::mutex> lock(sim::State().mutex);
-        sim::State().updates.push_back(record);
+        std::lock_guard<std::mutex> lock(sim::Pnp().mutex);
+        sim::Pnp().updates.push_back(record);
     }
     sim::Log("driver-update hwid=\"" + sim::Utf8(record.hardwareId) + "\" inf=\"" + sim::Utf8(record.infPath) +
              "\" flags=" + std::to_string(installFlags) + ": " +
@@ -162,8 +95,8 @@ CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, DEVINSTID_W deviceId, ULONG flags
     *devInst = 0;
     if (deviceId && deviceId[0]) return CR_NO_SUCH_DEVNODE;  // only the root is located here
     (void)flags;
-    std::lock_guard<std::mutex> lock(sim::State().mutex);
-    if (sim::State().locate != CR_SUCCESS) return sim::State().locate;
+    std::lock_guard<std::mutex> lock(sim::Pnp().mutex);
+    if (sim::Pnp().locate != CR_SUCCESS) return sim::Pnp().locate;
     *devInst = sim::kRootDevNode;
     return CR_SUCCESS;
 }
@@ -172,10 +105,10 @@ CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags)
 {
     CONFIGRET result;
     {
-        std::lock_guard<std::mutex> lock(sim::State().mutex);
+        std::lock_guard<std::mutex> lock(sim::Pnp().mutex);
         if (devInst != sim::kRootDevNode) return CR_INVALID_DEVNODE;
-        result = sim::State().reenumerate;
-        if (result == CR_SUCCESS) ++sim::State().reenumerations;
+        result = sim::Pnp().reenumerate;
+        if (result == CR_SUCCESS) ++sim::Pnp().reenumerations;
     }
     if (result == CR_SUCCESS) sim::Log("reenumerate root flags=" + std::to_string(flags));
     return result;

@@ -1,13 +1,14 @@
 // Processes of the simulated machine: the current process, whether it runs under
 // WOW64, and CreateProcessW, which logs what would have run and hands back process
 // and thread handles that the caller must close. Nothing is executed.
+#include "platform/sim/api/process.h"
+
 #include <atomic>
 #include <filesystem>
 #include <optional>
 
-#include "platform/sim/control/machine.h"
 #include "platform/sim/state/handles.h"
-#include "platform/sim/api/kernel.h"
+#include "platform/sim/state/machine.h"
 #include "platform/text.h"
 
 namespace {
@@ -33,11 +34,7 @@ HANDLE GetCurrentProcess() { return kCurrentProcess; }
 
 BOOL IsWow64Process(HANDLE process, PBOOL wow64)
 {
-    DWORD error;
-    if (sim::TakeFailure("IsWow64Process", &error)) {
-        SetLastError(error);
-        return FALSE;
-    }
+    if (sim::FailsNow("IsWow64Process")) return FALSE;
     if (process != kCurrentProcess || !wow64) {  // only the program asks, about itself
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -50,11 +47,7 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
                     BOOL inheritHandles, DWORD flags, LPVOID environment, LPCWSTR directory, LPSTARTUPINFOW startup,
                     LPPROCESS_INFORMATION info)
 {
-    DWORD error;
-    if (sim::TakeFailure("CreateProcessW", &error)) {
-        SetLastError(error);
-        return FALSE;
-    }
+    if (sim::FailsNow("CreateProcessW")) return FALSE;
     if (!startup || !info || (!application && !commandLine)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

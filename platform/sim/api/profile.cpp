@@ -13,6 +13,8 @@
 //
 // Each call reads the file again, so a changed file is seen at once; the parsed form of
 // the last file is kept while its bytes stay the same.
+#include "platform/sim/api/profile.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -23,11 +25,12 @@
 #include <vector>
 
 #include "platform/ini_scan.h"
-#include "platform/sim/control/machine.h"
+#include "platform/sim/api/codepage.h"
 #include "platform/sim/api/kernel.h"
+#include "platform/sim/state/codepage.h"
+#include "platform/sim/state/machine.h"
 
 namespace sim {
-bool DecodeBytes(UINT codePage, const char* bytes, size_t size, bool strict, std::u16string& out);
 
 namespace {
 
@@ -162,11 +165,8 @@ DWORD GetPrivateProfileSectionW(LPCWSTR section, LPWSTR buffer, DWORD size, LPCW
     }
     buffer[0] = 0;
     if (size > 1) buffer[1] = 0;
+    if (sim::FailsNow("GetPrivateProfileSectionW")) return 0;
     DWORD error;
-    if (sim::TakeFailure("GetPrivateProfileSectionW", &error)) {
-        SetLastError(error);
-        return 0;
-    }
     std::shared_ptr<const sim::Profile> profile = sim::Load(file, &error);
     if (!profile) {
         SetLastError(error);

@@ -1,38 +1,22 @@
 // PropertySheetW of the simulated machine, in wizard mode as comctl32 runs it:
 // pages are made when first shown, PSN_* notifications decide each move, the
 // wizard buttons follow PSM_SETWIZBUTTONS, and the title is the page's caption.
-#include <algorithm>
-#include <map>
+#include "platform/sim/api/propsheet.h"
 
-#include "platform/sim/control/machine.h"
-#include "platform/sim/control/ui.h"
 #include "platform/sim/api/kernel.h"
+#include "platform/sim/state/machine.h"
 #include "platform/sim/state/windows.h"
-#include "platform/text.h"
 
 namespace sim {
 namespace win {
 
-struct Sheet {
-    HWND hwnd = nullptr;
-    bool wizard = false;
-    bool hasHelp = false;
-    std::u16string caption;
-    std::vector<PROPSHEETPAGEW> pages;
-    std::vector<HWND> pageWindows;
-    int active = -1;
-    bool ended = false;
-    INT_PTR result = 0;
-};
-
 namespace {
-std::map<HWND, Sheet*> g_sheets;  // guarded by Mutex()
 
 Sheet* FindSheet(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    auto it = g_sheets.find(hwnd);
-    return it == g_sheets.end() ? nullptr : it->second;
+    auto it = Sheets().find(hwnd);
+    return it == Sheets().end() ? nullptr : it->second;
 }
 
 LRESULT Notify(Sheet& s, HWND page, UINT code)
@@ -80,8 +64,6 @@ bool SetCurSel(Sheet& s, int index, int skip)
     return false;
 }
 
-HWND ActivePage(const Sheet& s) { return s.active >= 0 ? s.pageWindows[static_cast<size_t>(s.active)] : nullptr; }
-
 int FindPageByTemplate(const Sheet& s, LRESULT templateId)
 {
     for (size_t i = 0; i < s.pages.size(); ++i)
@@ -92,7 +74,7 @@ int FindPageByTemplate(const Sheet& s, LRESULT templateId)
 // Moves by the page's answer to PSN_WIZNEXT or PSN_WIZBACK.
 void Move(Sheet& s, UINT code, int step)
 {
-    HWND page = ActivePage(s);
+    HWND page = s.ActivePage();
     if (!page) return;
     LRESULT answer = Notify(s, page, code);
     if (answer == -1) return;
@@ -111,14 +93,14 @@ void End(Sheet& s, INT_PTR result)
 
 void Finish(Sheet& s)
 {
-    HWND page = ActivePage(s);
+    HWND page = s.ActivePage();
     if (!page || Notify(s, page, PSN_WIZFINISH) != 0) return;
     End(s, IDOK);
 }
 
 void Cancel(Sheet& s)
 {
-    HWND page = ActivePage(s);
+    HWND page = s.ActivePage();
     if (page && Notify(s, page, PSN_QUERYCANCEL) != 0) return;  // the page refused
     for (HWND p : s.pageWindows)
         if (p) Notify(s, p, PSN_RESET);
@@ -175,24 +157,15 @@ LRESULT SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case PSM_SETWIZBUTTONS: SetWizardButtons(*s, static_cast<DWORD>(lParam)); return 0;
     case PSM_PRESSBUTTON: PressButton(*s, wParam); return 0;
     case PSM_SETCURSEL: return SetCurSel(*s, static_cast<int>(wParam), 1) ? TRUE : FALSE;
-    case PSM_GETCURRENTPAGEHWND: return reinterpret_cast<LRESULT>(ActivePage(*s));
+    case PSM_GETCURRENTPAGEHWND: return reinterpret_cast<LRESULT>(s->ActivePage());
     case WM_SETTEXT:
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH: {
         std::lock_guard<std::mutex> lock(Mutex());
         Window* w = FindLocked(hwnd);
-        if (!w) return 0;
-        if (msg == WM_SETTEXT) {
-            w->text = lParam ? reinterpret_cast<const WCHAR*>(lParam) : u"";
-            return TRUE;
-        }
-        if (msg == WM_GETTEXTLENGTH) return static_cast<LRESULT>(w->text.size());
-        auto* out = reinterpret_cast<WCHAR*>(lParam);
-        if (!out || wParam == 0) return 0;
-        size_t n = std::min<size_t>(w->text.size(), wParam - 1);
-        std::copy(w->text.begin(), w->text.begin() + static_cast<std::ptrdiff_t>(n), out);
-        out[n] = 0;
-        return static_cast<LRESULT>(n);
+        LRESULT result = 0;
+        if (w) TextMessage(*w, msg, wParam, lParam, result);
+        return result;
     }
     default: return 0;
     }
@@ -225,36 +198,13 @@ HWND AddButton(HWND sheet, int id, const char16_t* label, bool visible)
 
 }  // namespace
 
-void ResetSheets()
-{
-    std::lock_guard<std::mutex> lock(Mutex());
-    g_sheets.clear();
-}
-
-// For the control API: the program's open sheet (Mutex held).
-const Sheet* OpenSheetLocked()
-{
-    for (auto& entry : g_sheets)
-        if (!entry.second->ended) return entry.second;
-    return nullptr;
-}
-
-HWND SheetWindowLocked(const Sheet& s) { return s.hwnd; }
-HWND ActivePageLocked(const Sheet& s) { return ActivePage(s); }
-int ActiveIndexLocked(const Sheet& s) { return s.active; }
-const std::u16string& SheetCaptionLocked(const Sheet& s) { return s.caption; }
-
 }  // namespace win
 }  // namespace sim
 
 INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header)
 {
     using namespace sim::win;
-    DWORD error;
-    if (sim::TakeFailure("PropertySheetW", &error)) {
-        SetLastError(error);
-        return -1;
-    }
+    if (sim::FailsNow("PropertySheetW")) return -1;
     if (!header || header->nPages == 0 || !header->ppsp || !(header->dwFlags & PSH_PROPSHEETPAGE)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
@@ -276,7 +226,7 @@ INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header)
     sheet.hwnd = hwnd;
     {
         std::lock_guard<std::mutex> lock(Mutex());
-        g_sheets[hwnd] = &sheet;
+        Sheets()[hwnd] = &sheet;
     }
     if (sheet.wizard) {
         AddButton(hwnd, IDC_BACK_BUTTON, u"< &Back", true);
@@ -304,9 +254,17 @@ INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header)
         if (page) DestroyWindowTree(page);
     {
         std::lock_guard<std::mutex> lock(Mutex());
-        g_sheets.erase(hwnd);
+        Sheets().erase(hwnd);
     }
     DestroyWindowTree(hwnd);
     StateChanged().notify_all();
     return result;
+}
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init)
+{
+    if (!init || init->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;
+    sim::Log("InitCommonControlsEx(dwICC=0x" + std::string(1, "0123456789abcdef"[(init->dwICC >> 4) & 15]) +
+             std::string(1, "0123456789abcdef"[init->dwICC & 15]) + ")");
+    return TRUE;
 }

@@ -2,22 +2,15 @@
 // information sets (handles of kind "devinfo") over the present USB printing
 // interfaces, their details with two-call sizing, and the interface class's
 // registry key.
+#include "platform/sim/api/setupapi.h"
+
 #include <cstddef>
 
-#include "platform/sim/control/machine.h"
-#include "platform/sim/control/devices.h"
-#include "platform/sim/api/setupapi.h"
-#include "platform/sim/state/handles.h"
 #include "platform/sim/api/kernel.h"
+#include "platform/sim/control/devices.h"
+#include "platform/sim/state/handles.h"
+#include "platform/sim/state/machine.h"
 #include "platform/sim/state/registry.h"
-
-#ifndef ERROR_INVALID_FLAGS
-#define ERROR_INVALID_FLAGS 1004L
-#endif
-#ifndef ERROR_INVALID_USER_BUFFER
-#define ERROR_INVALID_USER_BUFFER 1784L
-#endif
-#define SPINT_ACTIVE 0x00000001
 
 namespace {
 
@@ -70,11 +63,7 @@ std::u16string GuidKeyName(const GUID& g)
 
 HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, PCWSTR enumerator, HWND, DWORD flags)
 {
-    DWORD error;
-    if (sim::TakeFailure("SetupDiGetClassDevsW", &error)) {
-        SetLastError(error);
-        return INVALID_HANDLE_VALUE;
-    }
+    if (sim::FailsNow("SetupDiGetClassDevsW")) return INVALID_HANDLE_VALUE;
     if (!classGuid && !(flags & DIGCF_ALLCLASSES)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -95,8 +84,7 @@ HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, PCWSTR enumerator, HWND, DW
 BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID* interfaceClass, DWORD index,
                                  PSP_DEVICE_INTERFACE_DATA data)
 {
-    DWORD error;
-    if (sim::TakeFailure("SetupDiEnumDeviceInterfaces", &error)) return Fail(error);
+    if (sim::FailsNow("SetupDiEnumDeviceInterfaces")) return FALSE;
     auto info = sim::LookupHandleAs<DeviceInfoSet>(set);
     if (!info) return Fail(ERROR_INVALID_HANDLE);
     if (!interfaceClass) return Fail(ERROR_INVALID_PARAMETER);
@@ -113,8 +101,7 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA da
                                       PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize, PDWORD requiredSize,
                                       PSP_DEVINFO_DATA device)
 {
-    DWORD error;
-    if (sim::TakeFailure("SetupDiGetDeviceInterfaceDetailW", &error)) return Fail(error);
+    if (sim::FailsNow("SetupDiGetDeviceInterfaceDetailW")) return FALSE;
     auto info = sim::LookupHandleAs<DeviceInfoSet>(set);
     if (!info) return Fail(ERROR_INVALID_HANDLE);
     if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || data->Reserved == 0 ||
@@ -149,11 +136,7 @@ BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
 HKEY SetupDiOpenClassRegKeyExW(const GUID* classGuid, REGSAM, DWORD flags, PCWSTR machine, PVOID)
 {
     HKEY failed = reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE);
-    DWORD error;
-    if (sim::TakeFailure("SetupDiOpenClassRegKeyExW", &error)) {
-        SetLastError(error);
-        return failed;
-    }
+    if (sim::FailsNow("SetupDiOpenClassRegKeyExW")) return failed;
     if (machine) {  // remote machines are not part of this machine
         SetLastError(ERROR_NOT_SUPPORTED);
         return failed;

@@ -1,14 +1,11 @@
-// SetupAPI, configuration manager and newdev of the simulated machine.
+// SetupAPI of the simulated machine: device interface enumeration and the class
+// registry keys.
 #pragma once
 
 #include "platform/sim/api/registry.h"
 #include "platform/sim/api/win_types.h"
 
 typedef PVOID HDEVINFO;
-typedef DWORD DEVINST;
-typedef DEVINST* PDEVINST;
-typedef DWORD CONFIGRET;
-typedef WCHAR* DEVINSTID_W;
 
 struct SP_DEVINFO_DATA {
     DWORD cbSize;
@@ -39,14 +36,7 @@ typedef SP_DEVICE_INTERFACE_DETAIL_DATA_W* PSP_DEVICE_INTERFACE_DETAIL_DATA_W;
 #define DIGCF_DEVICEINTERFACE 0x00000010
 #define DIOCR_INSTALLER 1
 #define DIOCR_INTERFACE 2
-
-#define INSTALLFLAG_FORCE 0x00000001
-
-#define CR_SUCCESS 0x00000000
-#define CR_FAILURE 0x00000013
-#define CR_NO_SUCH_DEVNODE 0x0000000D
-#define CM_LOCATE_DEVNODE_NORMAL 0x00000000
-#define CM_REENUMERATE_NORMAL 0x00000000
+#define SPINT_ACTIVE 0x00000001
 
 HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags);
 BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* interfaceClass, DWORD index,
@@ -56,9 +46,3 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA da
                                       PSP_DEVINFO_DATA device);
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set);
 HKEY SetupDiOpenClassRegKeyExW(const GUID* classGuid, REGSAM access, DWORD flags, PCWSTR machine, PVOID reserved);
-
-BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags,
-                                        PBOOL rebootRequired);
-
-CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, DEVINSTID_W deviceId, ULONG flags);
-CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags);

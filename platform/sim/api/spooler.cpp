@@ -3,25 +3,15 @@
 // and the print queues, behind the winspool functions with their contracts:
 // two-call buffer sizing, printer handles that must be closed, access rights,
 // a driver that cannot go while a printer uses it.
+#include "platform/sim/api/spooler.h"
+
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <mutex>
 
-#include "platform/sim/control/machine.h"
-#include "platform/sim/control/spooler.h"
 #include "platform/sim/api/kernel.h"
-#include "platform/sim/state/parts.h"
-#include "platform/sim/api/spooler.h"
+#include "platform/sim/state/machine.h"
 #include "platform/sim/state/spooler.h"
-#include "platform/text.h"
-
-#ifndef ERROR_UNKNOWN_PORT
-#define ERROR_UNKNOWN_PORT 1796L
-#endif
-#ifndef ERROR_INVALID_FLAGS
-#define ERROR_INVALID_FLAGS 1004L
-#endif
 
 namespace sim {
 
@@ -33,76 +23,15 @@ constexpr ACCESS_MASK kDelete = 0x00010000;
 constexpr DWORD kPrinterStatusPaused = 0x00000001;
 constexpr DWORD kPrinterStatusPendingDeletion = 0x00000004;
 
-struct Printer {
-    unsigned long long id = 0;
-    PrinterState state;
-    bool paused = false;
-};
-
-struct Port {
-    std::u16string name;
-    std::u16string monitor;
-    std::u16string description;
-};
-
-struct Handle {
-    unsigned long long printerId = 0;  // 0: the print server
-    ACCESS_MASK access = 0;
-};
-
-struct Spooler {
-    std::mutex mutex;
-    std::vector<Printer> printers;
-    std::vector<std::u16string> drivers;
-    std::vector<Port> ports;
-    std::u16string defaultPrinter;
-    std::map<ULONG_PTR, Handle> handles;
-    ULONG_PTR nextHandle = 0x7000000;
-    unsigned long long nextId = 1;
-    std::multimap<std::string, std::function<void()>> afterCalls;
-};
-
-Spooler& S()
-{
-    static Spooler s;
-    return s;
-}
-
 const std::u16string kEnvironment = u"Windows x64";
 
-Port MakePort(const std::u16string& name)
-{
-    bool usb = name.compare(0, 3, u"USB") == 0;
-    return Port{name, usb ? u"USB Monitor" : u"Local Port", usb ? u"Virtual printer port for USB" : u"Local Port"};
-}
-
-void StandardPorts(Spooler& s)
-{
-    s.ports.clear();
-    for (const char16_t* p : {u"LPT1:", u"LPT2:", u"LPT3:", u"COM1:", u"COM2:", u"COM3:", u"COM4:", u"FILE:"})
-        s.ports.push_back(MakePort(p));
-}
-
-// With the lock held. An exact match wins over one that differs in letter case.
-Printer* FindPrinterLocked(Spooler& s, const std::u16string& name)
-{
-    for (Printer& p : s.printers)
-        if (p.state.name == name) return &p;
-    for (Printer& p : s.printers)
-        if (NamesEqual(p.state.name, name)) return &p;
-    return nullptr;
-}
+Spooler& S() { return TheSpooler(); }
 
 Printer* FindByIdLocked(Spooler& s, unsigned long long id)
 {
     for (Printer& p : s.printers)
         if (p.id == id) return &p;
     return nullptr;
-}
-
-bool DriverPresentLocked(Spooler& s, const std::u16string& name)
-{
-    return std::any_of(s.drivers.begin(), s.drivers.end(), [&](const auto& d) { return NamesEqual(d, name); });
 }
 
 void RemovePrinterLocked(Spooler& s, unsigned long long id)
@@ -180,259 +109,9 @@ void FillInfo2(const Printer& p, PRINTER_INFO_2W& r, Packer& pack)
     r.cJobs = static_cast<DWORD>(st.jobs);
 }
 
-bool Fail(const char* function)
-{
-    DWORD error;
-    if (!TakeFailure(function, &error)) return false;
-    SetLastError(error);
-    return true;
-}
-
 bool IsLocalServer(LPCWSTR server) { return !server || !server[0]; }
 
 }  // namespace
-
-// --- internal operations -----------------------------------------------------------------
-
-bool NamesEqual(const std::u16string& a, const std::u16string& b)
-{
-    return text::EqualNoCaseAscii(a.data(), a.size(), b.data(), b.size());
-}
-
-std::string Utf8(const std::u16string& s) { return text::ToUtf8(s.data(), s.size()); }
-
-DWORD SpoolerAddDriver(const std::u16string& name)
-{
-    if (name.empty()) return ERROR_INVALID_PARAMETER;
-    {
-        std::lock_guard<std::mutex> lock(S().mutex);
-        if (DriverPresentLocked(S(), name)) return ERROR_SUCCESS;
-        S().drivers.push_back(name);
-    }
-    Log("add-driver \"" + Utf8(name) + "\"");
-    return ERROR_SUCCESS;
-}
-
-DWORD SpoolerAddPrinter(const std::u16string& name, const std::u16string& driver, const std::u16string& port)
-{
-    if (name.empty() || name.find_first_of(u",\\") != std::u16string::npos) return ERROR_INVALID_PRINTER_NAME;
-    {
-        std::lock_guard<std::mutex> lock(S().mutex);
-        Spooler& s = S();
-        if (FindPrinterLocked(s, name)) return ERROR_PRINTER_ALREADY_EXISTS;
-        if (!DriverPresentLocked(s, driver)) return ERROR_UNKNOWN_PRINTER_DRIVER;
-        if (std::none_of(s.ports.begin(), s.ports.end(), [&](const Port& p) { return NamesEqual(p.name, port); }))
-            return ERROR_UNKNOWN_PORT;
-        Printer p;
-        p.id = s.nextId++;
-        p.state.name = name;
-        p.state.driver = driver;
-        p.state.port = port;
-        s.printers.push_back(p);
-    }
-    Log("add-printer \"" + Utf8(name) + "\" driver=\"" + Utf8(driver) + "\" port=\"" + Utf8(port) + "\"");
-    return ERROR_SUCCESS;
-}
-
-DWORD SpoolerSetDefault(const std::u16string& name)
-{
-    std::u16string chosen;
-    {
-        std::lock_guard<std::mutex> lock(S().mutex);
-        Printer* p = FindPrinterLocked(S(), name);
-        if (!p || name.empty()) return ERROR_INVALID_PRINTER_NAME;
-        chosen = S().defaultPrinter = p->state.name;
-    }
-    Log("set-default \"" + Utf8(chosen) + "\"");
-    return ERROR_SUCCESS;
-}
-
-DWORD SpoolerQueueTestPage(const std::u16string& name)
-{
-    std::u16string printer;
-    {
-        std::lock_guard<std::mutex> lock(S().mutex);
-        Printer* p = FindPrinterLocked(S(), name);
-        if (!p || name.empty() || p->state.pendingDeletion) return ERROR_INVALID_PRINTER_NAME;
-        ++p->state.jobs;
-        printer = p->state.name;
-    }
-    Log("test-page \"" + Utf8(printer) + "\"");
-    return ERROR_SUCCESS;
-}
-
-std::u16string SpoolerFreePrinterName(const std::u16string& model)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    if (!FindPrinterLocked(S(), model)) return model;
-    for (int n = 1;; ++n) {
-        std::u16string name = model + u" (Copy " + text::FromUtf8(std::to_string(n)) + u")";
-        if (!FindPrinterLocked(S(), name)) return name;
-    }
-}
-
-bool SpoolerHasPort(const std::u16string& name)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    return std::any_of(S().ports.begin(), S().ports.end(), [&](const Port& p) { return NamesEqual(p.name, name); });
-}
-
-std::u16string SpoolerFirstUsbPort()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    for (const Port& p : S().ports)
-        if (p.name.compare(0, 3, u"USB") == 0) return p.name;
-    return std::u16string();
-}
-
-void ResetSpoolerPart()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    Spooler& s = S();
-    s.printers.clear();
-    s.drivers.clear();
-    StandardPorts(s);
-    s.defaultPrinter.clear();
-    s.handles.clear();
-    s.afterCalls.clear();
-}
-
-// --- control API -------------------------------------------------------------------------
-
-// Adds the printer unless one of exactly that name is there already.
-static bool AddPrinterRecord(const PrinterState& state)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    Spooler& s = S();
-    for (const Printer& p : s.printers)
-        if (p.state.name == state.name) return false;
-    Printer p;
-    p.id = s.nextId++;
-    p.state = state;
-    s.printers.push_back(p);
-    return true;
-}
-
-bool AddLocalPrinter(const std::u16string& name, const std::u16string& driver, const std::u16string& port, int jobs)
-{
-    if (name.empty()) return false;
-    PrinterState state;
-    state.name = name;
-    state.driver = driver;
-    state.port = port;
-    state.jobs = jobs > 0 ? jobs : 0;
-    return AddPrinterRecord(state);
-}
-
-bool AddPrinterConnection(const std::u16string& server, const std::u16string& name, const std::u16string& driver)
-{
-    if (server.empty() || name.empty()) return false;
-    PrinterState state;
-    state.name = u"\\\\" + server + u"\\" + name;
-    state.driver = driver;
-    state.port = name;
-    state.server = server;
-    return AddPrinterRecord(state);
-}
-
-void AddPrinterDriver(const std::u16string& name)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    if (!name.empty() && !DriverPresentLocked(S(), name)) S().drivers.push_back(name);
-}
-
-void AddPort(const std::u16string& name)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    for (const Port& p : S().ports)
-        if (NamesEqual(p.name, name)) return;
-    S().ports.push_back(MakePort(name));
-}
-
-void SetPorts(const std::vector<std::u16string>& names)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    S().ports.clear();
-    for (const auto& n : names) S().ports.push_back(MakePort(n));
-}
-
-bool AddJobs(const std::u16string& printer, int count)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    for (Printer& p : S().printers)
-        if (p.state.name == printer) {
-            p.state.jobs += count > 0 ? count : 0;
-            return true;
-        }
-    return false;
-}
-
-void SetDefaultPrinterName(const std::u16string& name)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    S().defaultPrinter = name;
-}
-
-std::vector<PrinterState> Printers()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    std::vector<PrinterState> out;
-    for (const Printer& p : S().printers) out.push_back(p.state);
-    return out;
-}
-
-std::vector<std::u16string> PrinterDrivers()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    return S().drivers;
-}
-
-std::vector<std::u16string> Ports()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    std::vector<std::u16string> out;
-    for (const Port& p : S().ports) out.push_back(p.name);
-    return out;
-}
-
-std::u16string DefaultPrinterName()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    return S().defaultPrinter;
-}
-
-size_t OpenPrinterHandleCount()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    return S().handles.size();
-}
-
-std::string DescribeSpooler()
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    const Spooler& s = S();
-    std::string out;
-    for (const Printer& p : s.printers) {
-        const PrinterState& st = p.state;
-        out += st.server.empty() ? "printer \"" : "connection \"";
-        out += Utf8(st.name) + "\" driver=\"" + Utf8(st.driver) + "\" port=\"" + Utf8(st.port) + "\"";
-        if (st.jobs) out += " jobs=" + std::to_string(st.jobs);
-        if (st.pendingDeletion) out += " pending-deletion";
-        if (NamesEqual(s.defaultPrinter, st.name) && !s.defaultPrinter.empty()) out += " default";
-        out += "\n";
-    }
-    for (const auto& d : s.drivers) out += "driver \"" + Utf8(d) + "\"\n";
-    out += "ports";
-    for (const Port& p : s.ports) out += " \"" + Utf8(p.name) + "\"";
-    out += "\n";
-    return out;
-}
-
-void AfterNextSpoolerCall(const std::string& function, std::function<void()> action)
-{
-    std::lock_guard<std::mutex> lock(S().mutex);
-    S().afterCalls.insert({function, std::move(action)});
-}
 
 }  // namespace sim
 
@@ -446,7 +125,7 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD b
     struct Done {
         ~Done() { sim::AfterCall("EnumPrintersW"); }
     } done;
-    if (sim::Fail("EnumPrintersW")) return FALSE;
+    if (sim::FailsNow("EnumPrintersW")) return FALSE;
     if (!needed || !returned || (!buffer && bufferSize)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -488,11 +167,11 @@ BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
         return FALSE;
     }
     *printer = nullptr;
-    if (sim::Fail("OpenPrinterW")) return FALSE;
+    if (sim::FailsNow("OpenPrinterW")) return FALSE;
     ACCESS_MASK access = defaults ? defaults->DesiredAccess : sim::kPrinterAccessUse;
     if (!access) access = sim::kPrinterAccessUse;
     std::lock_guard<std::mutex> lock(S().mutex);
-    sim::Handle h;
+    sim::PrinterHandle h;
     h.access = access;
     if (name && name[0]) {  // no name: the local print server
         sim::Printer* p = sim::FindPrinterLocked(S(), name);
@@ -511,7 +190,7 @@ BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
 
 namespace {
 // The printer behind an open handle, with the lock held; null with the last error set.
-sim::Printer* PrinterOf(HANDLE handle, sim::Handle** out = nullptr)
+sim::Printer* PrinterOf(HANDLE handle, sim::PrinterHandle** out = nullptr)
 {
     auto it = S().handles.find(reinterpret_cast<ULONG_PTR>(handle));
     if (it == S().handles.end()) {
@@ -530,7 +209,7 @@ BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD bufferSize, L
     struct Done {
         ~Done() { sim::AfterCall("GetPrinterW"); }
     } done;
-    if (sim::Fail("GetPrinterW")) return FALSE;
+    if (sim::FailsNow("GetPrinterW")) return FALSE;
     std::lock_guard<std::mutex> lock(S().mutex);
     sim::Printer* p = PrinterOf(printer);
     if (!p) return FALSE;
@@ -555,11 +234,11 @@ BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD bufferSize, L
 
 BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE, DWORD command)
 {
-    if (sim::Fail("SetPrinterW")) return FALSE;
+    if (sim::FailsNow("SetPrinterW")) return FALSE;
     std::string logLine;
     {
         std::lock_guard<std::mutex> lock(S().mutex);
-        sim::Handle* h = nullptr;
+        sim::PrinterHandle* h = nullptr;
         sim::Printer* p = PrinterOf(printer, &h);
         if (!p) return FALSE;
         // A command goes with level 0; changing the printer's record is not part of this machine.
@@ -597,11 +276,11 @@ BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE, DWORD command)
 
 BOOL DeletePrinter(HANDLE printer)
 {
-    if (sim::Fail("DeletePrinter")) return FALSE;
+    if (sim::FailsNow("DeletePrinter")) return FALSE;
     std::string logLine;
     {
         std::lock_guard<std::mutex> lock(S().mutex);
-        sim::Handle* h = nullptr;
+        sim::PrinterHandle* h = nullptr;
         sim::Printer* p = PrinterOf(printer, &h);
         if (!p) return FALSE;
         if (!(h->access & sim::kDelete) || !p->state.server.empty()) {  // a connection is not ours to delete
@@ -669,7 +348,7 @@ BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName
 
 BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed, LPDWORD returned)
 {
-    if (sim::Fail("EnumPortsW")) return FALSE;
+    if (sim::FailsNow("EnumPortsW")) return FALSE;
     if (!needed || !returned || (!buffer && bufferSize)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -708,7 +387,7 @@ BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWO
 
 HANDLE AddPrinterW(LPWSTR server, DWORD level, LPBYTE info)
 {
-    if (sim::Fail("AddPrinterW")) return nullptr;
+    if (sim::FailsNow("AddPrinterW")) return nullptr;
     if (!sim::IsLocalServer(server) || !info) {
         SetLastError(!info ? ERROR_INVALID_PARAMETER : ERROR_INVALID_NAME);
         return nullptr;
@@ -732,7 +411,7 @@ HANDLE AddPrinterW(LPWSTR server, DWORD level, LPBYTE info)
 
 BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD)
 {
-    if (sim::Fail("AddPrinterDriverExW")) return FALSE;
+    if (sim::FailsNow("AddPrinterDriverExW")) return FALSE;
     if (!sim::IsLocalServer(server) || !info || (level != 2 && level != 3)) {
         SetLastError(!info                      ? ERROR_INVALID_PARAMETER
                      : level != 2 && level != 3 ? ERROR_INVALID_LEVEL
@@ -752,7 +431,7 @@ BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD)
 BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
                          LPDWORD returned)
 {
-    if (sim::Fail("EnumPrinterDriversW")) return FALSE;
+    if (sim::FailsNow("EnumPrinterDriversW")) return FALSE;
     if (!needed || !returned || (!buffer && bufferSize) || !sim::IsLocalServer(server)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -797,7 +476,7 @@ BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR, DWORD level, LPBYTE buffer, DWOR
 
 BOOL SetDefaultPrinterW(LPCWSTR name)
 {
-    if (sim::Fail("SetDefaultPrinterW")) return FALSE;
+    if (sim::FailsNow("SetDefaultPrinterW")) return FALSE;
     if (!name || !name[0]) {
         // Keeps the default there is; without one, takes the first local printer.
         std::u16string first;

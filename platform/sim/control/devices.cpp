@@ -1,9 +1,87 @@
-// The registry side of the simulated USB printers: interface keys beneath the USB
-// printing class key, and a typical printer with device and key in one call.
 #include "platform/sim/control/devices.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "platform/sim/control/pnp.h"
+#include "platform/sim/state/devices.h"
 #include "platform/text.h"
 
 namespace sim {
+
+const GUID kUsbPrintInterfaceClass = {0x28D78FAD, 0x5A12, 0x11D1, {0xAE, 0x5B, 0x00, 0x00, 0xF8, 0x03, 0xA8, 0xC2}};
+
+std::u16string UsbPrintClassKeyPath()
+{
+    return u"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+}
+
+// --- printers ---------------------------------------------------------------------------------
+
+bool PlugInUsbPrinter(const UsbPrinter& config)
+{
+    {
+        std::lock_guard<std::mutex> lock(KernelMutex());
+        if (FindDeviceLocked(config.devicePath)) return false;
+        auto device = std::make_shared<UsbDevice>();
+        device->config = config;
+        Devices().present.push_back(device);
+    }
+    for (const auto& id : config.hardwareIds) SetHardwareIdPresent(id, true);
+    return true;
+}
+
+bool UnplugUsbPrinter(const std::u16string& devicePath)
+{
+    std::shared_ptr<UsbDevice> device;
+    std::vector<HANDLE> events;
+    {
+        std::lock_guard<std::mutex> lock(KernelMutex());
+        device = FindDeviceLocked(devicePath);
+        if (!device) return false;
+        auto& present = Devices().present;
+        present.erase(std::find(present.begin(), present.end(), device));
+        device->present = false;
+        events =
+            FinishMatchingLocked([&](const DeviceRequest& r) { return r.device == device; }, kStatusDeviceNotConnected);
+    }
+    Signal(events);
+    for (const auto& id : device->config.hardwareIds) SetHardwareIdPresent(id, false);
+    if (!device->config.interfaceKey.empty())
+        DeleteRegistryKey(HKEY_LOCAL_MACHINE,
+                          UsbPrintClassKeyPath() + u"\\" + device->config.interfaceKey + u"\\#\\Control");
+    return true;
+}
+
+std::vector<std::u16string> PresentUsbPrinters()
+{
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    std::vector<std::u16string> paths;
+    for (const auto& d : Devices().present) paths.push_back(d->config.devicePath);
+    return paths;
+}
+
+std::vector<BYTE> DeviceIdBytes(const std::string& idText)
+{
+    size_t length = idText.size() + 2;
+    std::vector<BYTE> bytes{static_cast<BYTE>((length >> 8) & 0xFF), static_cast<BYTE>(length & 0xFF)};
+    bytes.insert(bytes.end(), idText.begin(), idText.end());
+    return bytes;
+}
+
+size_t DeviceRequestCount()
+{
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    return Devices().requestCount;
+}
+
+size_t OutstandingDeviceRequests()
+{
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    return Devices().outstanding.size();
+}
+
+// --- the interface keys of the class, and a typical printer ------------------------------------
 
 namespace {
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <chrono>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,70 +20,47 @@ void ResetMachine();
 // Every timed wait of the machine (Sleep, waits with a time-out, timers, device
 // delays, program run times) is multiplied by the scale; 1.0 is real time.
 void SetTimeScale(double scale);
-double TimeScale();
+// How long a wait of ms milliseconds lasts on this machine.
 std::chrono::nanoseconds Scaled(DWORD ms);
 
 // --- the program and its files -------------------------------------------------------
 // What GetModuleFileNameW(NULL, ...) answers; a Windows path such as D:\Setup.exe.
 void SetModulePath(const std::u16string& windowsPath);
-std::u16string ModulePath();
 // Maps a drive letter of the machine to a host folder; paths below it are looked up
 // without regard to letter case, as on Windows.
 void MapDrive(char letter, const std::string& hostFolder);
-// Host path for a Windows path, or nothing when its drive is not mapped. The last
-// component need not exist; existing components are matched case-insensitively.
-std::optional<std::string> HostPath(const WCHAR* windowsPath);
 // A file held in memory: the profile readers (GetPrivateProfileSectionW and
 // GetPrivateProfileStringW), CreateFileW with ReadFile, and GetFileAttributesW find
 // these bytes at this Windows path, letter case ignored, before they look at a mapped
 // folder. Lets a fuzzer hand the readers a new file for every input without touching
 // the disk. ResetMachine drops them.
 void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes);
-// The bytes of a memory file, or nothing when the path names none.
-std::optional<std::string> MemoryFile(const WCHAR* windowsPath);
 // Whether the program runs as a 32-bit process on 64-bit Windows.
 void SetWow64(bool wow64);
+// The machine's ANSI code page (what CP_ACP and CP_THREAD_ACP mean, and how the
+// profile functions read a file without a UTF-16 byte-order mark); 936 at reset.
+void SetCodePage(UINT codePage);
 
 // --- failures ----------------------------------------------------------------------
 // Makes calls of the named platform function fail with the given error: the next
 // `times` calls, or every call when times is negative.
 void FailCall(const std::string& function, DWORD error, int times = -1);
-// Used by the machine's functions: consumes one injected failure if there is one.
-bool TakeFailure(const char* function, DWORD* error);
 
 // --- what the program did ------------------------------------------------------------
 // One line per observable action (a command line run, a driver update, a deletion,
 // a message box), in order. Lines are UTF-8.
-void Log(const std::string& line);
 std::vector<std::string> LogLines();
 void ClearLog();
 
 // Text the program wrote to its standard output.
-void WriteStdout(const std::string& text);
 std::string StdoutText();
 
 // --- handles and threads -------------------------------------------------------------
 // Open kernel handles of the given kind ("event", "thread", "process", "file",
 // "device", ...), or of every kind when kind is empty.
 size_t OpenHandleCount(const std::string& kind = std::string());
-// Threads started with CreateThread (and simulated processes) still running.
-int LiveThreadCount();
-// Waits until no such thread runs; false on time-out.
+// Waits until no thread started with CreateThread (and no simulated process) runs;
+// false on time-out.
 bool WaitForThreads(std::chrono::milliseconds timeout);
 
-}  // namespace sim
-
-namespace sim {
-// The machine's ANSI code page (what CP_ACP and CP_THREAD_ACP mean, and how the
-// profile functions read a file without a UTF-16 byte-order mark); 936 at reset.
-void SetCodePage(UINT codePage);
-UINT CodePage();
-bool IsWow64();
-}  // namespace sim
-
-namespace sim {
-// Plug and Play: the hardware IDs that present devices carry. The devices part
-// marks them when a device is plugged in or out; the driver update asks.
-void SetHardwareIdPresent(const std::u16string& hardwareId, bool present);
-bool HardwareIdPresent(const std::u16string& hardwareId);
 }  // namespace sim

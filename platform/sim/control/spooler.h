@@ -1,7 +1,5 @@
-// The control API of the simulated machine's print spooler, shell (rundll32 with
-// the printer-UI entry) and Plug and Play driver update: describe the printers,
-// drivers and ports of a PC, choose how rundll32 and the device functions behave,
-// and read back the state and what the program asked for. The program itself never
+// The control API of the simulated machine's print spooler: describe the printers,
+// drivers and ports of a PC and read back the state. The program itself never
 // includes this header.
 #pragma once
 
@@ -13,7 +11,6 @@
 
 namespace sim {
 
-// --- the spooler's state --------------------------------------------------------------
 // Printer names are found without regard to letter case, as Windows does; the
 // machine keeps them in the order they were added, which is the enumeration order.
 struct PrinterState {
@@ -56,47 +53,5 @@ std::string DescribeSpooler();
 // (EnumPrintersW, GetPrinterW, ...) has produced its answer: printers added there
 // make a second sizing call come up short, FailCall there fails only the next call.
 void AfterNextSpoolerCall(const std::string& function, std::function<void()> action);
-
-// --- rundll32 and the printer-UI entry -----------------------------------------------
-struct Rundll32Behaviour {
-    DWORD startError = 0;        // nonzero: ShellExecuteExW fails with this last-error code
-    DWORD runMs = 0;             // how long the process runs before its command takes effect (scaled)
-    bool outlivesWaits = false;  // the process keeps running until EndRundll32Processes or reset
-};
-void SetRundll32Behaviour(const Rundll32Behaviour& behaviour);
-// Lets every process kept running by outlivesWaits carry out its command and end.
-void EndRundll32Processes();
-
-struct Rundll32Run {
-    std::u16string parameters;  // what the program passed after "rundll32"
-    std::vector<DWORD> waits;   // time-outs (ms, unscaled) the program waited on the process with
-    bool ended = false;
-    DWORD exitCode = 0;  // 0 when the printer-UI command succeeded, else its error
-};
-std::vector<Rundll32Run> Rundll32Runs();
-
-// --- Plug and Play ----------------------------------------------------------------------
-struct DriverUpdate {
-    std::u16string hardwareId;
-    std::u16string infPath;
-    DWORD installFlags = 0;
-    bool hadParent = false;      // a parent window was passed
-    bool hadRebootFlag = false;  // a reboot-required flag was passed
-    bool succeeded = false;
-    DWORD error = 0;
-};
-// Every UpdateDriverForPlugAndPlayDevicesW call, in order.
-std::vector<DriverUpdate> DriverUpdates();
-// Makes every later driver update fail with the error (0: succeed again when the
-// device and INF are there).
-void FailDriverUpdates(DWORD error);
-// The port on which a successful driver update creates the printer of the INF's
-// model; by default the first USB port of the spooler, none when there is none.
-void SetPnpPrinterPort(const std::u16string& port);
-
-// What CM_Locate_DevNodeW and CM_Reenumerate_DevNode return (CR_SUCCESS at reset).
-void SetConfigManagerResults(DWORD locate, DWORD reenumerate);
-// Re-enumerations that succeeded.
-int ReenumerationCount();
 
 }  // namespace sim

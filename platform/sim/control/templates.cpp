@@ -1,12 +1,10 @@
-// Reads the dialog templates of the program's resource script (res/wizard.rc,
-// embedded at build time) so that the simulated machine builds the same dialogs,
-// controls, IDs, captions and styles as Windows does from the compiled resources.
+#include "platform/sim/control/templates.h"
+
 #include <cctype>
 #include <map>
 #include <mutex>
 #include <sstream>
 
-#include "platform/sim/control/ui.h"
 #include "platform/sim/api/windows.h"
 #include "platform/text.h"
 

@@ -1,58 +1,39 @@
 // Runs the program on its own user-interface thread and gives tests the user's
 // view of it: snapshots of the sheet and its boxes, user actions, and waits.
-#include <cstdarg>
-#include <cstdio>
+#include "platform/sim/control/ui.h"
+
+#include <algorithm>
 #include <thread>
 
-#include "platform/sim/control/machine.h"
-#include "platform/sim/control/ui.h"
-#include "platform/sim/api/kernel.h"
+#include "platform/sim/api/msgbox.h"
+#include "platform/sim/state/handles.h"
 #include "platform/sim/state/windows.h"
-#include "platform/text.h"
 
 namespace sim {
-namespace win {
-struct Sheet;
-const Sheet* OpenSheetLocked();
-HWND SheetWindowLocked(const Sheet& s);
-HWND ActivePageLocked(const Sheet& s);
-int ActiveIndexLocked(const Sheet& s);
-const std::u16string& SheetCaptionLocked(const Sheet& s);
-
-namespace {
-bool g_running = false;  // guarded by Mutex()
-int g_exitCode = 0;
-}  // namespace
-
-void ResetProgram()
-{
-    SetProgramQueue(nullptr);
-    std::lock_guard<std::mutex> lock(Mutex());
-    g_exitCode = 0;
-}
-}  // namespace win
-
 namespace ui {
-std::vector<BoxState> OpenBoxesLocked();
 
 using namespace win;
 
 void StartProgram(std::function<int()> main)
 {
-    SetProgramQueue(nullptr);  // until the new thread has its own: nothing is stable before
     {
         std::lock_guard<std::mutex> lock(Mutex());
-        g_running = true;
+        TheProgram().queue = nullptr;  // until the new thread has its own: nothing is stable before
+        TheProgram().running = true;
     }
     std::thread([main]() {
-        SetProgramQueue(CurrentQueue());
+        ThreadQueue* queue = CurrentQueue();
+        {
+            std::lock_guard<std::mutex> lock(Mutex());
+            TheProgram().queue = queue;
+        }
         int code = main();
         // Notified under the lock: whoever sees the program ended has also seen this
         // thread's last use of the machine, so nothing it touches can be torn down
         // (by a reset or by the process's exit) while it is still at work.
         std::lock_guard<std::mutex> lock(Mutex());
-        g_running = false;
-        g_exitCode = code;
+        TheProgram().running = false;
+        TheProgram().exitCode = code;
         StateChanged().notify_all();
     }).detach();
 }
@@ -60,19 +41,19 @@ void StartProgram(std::function<int()> main)
 bool ProgramRunning()
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    return g_running;
+    return TheProgram().running;
 }
 
 bool WaitProgramEnd(std::chrono::milliseconds timeout)
 {
     std::unique_lock<std::mutex> lock(Mutex());
-    return StateChanged().wait_for(lock, timeout, [] { return !g_running; });
+    return StateChanged().wait_for(lock, timeout, [] { return !TheProgram().running; });
 }
 
 int ProgramExitCode()
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    return g_exitCode;
+    return TheProgram().exitCode;
 }
 
 const ControlState* Snapshot::Control(int id) const
@@ -103,23 +84,23 @@ ButtonState ButtonLocked(HWND sheet, int id)
 Snapshot TakeLocked()
 {
     Snapshot snap;
-    snap.boxes = OpenBoxesLocked();
+    for (const Box* b : TheBoxes().open) snap.boxes.push_back(b->state);
     const Sheet* sheet = OpenSheetLocked();
     if (!sheet) return snap;
-    HWND hwnd = SheetWindowLocked(*sheet);
+    HWND hwnd = sheet->hwnd;
     Window* s = FindLocked(hwnd);
     if (!s) return snap;
     snap.sheetOpen = true;
     snap.title = s->text;
-    snap.sheetCaption = SheetCaptionLocked(*sheet);
+    snap.sheetCaption = sheet->caption;
     snap.sheetEnabled = s->enabled;
     snap.back = ButtonLocked(hwnd, IDC_BACK_BUTTON);
     snap.next = ButtonLocked(hwnd, IDC_NEXT_BUTTON);
     snap.finish = ButtonLocked(hwnd, IDC_FINISH_BUTTON);
     snap.cancel = ButtonLocked(hwnd, IDCANCEL);
     snap.help = ButtonLocked(hwnd, IDHELP);
-    snap.pageIndex = ActiveIndexLocked(*sheet);
-    Window* page = FindLocked(ActivePageLocked(*sheet));
+    snap.pageIndex = sheet->active;
+    Window* page = FindLocked(sheet->ActivePage());
     if (!page) return snap;
     snap.pageTemplate = page->templateId;
     snap.pageCaption = page->text;
@@ -164,7 +145,7 @@ bool Press(Button button, std::string* why)
         std::lock_guard<std::mutex> lock(Mutex());
         const Sheet* sheet = OpenSheetLocked();
         if (!sheet) return Refuse(why, "no wizard is open");
-        HWND hwnd = SheetWindowLocked(*sheet);
+        HWND hwnd = sheet->hwnd;
         Window* s = FindLocked(hwnd);
         if (!s || !s->enabled || AnyBoxOpenLocked()) return Refuse(why, "a message box is open");
         ButtonState b = ButtonLocked(hwnd, id);
@@ -184,7 +165,7 @@ static bool PostToSheet(UINT msg, WPARAM wParam, std::string* why)
         const Sheet* sheet = OpenSheetLocked();
         if (!sheet) return Refuse(why, "no wizard is open");
         if (AnyBoxOpenLocked()) return Refuse(why, "a message box is open");
-        target = SheetWindowLocked(*sheet);
+        target = sheet->hwnd;
     }
     return PostMessageW(target, msg, wParam, 0) ? true : Refuse(why, "the wizard is gone");
 }
@@ -201,7 +182,7 @@ bool Choose(int controlId, const std::u16string& item, std::string* why)
         const Sheet* sheet = OpenSheetLocked();
         if (!sheet) return Refuse(why, "no wizard is open");
         if (AnyBoxOpenLocked()) return Refuse(why, "a message box is open");
-        Window* page = FindLocked(ActivePageLocked(*sheet));
+        Window* page = FindLocked(sheet->ActivePage());
         if (!page) return Refuse(why, "no page is shown");
         for (HWND child : page->children) {
             Window* w = FindLocked(child);
@@ -221,11 +202,11 @@ bool Choose(int controlId, const std::u16string& item, std::string* why)
 
 static bool StableLocked()
 {
-    if (!g_running) return true;
+    if (!TheProgram().running) return true;
     // A box waiting for the user is a resting point even while a page's timer keeps
     // polling or the thread that opened it (a worker) is alive.
     if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
-    ThreadQueue* q = ProgramQueue();
+    ThreadQueue* q = TheProgram().queue;
     return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
            LiveThreadCount() == 0;
 }
@@ -245,8 +226,8 @@ bool WaitStable(std::chrono::milliseconds timeout)
 bool WaitIdle(std::chrono::milliseconds timeout)
 {
     auto idle = [] {
-        if (!g_running || (AnyBoxOpenLocked() && !AnswerPendingLocked())) return true;
-        ThreadQueue* q = ProgramQueue();
+        if (!TheProgram().running || (AnyBoxOpenLocked() && !AnswerPendingLocked())) return true;
+        ThreadQueue* q = TheProgram().queue;
         return q && q->waiting && q->sent.empty() && q->posted.empty() && !AnswerPendingLocked();
     };
     auto deadline = Clock::now() + timeout;
@@ -264,15 +245,48 @@ bool WaitForBox(std::chrono::milliseconds timeout)
     return StateChanged().wait_for(lock, timeout, [] { return AnyBoxOpenLocked(); });
 }
 
+// --- message boxes ---------------------------------------------------------------------
+
+// Which answers a box of this style accepts.
+static bool Accepts(UINT style, int button)
+{
+    switch (style & 0xF) {
+    case MB_OK: return button == IDOK;
+    case MB_OKCANCEL: return button == IDOK || button == IDCANCEL;
+    case MB_YESNO: return button == IDYES || button == IDNO;
+    default: return button == IDOK || button == IDCANCEL;
+    }
+}
+
+bool AnswerBox(int button, std::string* why)
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    if (TheBoxes().open.empty()) {
+        if (why) *why = "no message box is open";
+        return false;
+    }
+    Box* box = TheBoxes().open.back();
+    if (!Accepts(box->state.style, button)) {
+        if (why) *why = "the message box has no such button";
+        return false;
+    }
+    box->answer = button;
+    box->queue->wake.notify_all();
+    StateChanged().notify_all();
+    return true;
+}
+
+void SetAutomaticBoxAnswer(std::optional<int> button)
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    TheBoxes().automaticAnswer = button;
+}
+
+std::vector<BoxState> BoxHistory()
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    return TheBoxes().history;
+}
+
 }  // namespace ui
 }  // namespace sim
-
-void PrintToStdout(const char* format, ...)
-{
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    sim::WriteStdout(buffer);
-}

@@ -1,23 +1,17 @@
-// Code pages of the simulated machine: MultiByteToWideChar and WideCharToMultiByte
-// through iconv, with the machine's ANSI code page a setting (936 at reset).
+// Conversions between the machine's code pages and UTF-16, through iconv.
+#include "platform/sim/state/codepage.h"
+
 #include <errno.h>
 #include <iconv.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
-#include "platform/sim/control/machine.h"
-#include "platform/sim/api/kernel.h"
-
-#ifndef ERROR_NO_UNICODE_TRANSLATION
-#define ERROR_NO_UNICODE_TRANSLATION 1113L
-#endif
-#define MB_ERR_INVALID_CHARS 0x00000008
+#include "platform/sim/api/codepage.h"
+#include "platform/sim/state/machine.h"
 
 namespace sim {
 namespace {
-std::atomic<UINT> g_codePage{936};
 
 std::string IconvName(UINT codePage)
 {
@@ -29,21 +23,17 @@ std::string IconvName(UINT codePage)
     default: return "CP" + std::to_string(codePage);
     }
 }
-
-UINT Resolve(UINT codePage)
-{
-    return (codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == CP_OEMCP) ? g_codePage.load() : codePage;
-}
 }  // namespace
 
-void SetCodePage(UINT codePage) { g_codePage = codePage; }
-UINT CodePage() { return g_codePage; }
+UINT ResolveCodePage(UINT codePage)
+{
+    return (codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == CP_OEMCP) ? CodePage() : codePage;
+}
 
-// Converts bytes to UTF-16; an undecodable byte becomes U+FFFD unless strict.
 bool DecodeBytes(UINT codePage, const char* bytes, size_t size, bool strict, std::u16string& out)
 {
     out.clear();
-    iconv_t cd = iconv_open("UTF-16LE", IconvName(Resolve(codePage)).c_str());
+    iconv_t cd = iconv_open("UTF-16LE", IconvName(ResolveCodePage(codePage)).c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     std::vector<char> buffer(size * 4 + 16);
     char* in = const_cast<char*>(bytes);
@@ -72,13 +62,11 @@ bool DecodeBytes(UINT codePage, const char* bytes, size_t size, bool strict, std
     return ok;
 }
 
-// Converts UTF-16 to the code page; a character it cannot hold becomes '?', the
-// default character, and *usedDefault (when given) tells whether that happened.
-bool EncodeText(UINT codePage, const char16_t* chars, size_t count, std::string& out, bool* usedDefault = nullptr)
+bool EncodeText(UINT codePage, const char16_t* chars, size_t count, std::string& out, bool* usedDefault)
 {
     out.clear();
     if (usedDefault) *usedDefault = false;
-    iconv_t cd = iconv_open(IconvName(Resolve(codePage)).c_str(), "UTF-16LE");
+    iconv_t cd = iconv_open(IconvName(ResolveCodePage(codePage)).c_str(), "UTF-16LE");
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     std::string in;
     for (size_t i = 0; i < count; ++i) {
@@ -105,54 +93,3 @@ bool EncodeText(UINT codePage, const char16_t* chars, size_t count, std::string&
 }
 
 }  // namespace sim
-
-UINT GetACP() { return sim::CodePage(); }
-
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR out, int outChars)
-{
-    if (!text || bytes == 0 || outChars < 0 || (outChars > 0 && !out)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    size_t size = bytes < 0 ? std::char_traits<char>::length(text) + 1 : static_cast<size_t>(bytes);
-    std::u16string wide;
-    if (!sim::DecodeBytes(codePage, text, size, (flags & MB_ERR_INVALID_CHARS) != 0, wide)) {
-        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-        return 0;
-    }
-    if (outChars == 0) return static_cast<int>(wide.size());
-    if (wide.size() > static_cast<size_t>(outChars)) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    std::copy(wide.begin(), wide.end(), out);
-    return static_cast<int>(wide.size());
-}
-
-int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int chars, LPSTR out, int outBytes, LPCSTR,
-                        PBOOL usedDefault)
-{
-    if (!text || chars == 0 || outBytes < 0 || (outBytes > 0 && !out)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    size_t count = chars < 0 ? std::char_traits<char16_t>::length(text) + 1 : static_cast<size_t>(chars);
-    if (usedDefault && sim::Resolve(codePage) == CP_UTF8) {  // UTF-8 has no default character
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    std::string narrow;
-    bool defaulted = false;
-    if (!sim::EncodeText(codePage, text, count, narrow, &defaulted)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    if (usedDefault) *usedDefault = defaulted ? TRUE : FALSE;
-    if (outBytes == 0) return static_cast<int>(narrow.size());
-    if (narrow.size() > static_cast<size_t>(outBytes)) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    std::copy(narrow.begin(), narrow.end(), out);
-    return static_cast<int>(narrow.size());
-}

@@ -1,10 +1,9 @@
+// The simulated machine's handle table and the threads it starts.
 #include "platform/sim/state/handles.h"
 
 #include <atomic>
 #include <map>
 #include <thread>
-
-#include "platform/sim/control/machine.h"
 
 namespace sim {
 
@@ -75,7 +74,7 @@ void ClearHandles()
     released.swap(g_table);
 }
 
-size_t OpenHandleCount(const std::string& kind)
+size_t CountHandles(const std::string& kind)
 {
     std::lock_guard<std::mutex> lock(g_tableMutex);
     size_t n = 0;
@@ -108,7 +107,7 @@ void StartCountedThread(std::shared_ptr<CompletionObject> object, std::function<
 
 int LiveThreadCount() { return g_liveThreads.load(); }
 
-bool WaitForThreads(std::chrono::milliseconds timeout)
+bool WaitUntilNoThreads(std::chrono::milliseconds timeout)
 {
     std::unique_lock<std::mutex> lock(LiveMutex());
     return LiveChanged().wait_for(lock, timeout, [] { return g_liveThreads.load() == 0; });

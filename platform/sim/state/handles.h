@@ -2,6 +2,7 @@
 // Internal to platform/sim.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -37,6 +38,8 @@ std::shared_ptr<T> LookupHandleAs(HANDLE handle)
 // Removes the handle from the table; false when it was not open.
 bool RemoveHandle(HANDLE handle);
 void ClearHandles();
+// Open handles of the kind, or of every kind when kind is empty.
+size_t CountHandles(const std::string& kind);
 
 // A waitable that becomes signalled once and stays so (threads, processes).
 class CompletionObject : public KernelObject {
@@ -54,5 +57,8 @@ private:
 // Runs fn on a new host thread counted by LiveThreadCount(); the object is
 // completed with fn's result when it returns.
 void StartCountedThread(std::shared_ptr<CompletionObject> object, std::function<DWORD()> fn);
+int LiveThreadCount();
+// Waits until no such thread runs; false on time-out.
+bool WaitUntilNoThreads(std::chrono::milliseconds timeout);
 
 }  // namespace sim

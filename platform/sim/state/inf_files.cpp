@@ -1,14 +1,13 @@
-// INF files as the simulated printer-UI entry and driver update read them.
+#include "platform/sim/state/inf_files.h"
+
 #include <filesystem>
 #include <fstream>
 
-#include "platform/sim/control/machine.h"
-#include "platform/sim/api/kernel.h"
-#include "platform/sim/state/spooler.h"
+#include "platform/sim/api/codepage.h"
+#include "platform/sim/state/codepage.h"
+#include "platform/sim/state/machine.h"
 
 namespace sim {
-
-bool DecodeBytes(UINT codePage, const char* bytes, size_t size, bool strict, std::u16string& out);
 
 bool ReadHostLines(const std::u16string& windowsPath, std::vector<std::u16string>& lines)
 {

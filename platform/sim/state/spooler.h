@@ -1,15 +1,60 @@
-// What the simulated printer-UI entry and Plug and Play driver update do to the
-// simulated spooler, and the INF reading they share. Internal to platform/sim.
+// The simulated print spooler's state: local printers and connections (each with
+// driver and port), drivers, ports, the default printer, open printer handles; and
+// what the printer-UI entry and the Plug and Play driver update do to it. Internal to
+// platform/sim.
 #pragma once
 
+#include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
-#include "platform/sim/api/win_types.h"
+#include "platform/sim/api/spooler.h"
+#include "platform/sim/control/spooler.h"
 
 namespace sim {
 
-// Each returns ERROR_SUCCESS or the error Windows would give.
+struct Printer {
+    unsigned long long id = 0;
+    PrinterState state;
+    bool paused = false;
+};
+
+struct Port {
+    std::u16string name;
+    std::u16string monitor;
+    std::u16string description;
+};
+
+struct PrinterHandle {
+    unsigned long long printerId = 0;  // 0: the print server
+    ACCESS_MASK access = 0;
+};
+
+// Every field is guarded by the mutex.
+struct Spooler {
+    std::mutex mutex;
+    std::vector<Printer> printers;  // in the order they were added, the enumeration order
+    std::vector<std::u16string> drivers;
+    std::vector<Port> ports;
+    std::u16string defaultPrinter;
+    std::map<ULONG_PTR, PrinterHandle> handles;
+    ULONG_PTR nextHandle = 0x7000000;
+    unsigned long long nextId = 1;
+    std::multimap<std::string, std::function<void()>> afterCalls;  // see sim::AfterNextSpoolerCall
+};
+Spooler& TheSpooler();
+
+// A port as the spooler lists it: "USB..." ports belong to the USB monitor, others
+// are local ports.
+Port MakePort(const std::u16string& name);
+// With the mutex held. An exact match wins over one that differs in letter case.
+Printer* FindPrinterLocked(Spooler& s, const std::u16string& name);
+bool DriverPresentLocked(Spooler& s, const std::u16string& name);
+
+// What the printer-UI entry and the driver update do. Each returns ERROR_SUCCESS or
+// the error Windows would give.
 DWORD SpoolerAddDriver(const std::u16string& name);
 DWORD SpoolerAddPrinter(const std::u16string& name, const std::u16string& driver, const std::u16string& port);
 DWORD SpoolerSetDefault(const std::u16string& name);
@@ -20,20 +65,11 @@ std::u16string SpoolerFreePrinterName(const std::u16string& model);
 bool SpoolerHasPort(const std::u16string& name);
 std::u16string SpoolerFirstUsbPort();
 
-// The lines of a file on a mapped drive, decoded from the ANSI code page, without their
-// line ends. False when the path is not an existing file.
-bool ReadHostLines(const std::u16string& windowsPath, std::vector<std::u16string>& lines);
-
-// A model line of an INF's models section, as Windows' INF parser sees it: blanks
-// around the pieces are dropped. False when the line is not of that shape.
-struct InfModelLine {
-    std::u16string model;       // between the quotation marks
-    std::u16string hardwareId;  // the second field after the equals sign
-};
-bool ParseInfModelLine(const std::u16string& line, InfModelLine& out);
-
 // Names compared as the spooler and INF files compare them: letter case ignored.
 bool NamesEqual(const std::u16string& a, const std::u16string& b);
 std::string Utf8(const std::u16string& s);
+
+// No printers, drivers or handles; the standard ports.
+void ResetSpoolerPart();
 
 }  // namespace sim

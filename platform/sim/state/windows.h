@@ -1,17 +1,24 @@
 // The simulated machine's window manager: window objects, per-thread message
-// queues, cross-thread sends, timers and the message pump. Internal to platform/sim.
+// queues, cross-thread sends, timers and the message pump; the program's
+// user-interface thread, its open property sheets and message boxes. Internal to
+// platform/sim.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <list>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/sim/api/propsheet.h"
 #include "platform/sim/api/windows.h"
+#include "platform/sim/control/ui.h"
 
 namespace sim {
 namespace win {
@@ -93,9 +100,20 @@ Window* FindLocked(HWND hwnd);
 // Destroys a window and its children: WM_DESTROY first, then the objects go.
 void DestroyWindowTree(HWND hwnd);
 
+// The procedure of a control of the class ("Static", "Button", "ListBox",
+// "ComboBox"), with the style it was made with.
+Proc ProcForClass(const std::string& className, DWORD style);
+// The text messages every window understands (WM_SETTEXT, WM_GETTEXT,
+// WM_GETTEXTLENGTH), with Mutex() held; false for any other message.
+bool TextMessage(Window& w, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 // Creates a dialog (hidden) and its controls from a template of the resource
 // script, then sends WM_INITDIALOG with initParam. Null when there is no template.
 HWND CreateDialogFromTemplate(UINT templateId, HWND parent, DLGPROC proc, LPARAM initParam);
+
+// Runs the oldest message another thread sent to `me` and tells its sender; the lock
+// (on Mutex()) is released while the window procedure runs. False when none waits.
+bool HandleSentMessage(ThreadQueue* me, std::unique_lock<std::mutex>& lock);
 
 // Processes messages on the calling thread until done() (called with Mutex() held)
 // is true: sent messages first, then posted ones, then due timers.
@@ -104,18 +122,55 @@ void Pump(const std::function<bool()>& done);
 // Calls the window's procedure on the calling thread.
 LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// The program's user-interface thread, if a program runs.
-void SetProgramQueue(ThreadQueue* queue);
-ThreadQueue* ProgramQueue();
+// --- the program ---------------------------------------------------------------------
+// Guarded by Mutex().
+struct Program {
+    bool running = false;
+    int exitCode = 0;
+    ThreadQueue* queue = nullptr;  // its user-interface thread's, once it has one
+};
+Program& TheProgram();
 
-// Parts with their own reset.
-void ResetSheets();
-void ResetBoxes();
-void ResetProgram();
+// --- property sheets -------------------------------------------------------------------
+struct Sheet {
+    HWND hwnd = nullptr;
+    bool wizard = false;
+    bool hasHelp = false;
+    std::u16string caption;
+    std::vector<PROPSHEETPAGEW> pages;
+    std::vector<HWND> pageWindows;
+    int active = -1;
+    bool ended = false;
+    INT_PTR result = 0;
+
+    HWND ActivePage() const { return active >= 0 ? pageWindows[static_cast<size_t>(active)] : nullptr; }
+};
+// The sheets PropertySheetW shows, by window; guarded by Mutex().
+std::map<HWND, Sheet*>& Sheets();
+// The program's open sheet (Mutex held).
+const Sheet* OpenSheetLocked();
+
+// --- message boxes ----------------------------------------------------------------------
+struct Box {
+    ui::BoxState state;
+    HWND owner = nullptr;
+    ThreadQueue* queue = nullptr;
+    int answer = 0;
+};
+// Guarded by Mutex().
+struct Boxes {
+    std::list<Box*> open;  // oldest first
+    std::vector<ui::BoxState> history;
+    std::optional<int> automaticAnswer;
+};
+Boxes& TheBoxes();
 // Whether the sheet of the program is disabled by an open box (Mutex held).
 bool AnyBoxOpenLocked();
 // Whether a box has been answered but its thread has not closed it yet (Mutex held).
 bool AnswerPendingLocked();
+
+// No windows, sheets or boxes; every queue emptied.
+void ResetWindowingPart();
 
 }  // namespace win
 }  // namespace sim

@@ -1,0 +1,30 @@
+// The control API of the simulated machine's shell: how rundll32, which runs the
+// printer-UI entry on the simulated spooler, starts and how long it runs, and what
+// the program asked of it. The program itself never includes this header.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/api/win_types.h"
+
+namespace sim {
+
+struct Rundll32Behaviour {
+    DWORD startError = 0;        // nonzero: ShellExecuteExW fails with this last-error code
+    DWORD runMs = 0;             // how long the process runs before its command takes effect (scaled)
+    bool outlivesWaits = false;  // the process keeps running until EndRundll32Processes or reset
+};
+void SetRundll32Behaviour(const Rundll32Behaviour& behaviour);
+// Lets every process kept running by outlivesWaits carry out its command and end.
+void EndRundll32Processes();
+
+struct Rundll32Run {
+    std::u16string parameters;  // what the program passed after "rundll32"
+    std::vector<DWORD> waits;   // time-outs (ms, unscaled) the program waited on the process with
+    bool ended = false;
+    DWORD exitCode = 0;  // 0 when the printer-UI command succeeded, else its error
+};
+std::vector<Rundll32Run> Rundll32Runs();
+
+}  // namespace sim

@@ -1,0 +1,150 @@
+#include "platform/sim/state/devices.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "platform/sim/api/kernel.h"
+#include "platform/sim/control/machine.h"
+#include "platform/text.h"
+
+namespace sim {
+
+namespace {
+
+std::mutex g_threadsMutex;
+std::vector<std::thread> g_threads;
+
+}  // namespace
+
+DWORD ErrorOfStatus(ULONG_PTR status)
+{
+    switch (status) {
+    case kStatusSuccess: return ERROR_SUCCESS;
+    case kStatusPending: return ERROR_IO_PENDING;
+    case kStatusCancelled: return ERROR_OPERATION_ABORTED;
+    case kStatusDeviceNotConnected: return ERROR_DEVICE_NOT_CONNECTED;
+    default: return ERROR_GEN_FAILURE;
+    }
+}
+
+DeviceState& Devices()
+{
+    static DeviceState state;
+    return state;
+}
+
+std::shared_ptr<UsbDevice> FindDeviceLocked(const std::u16string& devicePath)
+{
+    for (const auto& d : Devices().present)
+        if (text::EqualNoCaseAscii(d->config.devicePath.data(), d->config.devicePath.size(), devicePath.data(),
+                                   devicePath.size()))
+            return d;
+    return nullptr;
+}
+
+void Signal(const std::vector<HANDLE>& events)
+{
+    for (HANDLE e : events)
+        if (e) ::SetEvent(e);
+    KernelChanged().notify_all();
+}
+
+HANDLE FinishLocked(DeviceRequest& request, ULONG_PTR status)
+{
+    DWORD count = 0;
+    if (status == kStatusSuccess) {
+        const std::vector<BYTE>& answer = request.device->config.deviceId;
+        count = static_cast<DWORD>(std::min<size_t>(answer.size(), request.outSize));
+        if (count) std::memcpy(request.out, answer.data(), count);
+    }
+    request.overlapped->Internal = status;
+    request.overlapped->InternalHigh = count;
+    HANDLE event = request.overlapped->hEvent;
+    request.done = true;
+    request.owner->SetSignaled(true);
+    request.overlapped = nullptr;
+    request.out = nullptr;
+    auto& list = Devices().outstanding;
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const std::shared_ptr<DeviceRequest>& r) { return r.get() == &request; }),
+               list.end());
+    return event;
+}
+
+DeviceHandle::~DeviceHandle()
+{
+    // Closing the handle cancels what is still pending on it.
+    std::vector<HANDLE> events;
+    {
+        std::lock_guard<std::mutex> lock(KernelMutex());
+        events = FinishMatchingLocked([this](const DeviceRequest& r) { return r.owner == this; }, kStatusCancelled);
+        --m_device->openHandles;
+    }
+    Signal(events);
+}
+
+void FinishLater(std::shared_ptr<DeviceRequest> request, DWORD delayMs, bool asCancel)
+{
+    auto delay = Scaled(delayMs);
+    std::lock_guard<std::mutex> lock(g_threadsMutex);
+    g_threads.emplace_back([request, delay, asCancel]() {
+        HANDLE event = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(KernelMutex());
+            auto ended = [&] { return request->done || (!asCancel && request->cancelling); };
+            KernelChanged().wait_for(lock, delay, ended);
+            if (ended()) return;
+            event = FinishLocked(*request, asCancel ? kStatusCancelled : kStatusSuccess);
+        }
+        Signal({event});
+    });
+}
+
+std::shared_ptr<KernelObject> OpenDevicePath(LPCWSTR path, DWORD, DWORD, DWORD flags, DWORD* error)
+{
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    std::shared_ptr<UsbDevice> device = FindDeviceLocked(path);
+    if (!device) {
+        *error = ERROR_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    if (device->config.openError != ERROR_SUCCESS) {
+        *error = device->config.openError;
+        return nullptr;
+    }
+    if (device->config.exclusive && device->openHandles > 0) {
+        *error = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
+    ++device->openHandles;
+    return std::make_shared<DeviceHandle>(device, (flags & FILE_FLAG_OVERLAPPED) != 0);
+}
+
+void ResetDevicesPart()
+{
+    {
+        std::lock_guard<std::mutex> lock(KernelMutex());
+        DeviceState& s = Devices();
+        // Whoever issued these may be gone: end them without writing anything.
+        for (auto& r : s.outstanding) {
+            r->done = true;
+            r->overlapped = nullptr;
+            r->out = nullptr;
+        }
+        s.outstanding.clear();
+        for (auto& d : s.present) d->present = false;
+        s.present.clear();
+        s.requestCount = 0;
+    }
+    KernelChanged().notify_all();
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard<std::mutex> lock(g_threadsMutex);
+        threads.swap(g_threads);
+    }
+    for (auto& t : threads) t.join();
+}
+
+}  // namespace sim

@@ -1,0 +1,140 @@
+#include "platform/sim/state/machine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "platform/sim/api/kernel.h"
+#include "platform/text.h"
+
+namespace sim {
+
+namespace {
+
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+void MachineState::Reset()
+{
+    timeScale = 1.0;
+    modulePath = u"C:\\Setup\\KorvelSetup.exe";
+    drives.clear();
+    memoryFiles.clear();
+    wow64 = false;
+    codePage = 936;
+    failures.clear();
+    log.clear();
+    stdoutText.clear();
+}
+
+MachineState& Machine()
+{
+    static MachineState state;
+    return state;
+}
+
+bool TakeFailure(const char* function, DWORD* error)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    auto& failures = Machine().failures;
+    auto it = failures.find(function);
+    if (it == failures.end()) return false;
+    if (error) *error = it->second.error;
+    if (it->second.remaining > 0 && --it->second.remaining == 0) failures.erase(it);
+    return true;
+}
+
+bool FailsNow(const char* function)
+{
+    DWORD error;
+    if (!TakeFailure(function, &error)) return false;
+    SetLastError(error);
+    return true;
+}
+
+void Log(const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    Machine().log.push_back(line);
+}
+
+void WriteStdout(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    Machine().stdoutText += text;
+}
+
+std::u16string ModulePath()
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    return Machine().modulePath;
+}
+
+bool IsWow64()
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    return Machine().wow64;
+}
+
+UINT CodePage()
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    return Machine().codePage;
+}
+
+std::optional<std::string> MemoryFile(const WCHAR* windowsPath)
+{
+    if (!windowsPath) return std::nullopt;
+    size_t length = text::Length(windowsPath);
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    for (const auto& file : Machine().memoryFiles)
+        if (text::EqualNoCaseAscii(file.first.data(), file.first.size(), windowsPath, length)) return file.second;
+    return std::nullopt;
+}
+
+std::optional<std::string> HostPath(const WCHAR* windowsPath)
+{
+    if (!windowsPath) return std::nullopt;
+    std::string path = text::ToUtf8(windowsPath, text::Length(windowsPath));
+    if (path.size() < 2 || path[1] != ':') return std::nullopt;
+    std::string root;
+    {
+        std::lock_guard<std::mutex> lock(Machine().mutex);
+        auto it = Machine().drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+        if (it == Machine().drives.end()) return std::nullopt;
+        root = it->second;
+    }
+    namespace fs = std::filesystem;
+    fs::path current(root);
+    size_t pos = 2;
+    while (pos < path.size()) {
+        size_t next = path.find_first_of("\\/", pos);
+        std::string part = path.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
+        pos = next == std::string::npos ? path.size() : next + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (current != fs::path(root)) current = current.parent_path();
+            continue;
+        }
+        fs::path exact = current / part;
+        std::error_code ec;
+        if (!fs::exists(exact, ec) && fs::is_directory(current, ec)) {
+            for (const auto& entry : fs::directory_iterator(current, ec)) {
+                if (EqualNoCase(entry.path().filename().string(), part)) {
+                    exact = entry.path();
+                    break;
+                }
+            }
+        }
+        current = exact;
+    }
+    return current.string();
+}
+
+}  // namespace sim

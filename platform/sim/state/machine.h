@@ -1,0 +1,59 @@
+// The machine-wide settings and records that control/machine.h sets and reads, and
+// the helpers every simulated function uses: injected failures, the log of what the
+// program did, and where its files are. Internal to platform/sim.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/sim/api/win_types.h"
+
+namespace sim {
+
+struct InjectedFailure {
+    DWORD error;
+    int remaining;  // negative: every call
+};
+
+// Every field is guarded by the mutex; a fresh object is the state after a reset.
+struct MachineState {
+    std::mutex mutex;
+    double timeScale = 1.0;
+    std::u16string modulePath = u"C:\\Setup\\KorvelSetup.exe";
+    std::map<char, std::string> drives;  // upper-case letter -> host folder
+    std::vector<std::pair<std::u16string, std::string>> memoryFiles;
+    bool wow64 = false;
+    UINT codePage = 936;
+    std::multimap<std::string, InjectedFailure> failures;
+    std::vector<std::string> log;
+    std::string stdoutText;
+
+    void Reset();
+};
+MachineState& Machine();
+
+// Consumes one failure injected for the function (sim::FailCall), if there is one.
+bool TakeFailure(const char* function, DWORD* error);
+// The same for a function that reports its failures through the last error: sets it.
+bool FailsNow(const char* function);
+
+void Log(const std::string& line);
+void WriteStdout(const std::string& text);
+
+std::u16string ModulePath();
+bool IsWow64();
+// The ANSI code page: what CP_ACP and CP_THREAD_ACP mean, and how the profile
+// functions read a file without a UTF-16 byte-order mark.
+UINT CodePage();
+
+// Host path for a Windows path, or nothing when its drive is not mapped. The last
+// component need not exist; existing components are matched case-insensitively.
+std::optional<std::string> HostPath(const WCHAR* windowsPath);
+// The bytes of a memory file (sim::SetMemoryFile), or nothing when the path names none.
+std::optional<std::string> MemoryFile(const WCHAR* windowsPath);
+
+}  // namespace sim

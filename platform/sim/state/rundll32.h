@@ -1,0 +1,40 @@
+// The simulated rundll32: the one program ShellExecuteExW can start, as a simulated
+// process on a counted thread, and what the control API says of how it runs.
+// Internal to platform/sim.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/sim/control/shell.h"
+#include "platform/sim/state/handles.h"
+
+namespace sim {
+
+// Every field is guarded by the mutex; waiting processes sleep on `changed`.
+struct Rundll32State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    Rundll32Behaviour behaviour;
+    std::vector<Rundll32Run> runs;
+    unsigned releaseEpoch = 0;  // raised by EndRundll32Processes
+    unsigned generation = 0;    // raised at every reset
+    bool stopping = false;      // the machine is being reset: processes end without acting
+};
+Rundll32State& Rundll32();
+
+// Whether a file names rundll32 (a path to it, with or without ".exe").
+bool IsRundll32(const std::u16string& file);
+// Starts rundll32 with the parameters as a simulated process that behaves as `how`
+// says: records the run, logs it and runs it on a counted thread. Returns a handle to
+// the process (kind "process") when one is wanted, else null.
+HANDLE StartRundll32(const std::u16string& parameters, const Rundll32Behaviour& how, bool wantHandle);
+
+// Ends the processes still running without letting them act, before a reset waits
+// for the machine's threads.
+void StopRundll32Processes();
+void ResetRundll32Part();
+
+}  // namespace sim

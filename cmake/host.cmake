@@ -9,7 +9,7 @@ endif()
 
 # Fuzzing build (clang only, its own build folder): every source is instrumented for
 # libFuzzer's coverage and built with ASan and UBSan; only the fuzz targets link
-# libFuzzer's main (tests/fuzz/fuzz.cmake).
+# libFuzzer's main (tests/tests.cmake).
 if(KORVEL_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "KORVEL_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang")
@@ -35,21 +35,3 @@ target_link_libraries(korvel_platform PUBLIC Iconv::Iconv Threads::Threads)
 
 add_library(korvel_logic OBJECT ${KORVEL_LOGIC_SOURCES})
 target_link_libraries(korvel_logic PUBLIC korvel_platform)
-
-enable_testing()
-find_package(GTest REQUIRED)
-file(GLOB_RECURSE KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
-add_executable(korvel_tests ${KORVEL_TEST_SOURCES} $<TARGET_OBJECTS:korvel_logic>)
-target_link_libraries(korvel_tests PRIVATE korvel_platform GTest::gtest GTest::gtest_main)
-target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-add_test(NAME unit COMMAND korvel_tests)
-
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/host.cmake)
-  include(${CMAKE_SOURCE_DIR}/tools/host.cmake)
-endif()
-
-include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)
-
-if(KORVEL_FUZZ)
-  include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
-endif()

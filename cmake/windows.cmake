@@ -72,9 +72,3 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     korvel_medium_file(KorvelSetup64.exe ${KORVEL_SIBLING_EXE})
   endif()
 endif()
-
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/windows.cmake)
-  include(${CMAKE_SOURCE_DIR}/tools/windows.cmake)
-endif()
-
-include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)

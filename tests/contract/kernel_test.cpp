@@ -1,5 +1,6 @@
 // Kernel operations the program relies on: the module path cut to a small buffer,
-// events and waits with time-outs, and the error code of a bad handle.
+// events and waits with time-outs, the error code of a bad handle, and text in the
+// code page of a Chinese Windows.
 #include "tests/contract/fixture.h"
 
 namespace {
@@ -74,6 +75,20 @@ TEST_F(Kernel, ClosingAHandleTwiceFailsWithInvalidHandle)
     ::SetLastError(0);
     EXPECT_FALSE(::CloseHandle(event));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(Kernel, CodePage936HasTheEuroSignAndReportsTheDefaultCharacter)
+{
+    char bytes[8] = {0};
+    BOOL usedDefault = TRUE;
+    const WCHAR euro[] = {'A', 0x20AC, 0};
+    EXPECT_EQ(::WideCharToMultiByte(936, 0, euro, 2, bytes, 8, nullptr, &usedDefault), 2);
+    EXPECT_EQ(std::string(bytes, 2), "A\x80");
+    EXPECT_FALSE(usedDefault);
+    const WCHAR thai[] = {0x0E01, 0};
+    EXPECT_EQ(::WideCharToMultiByte(936, 0, thai, 1, bytes, 8, nullptr, &usedDefault), 1);
+    EXPECT_EQ(bytes[0], '?');
+    EXPECT_TRUE(usedDefault);
 }
 
 }  // namespace

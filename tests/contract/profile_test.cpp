@@ -42,6 +42,19 @@ protected:
                                           file.c_str());
     }
     std::string Text() const { return text::ToUtf8(buffer.data(), text::Length(buffer.data())); }
+    // The first `count` characters of the buffer, each NUL shown as '|'.
+    std::string Listing(size_t count) const
+    {
+        std::string out = text::ToUtf8(buffer.data(), count);
+        for (char& c : out)
+            if (c == 0) c = '|';
+        return out;
+    }
+    void UseFile(const char* name, const std::string& bytes)
+    {
+        contract::WriteTestFile(W(name), bytes);
+        file = Path(name);
+    }
 
     WString file;
     std::vector<WCHAR> buffer;
@@ -147,6 +160,114 @@ TEST_F(Profile, Utf16FileWithByteOrderMarkIsReadAsUtf16)
     EXPECT_EQ(Lines(buffer.data(), n), (std::vector<std::string>{"型号 A", "型号 B=值"}));
     EXPECT_EQ(Value("名称", "型号 A", 100), 5u);
     EXPECT_EQ(Text(), "打印机 A");
+}
+
+TEST_F(Profile, LinesBeforeAnySectionCommentsAndLinesOfEveryShape)
+{
+    UseFile("shapes.ini",
+            "top=before any section\n"
+            "[ Models ]\n"
+            "\n"
+            "   KX-2400   \n"
+            "; a comment line\n"
+            "A = B\n"
+            "\t\n"
+            "=only a value\n"
+            "#not a comment=x ;nor this\n"
+            "[other]\n"
+            "x=1\n");
+    DWORD n = Section("MODELS", 200);
+    EXPECT_EQ(Listing(n + 1), "KX-2400|A=B|=only a value|#not a comment=x ;nor this||");
+    EXPECT_EQ(n, 53u) << "every line with its NUL, not the final NUL";
+    EXPECT_EQ(Section("other", 200), 4u);
+    EXPECT_EQ(Listing(5), "x=1||");
+    // Lines before the first header belong to no section, not even the nameless one.
+    n = Section("", 200);
+    if (contract::OnWine()) {
+        contract::KnownWineDifference("lines before the first section header form a section without a name");
+        EXPECT_EQ(Listing(n + 1), "top=before any section||");
+    } else {
+        EXPECT_EQ(n, 0u);
+        EXPECT_EQ(buffer[0], 0);
+    }
+}
+
+TEST_F(Profile, SectionCutAsInTheDocumentedExample)
+{
+    UseFile("cut.ini", "[s]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=val4\r\n");
+    EXPECT_EQ(Section("s", 100), 35u);
+    EXPECT_EQ(Listing(36), "name1=val1|name2=|name3|name4=val4||");
+    // The last line that does not fit is cut, and two NULs end the buffer.
+    EXPECT_EQ(Section("s", 24), 22u);
+    EXPECT_EQ(Listing(24), "name1=val1|name2=|name||");
+}
+
+TEST_F(Profile, MissingFileLeavesAnEmptyListing)
+{
+    WString missing = Path("missing.ini");
+    buffer.assign(18, 0x7777);
+    EXPECT_EQ(::GetPrivateProfileSectionW(W("s").c_str(), buffer.data(), 10, missing.c_str()), 0u);
+    EXPECT_EQ(Listing(2), "||") << "an empty list: two NULs";
+}
+
+TEST_F(Profile, FirstSectionAndFirstKeyOfANameWinQuotesAndBareLines)
+{
+    UseFile("names.ini",
+            "[Names]\n"
+            "  Korvel KX-2400  =  Korvel Printer  \n"
+            "KORVEL KX-2400=second\n"
+            "quoted=\"  in quotes  \"\n"
+            "half=\"open\n"
+            "bare\n"
+            "empty=\n"
+            "[NAMES]\n"
+            "other=from the second section\n");
+    EXPECT_EQ(Value("names", "korvel kx-2400", 100), 14u);
+    EXPECT_EQ(Text(), "Korvel Printer");
+    EXPECT_EQ(Value(" Names ", " Korvel KX-2400 ", 100), 14u) << "the names asked for are trimmed too";
+    EXPECT_EQ(Value("Names", "quoted", 100), 13u);
+    EXPECT_EQ(Text(), "  in quotes  ");
+    EXPECT_EQ(Value("Names", "half", 100), 5u);
+    EXPECT_EQ(Text(), "\"open");
+    EXPECT_EQ(Value("Names", "other", 100), 0u) << "only the first [Names] counts";
+    WString fallback = W("def  ");
+    for (const char* key : {"bare", "absent"}) {
+        EXPECT_EQ(Value("Names", key, 100), 0u) << key;
+        EXPECT_EQ(Value("Names", key, 100, fallback.c_str()), 3u) << key;
+        EXPECT_EQ(Text(), "def");
+    }
+    WString shortFallback = W("def");
+    EXPECT_EQ(Value("Names", "empty", 100, shortFallback.c_str()), 0u) << "an empty value is a value";
+}
+
+TEST_F(Profile, ListingsOfKeysAndOfSectionsAreCutToFit)
+{
+    UseFile("lists.ini", "[section1]\nname1=val1\nname2=\"val2\"\nname3\nname4=a\n[section2]\n");
+    WString fallback = W("d");
+    buffer.assign(24, 0x7777);
+    EXPECT_EQ(
+        ::GetPrivateProfileStringW(W("section1").c_str(), nullptr, fallback.c_str(), buffer.data(), 16, file.c_str()),
+        14u);
+    EXPECT_EQ(Listing(16), "name1|name2|na||");
+    buffer.assign(24, 0x7777);
+    EXPECT_EQ(::GetPrivateProfileStringW(nullptr, W("x").c_str(), fallback.c_str(), buffer.data(), 16, file.c_str()),
+              14u);
+    EXPECT_EQ(Listing(16), "section1|secti||");
+    WString none = W("none");
+    buffer.assign(108, 0x7777);
+    EXPECT_EQ(
+        ::GetPrivateProfileStringW(W("section2").c_str(), nullptr, none.c_str(), buffer.data(), 100, file.c_str()), 4u)
+        << "a section without keys gives the default";
+    EXPECT_EQ(Text(), "none");
+}
+
+TEST_F(Profile, LinesEndAtCarriageReturnsAlone)
+{
+    UseFile("cr.ini", "[S]\rname=cr\r[T]\r\nname=crlf\r\n");
+    EXPECT_EQ(Value("S", "name", 100), 2u);
+    EXPECT_EQ(Text(), "cr");
+    EXPECT_EQ(Section("T", 20), 10u);
+    EXPECT_EQ(Listing(11), "name=crlf||");
 }
 
 }  // namespace

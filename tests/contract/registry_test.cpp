@@ -104,6 +104,32 @@ TEST_F(Registry, DwordValueAndMissingValue)
     ::RegCloseKey(key);
 }
 
+TEST_F(Registry, NamesMatchWithoutRegardToCaseAndSubKeysComeSortedSo)
+{
+    ASSERT_TRUE(contract::CreateRegistryKey(W(kRoot) + W("\\Sorted\\Zulu")));
+    ASSERT_TRUE(contract::CreateRegistryKey(W(kRoot) + W("\\Sorted\\alpha-long-name")));
+    HKEY sorted = Open("SOFTWARE\\korvelcontract\\sorted");
+    ASSERT_NE(sorted, nullptr);
+    WCHAR name[32];
+    DWORD chars = 32;
+    ASSERT_EQ(::RegEnumKeyExW(sorted, 0, name, &chars, nullptr, nullptr, nullptr, nullptr),
+              static_cast<LSTATUS>(ERROR_SUCCESS));
+    EXPECT_EQ(U8(name), "alpha-long-name") << "sorted by name, letter case ignored, not in the order made";
+    chars = 32;
+    ASSERT_EQ(::RegEnumKeyExW(sorted, 1, name, &chars, nullptr, nullptr, nullptr, nullptr),
+              static_cast<LSTATUS>(ERROR_SUCCESS));
+    EXPECT_EQ(U8(name), "Zulu");
+    ::RegCloseKey(sorted);
+
+    HKEY alpha = Open("Software\\KorvelContract\\ALPHA");
+    ASSERT_NE(alpha, nullptr);
+    DWORD type = 0, bytes = 0;
+    EXPECT_EQ(::RegQueryValueExW(alpha, W("text").c_str(), nullptr, &type, nullptr, &bytes),
+              static_cast<LSTATUS>(ERROR_SUCCESS));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    ::RegCloseKey(alpha);
+}
+
 TEST_F(Registry, ClosingAKeyTwiceFailsWithInvalidHandle)
 {
     HKEY key = Open(kRoot);

@@ -200,43 +200,39 @@ bool Choose(int controlId, const std::u16string& item, std::string* why)
     return PostMessageW(control, kUserSelect, index, 0) ? true : Refuse(why, "the list is gone");
 }
 
-static bool StableLocked()
+// Waits until ready() (called with Mutex() held) holds; false on time-out. Threads end
+// and timers fire without telling this lock, so it looks again every few ms.
+static bool PollUntil(std::chrono::milliseconds timeout, bool (*ready)())
 {
-    if (!TheProgram().running) return true;
-    // A box waiting for the user is a resting point even while a page's timer keeps
-    // polling or the thread that opened it (a worker) is alive.
-    if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
-    ThreadQueue* q = TheProgram().queue;
-    return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
-           LiveThreadCount() == 0;
+    auto deadline = Clock::now() + timeout;
+    std::unique_lock<std::mutex> lock(Mutex());
+    while (!ready()) {
+        if (Clock::now() >= deadline) return false;
+        StateChanged().wait_for(lock, std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 bool WaitStable(std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
-    std::unique_lock<std::mutex> lock(Mutex());
-    // Threads end and timers fire without telling this lock; look again every few ms.
-    while (!StableLocked()) {
-        if (Clock::now() >= deadline) return false;
-        StateChanged().wait_for(lock, std::chrono::milliseconds(2));
-    }
-    return true;
+    return PollUntil(timeout, [] {
+        if (!TheProgram().running) return true;
+        // A box waiting for the user is a resting point even while a page's timer keeps
+        // polling or the thread that opened it (a worker) is alive.
+        if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
+        ThreadQueue* q = TheProgram().queue;
+        return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
+               LiveThreadCount() == 0;
+    });
 }
 
 bool WaitIdle(std::chrono::milliseconds timeout)
 {
-    auto idle = [] {
+    return PollUntil(timeout, [] {
         if (!TheProgram().running || (AnyBoxOpenLocked() && !AnswerPendingLocked())) return true;
         ThreadQueue* q = TheProgram().queue;
         return q && q->waiting && q->sent.empty() && q->posted.empty() && !AnswerPendingLocked();
-    };
-    auto deadline = Clock::now() + timeout;
-    std::unique_lock<std::mutex> lock(Mutex());
-    while (!idle()) {
-        if (Clock::now() >= deadline) return false;
-        StateChanged().wait_for(lock, std::chrono::milliseconds(2));
-    }
-    return true;
+    });
 }
 
 bool WaitForBox(std::chrono::milliseconds timeout)

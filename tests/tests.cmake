@@ -1,0 +1,90 @@
+# Every test target, for every configuration that has it:
+#   korvel_tests     GoogleTest: the product's unit tests (tests/unit), the simulated
+#                    machine's own tests (tests/sim) and the tools' tests (tests/tools);
+#                    ctest runs it as "unit" (Linux)
+#   scenario-NAME    the simulator runs tests/scenarios/NAME.script (Linux)
+#   korvel_contract  the platform operations' contracts (tests/contract), written once
+#                    and run twice: on the simulated machine as ctest's "contract"
+#                    (Linux), and against the real functions (x86-64, tests/wine/contract.sh)
+#   uidriver_probe   the small wizard tests/wine/e2e.sh drives to check the UI driver (x86-64)
+#   fuzz_NAME        the libFuzzer targets of tests/fuzz (Linux, KORVEL_FUZZ; scripts/fuzz.sh)
+set(KORVEL_TESTS ${CMAKE_SOURCE_DIR}/tests)
+
+# --- the contract tests: one file a group, every group on both sides ------------------
+set(KORVEL_CONTRACT_GROUPS profile kernel registry shell spooler)
+set(KORVEL_CONTRACT_SOURCES ${KORVEL_TESTS}/contract/main.cpp)
+foreach(group ${KORVEL_CONTRACT_GROUPS})
+  list(APPEND KORVEL_CONTRACT_SOURCES ${KORVEL_TESTS}/contract/${group}_test.cpp)
+endforeach()
+
+if(WIN32)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(gtest_root /usr/src/googletest/googletest)
+    add_library(korvel_gtest STATIC ${gtest_root}/src/gtest-all.cc)
+    target_include_directories(korvel_gtest SYSTEM PUBLIC ${gtest_root}/include PRIVATE ${gtest_root})
+    target_compile_definitions(korvel_gtest PUBLIC GTEST_HAS_NOTIFICATION_=1)
+    target_compile_options(korvel_gtest PUBLIC -include ${KORVEL_TESTS}/contract/gtest_mingw.h PRIVATE -w)
+
+    add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contract/side_win.cpp
+                   ${CMAKE_SOURCE_DIR}/platform/text.cpp)
+    target_include_directories(korvel_contract PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(korvel_contract PRIVATE korvel_gtest winspool shell32 advapi32 kernel32)
+
+    # A small wizard of its own that tests/wine/e2e.sh drives to check the UI driver.
+    add_executable(uidriver_probe WIN32 ${KORVEL_TESTS}/wine/probe/probe.cpp ${KORVEL_TESTS}/wine/probe/probe.rc)
+    target_link_libraries(uidriver_probe PRIVATE comctl32 user32 kernel32)
+  endif()
+  return()
+endif()
+
+enable_testing()
+find_package(GTest REQUIRED)
+
+# --- unit tests, the simulated machine's tests and the tools' tests ----------------------
+file(GLOB KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/unit/*.cpp ${KORVEL_TESTS}/sim/*.cpp
+     ${KORVEL_TESTS}/tools/*.cpp)
+# The medium checker's core is tested directly, and its program is run as well.
+add_executable(korvel_tests ${KORVEL_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cpp
+                            $<TARGET_OBJECTS:korvel_logic>)
+target_link_libraries(korvel_tests PRIVATE korvel_platform korvel_script GTest::gtest GTest::gtest_main)
+target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                                                KORVEL_MEDIUM_CHECK="$<TARGET_FILE:korvel-medium-check>")
+add_dependencies(korvel_tests korvel-medium-check)
+add_test(NAME unit COMMAND korvel_tests)
+
+# --- scenario tests ------------------------------------------------------------------------
+# Each tests/scenarios/NAME.script runs on NAME.scenario (or the demo PC when there is
+# none) and its transcript must equal NAME.expected. ctest looks for the scripts each
+# time it runs, so a new scenario is a test at once, with no CMake run.
+set(KORVEL_SCENARIO_TESTS ${CMAKE_BINARY_DIR}/scenario_tests.cmake)
+file(GENERATE OUTPUT ${KORVEL_SCENARIO_TESTS} CONTENT "\
+file(GLOB scripts \"${KORVEL_TESTS}/scenarios/*.script\")
+foreach(script IN LISTS scripts)
+  get_filename_component(name \"\${script}\" NAME_WE)
+  add_test(\"scenario-\${name}\" \"${KORVEL_TESTS}/scenarios/run.sh\" \"$<TARGET_FILE:korvel-sim>\" \"\${name}\")
+endforeach()
+")
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${KORVEL_SCENARIO_TESTS})
+
+# --- contract tests on the simulated machine --------------------------------------------------
+add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contract/side_sim.cpp)
+target_link_libraries(korvel_contract PRIVATE korvel_platform GTest::gtest)
+add_test(NAME contract COMMAND korvel_contract)
+
+# --- fuzz targets ------------------------------------------------------------------------------
+# tests/fuzz/NAME.cpp becomes fuzz_NAME, with its seed corpus in tests/fuzz/corpus/NAME/.
+# `ninja fuzz_targets` builds them all; scripts/fuzz.sh builds and runs them. Every
+# source is instrumented (cmake/host.cmake); only these link libFuzzer's main.
+if(KORVEL_FUZZ)
+  file(GLOB KORVEL_FUZZ_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/fuzz/*.cpp)
+  add_custom_target(fuzz_targets)
+  foreach(source ${KORVEL_FUZZ_SOURCES})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(fuzz_${name} ${source} $<TARGET_OBJECTS:korvel_logic>)
+    target_link_libraries(fuzz_${name} PRIVATE korvel_platform)
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzz_targets fuzz_${name})
+  endforeach()
+  # The catalogue target runs the medium checker on each catalogue too.
+  target_sources(fuzz_catalogue PRIVATE ${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cpp)
+endif()

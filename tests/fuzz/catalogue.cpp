@@ -12,7 +12,12 @@
 //     match without regard to letter case;
 //   ReadSection / ReadValue refuse what did not fit (or might not have);
 //   the list lookups append whole sections or nothing, FindSeriesOfModel reports the
-//   first series that lists a model and leaves its output alone otherwise.
+//   first series that lists a model and leaves its output alone otherwise;
+//   the INI scan (platform/ini_scan.h), which the medium checker reads line numbers
+//   from: its lines are numbered in order within the file, and each section a lookup
+//   finds lists exactly the scan's entries, one for one, so a listing's n-th line is
+//   the scan's n-th entry; the medium checker itself runs on the catalogue and names
+//   only lines the file has.
 //
 // Input: byte 0 picks the ANSI code page (low 2 bits); byte 1 and byte 2 shift the
 // buffer sizes tried around each listing's and value's length; the rest is the file.
@@ -20,9 +25,11 @@
 
 #include "installer/PrinterInstaller.h"
 #include "installer/catalogue.h"
+#include "platform/ini_scan.h"
 #include "platform/kernel.h"
 #include "platform/sim/control/machine.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tools/medium_check/medium_check.h"
 
 namespace {
 
@@ -229,6 +236,61 @@ void CheckLookups(CPrinterInstaller& installer)
     }
 }
 
+// The file's text as the profile functions read it.
+std::u16string Decoded(const std::string& bytes)
+{
+    std::u16string text;
+    if (ini::DecodeMarkedUtf16(bytes, &text) || bytes.empty()) return text;
+    int chars = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    FUZZ_CHECK(chars > 0);
+    text.resize(static_cast<size_t>(chars));
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], chars);
+    return text;
+}
+
+// Lines of the text: CR LF ends one, and so does a CR or an LF alone.
+int LineCount(const std::u16string& text)
+{
+    int lines = 1;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' || text[i] == '\n') ++lines;
+    }
+    return lines;
+}
+
+void CheckScan(const std::u16string& text)
+{
+    std::vector<ini::Section> sections = ini::Scan(text);
+    int lines = LineCount(text), last = 0;
+    size_t looked = 0;
+    for (const ini::Section& section : sections) {
+        FUZZ_CHECK(section.line > last && section.line <= lines);
+        last = section.line;
+        for (const ini::Entry& entry : section.entries) {
+            FUZZ_CHECK(entry.line > last && entry.line <= lines);
+            last = entry.line;
+        }
+        if (ini::FindSection(sections, section.name) != &section || ++looked > kMaxNames) continue;
+        std::vector<std::u16string> listed;
+        for (const ini::Entry& e : section.entries)
+            if (!e.name.empty() || e.hasValue) listed.push_back(e.hasValue ? e.name + u"=" + e.value : e.name);
+        DWORD total = 0;
+        std::u16string full = FullSection(section.name, &total);
+        FUZZ_CHECK(Lines(full.data(), total) == listed);
+    }
+}
+
+void CheckMediumChecker(const std::u16string& text)
+{
+    int lines = LineCount(text);
+    for (const medium_check::Finding& f : medium_check::CheckMedium(u"D:\\Setup\\", '/')) {
+        FUZZ_CHECK(!f.message.empty());
+        FUZZ_CHECK(f.line >= 0);
+        if (f.file == "PrinterInfor.Inf") FUZZ_CHECK(f.line <= lines);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -281,5 +343,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     CPrinterInstaller installer;
     CheckLookups(installer);
+
+    std::u16string text = Decoded(std::string(bytes.begin(), bytes.end()));
+    CheckScan(text);
+    CheckMediumChecker(text);
     return 0;
 }

@@ -110,23 +110,22 @@ TEST_F(Registry, NamesMatchWithoutRegardToCaseAndSubKeysComeSortedSo)
     ASSERT_TRUE(contract::CreateRegistryKey(W(kRoot) + W("\\Sorted\\alpha-long-name")));
     HKEY sorted = Open("SOFTWARE\\korvelcontract\\sorted");
     ASSERT_NE(sorted, nullptr);
+    std::vector<std::string> names;
     WCHAR name[32];
-    DWORD chars = 32;
-    ASSERT_EQ(::RegEnumKeyExW(sorted, 0, name, &chars, nullptr, nullptr, nullptr, nullptr),
-              static_cast<LSTATUS>(ERROR_SUCCESS));
-    EXPECT_EQ(U8(name), "alpha-long-name") << "sorted by name, letter case ignored, not in the order made";
-    chars = 32;
-    ASSERT_EQ(::RegEnumKeyExW(sorted, 1, name, &chars, nullptr, nullptr, nullptr, nullptr),
-              static_cast<LSTATUS>(ERROR_SUCCESS));
-    EXPECT_EQ(U8(name), "Zulu");
+    for (DWORD index = 0, chars = 32;
+         ::RegEnumKeyExW(sorted, index, name, &chars, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++index, chars = 32)
+        names.push_back(U8(name));
+    EXPECT_EQ(names, (std::vector<std::string>{"alpha-long-name", "Zulu"}))
+        << "sorted by name, letter case ignored, not in the order made";
     ::RegCloseKey(sorted);
 
     HKEY alpha = Open("Software\\KorvelContract\\ALPHA");
     ASSERT_NE(alpha, nullptr);
-    DWORD type = 0, bytes = 0;
-    EXPECT_EQ(::RegQueryValueExW(alpha, W("text").c_str(), nullptr, &type, nullptr, &bytes),
+    DWORD number = 0, size = sizeof number;
+    EXPECT_EQ(::RegQueryValueExW(alpha, W("NUMBER").c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size),
               static_cast<LSTATUS>(ERROR_SUCCESS));
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(number, 1234u) << "value names too";
     ::RegCloseKey(alpha);
 }
 

@@ -9,16 +9,25 @@
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/machine.h"
 
+namespace {
+
+// The device behind an open handle; null, with the last error set, for any other.
+std::shared_ptr<sim::DeviceHandle> DeviceOf(HANDLE handle)
+{
+    auto device = sim::LookupHandleAs<sim::DeviceHandle>(handle);
+    if (!device) SetLastError(ERROR_INVALID_HANDLE);
+    return device;
+}
+
+}  // namespace
+
 BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID, DWORD, LPVOID out, DWORD outSize, LPDWORD returned,
                      LPOVERLAPPED overlapped)
 {
     using namespace sim;
     if (FailsNow("DeviceIoControl")) return FALSE;
-    auto handle = LookupHandleAs<DeviceHandle>(device);
-    if (!handle) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    auto handle = DeviceOf(device);
+    if (!handle) return FALSE;
     if (code != IOCTL_USBPRINT_GET_1284_ID) {
         SetLastError(ERROR_INVALID_FUNCTION);
         return FALSE;
@@ -130,11 +139,8 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped)
 {
     using namespace sim;
     if (FailsNow("CancelIoEx")) return FALSE;
-    auto handle = LookupHandleAs<DeviceHandle>(file);
-    if (!handle) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    auto handle = DeviceOf(file);
+    if (!handle) return FALSE;
     const DWORD cancelDelay = handle->Device()->config.cancelDelayMs;
     std::vector<HANDLE> events;
     std::vector<std::shared_ptr<DeviceRequest>> slow;

@@ -15,30 +15,22 @@ std::atomic<int> g_liveThreads{0};
 
 // The locks and condition variables that the machine's detached threads use are never
 // destroyed: a thread still finishing while the process exits must not find them gone.
-std::mutex& LiveMutex()
+struct Lasting {
+    std::mutex kernel, live;
+    std::condition_variable kernelChanged, liveChanged;
+};
+Lasting& Sync()
 {
-    static std::mutex* m = new std::mutex;
-    return *m;
+    static Lasting* lasting = new Lasting;
+    return *lasting;
 }
 
-std::condition_variable& LiveChanged()
-{
-    static std::condition_variable* cv = new std::condition_variable;
-    return *cv;
-}
+std::mutex& LiveMutex() { return Sync().live; }
+std::condition_variable& LiveChanged() { return Sync().liveChanged; }
 }  // namespace
 
-std::mutex& KernelMutex()
-{
-    static std::mutex* m = new std::mutex;
-    return *m;
-}
-
-std::condition_variable& KernelChanged()
-{
-    static std::condition_variable* cv = new std::condition_variable;
-    return *cv;
-}
+std::mutex& KernelMutex() { return Sync().kernel; }
+std::condition_variable& KernelChanged() { return Sync().kernelChanged; }
 
 HANDLE AddHandle(std::shared_ptr<KernelObject> object)
 {

@@ -14,21 +14,22 @@ ULONG_PTR g_nextWindow = 0x10010;
 std::vector<std::unique_ptr<ThreadQueue>> g_queues;  // kept for the process's life
 thread_local ThreadQueue* t_queue = nullptr;
 
-}  // namespace
-
 // Never destroyed, like the kernel's: threads of the machine may still be finishing
 // while the process exits.
-std::mutex& Mutex()
+struct Lasting {
+    std::mutex mutex;
+    std::condition_variable stateChanged;
+};
+Lasting& Sync()
 {
-    static std::mutex* m = new std::mutex;
-    return *m;
+    static Lasting* lasting = new Lasting;
+    return *lasting;
 }
 
-std::condition_variable& StateChanged()
-{
-    static std::condition_variable* cv = new std::condition_variable;
-    return *cv;
-}
+}  // namespace
+
+std::mutex& Mutex() { return Sync().mutex; }
+std::condition_variable& StateChanged() { return Sync().stateChanged; }
 
 ThreadQueue* CurrentQueue()
 {

@@ -1,6 +1,7 @@
 // PropertySheetW of the simulated machine, in wizard mode as comctl32 runs it:
 // pages are made when first shown, PSN_* notifications decide each move, the
-// wizard buttons follow PSM_SETWIZBUTTONS, and the title is the page's caption.
+// wizard buttons follow PSM_SETWIZBUTTONS, and the title is the page's caption. And
+// InitCommonControlsEx, which only checks its argument and logs the classes asked for.
 #include "platform/sim/api/propsheet.h"
 
 #include "platform/sim/api/kernel.h"

@@ -1,5 +1,6 @@
 // Runs the program on its own user-interface thread and gives tests the user's
-// view of it: snapshots of the sheet and its boxes, user actions, and waits.
+// view of it: snapshots of the sheet and its boxes, user actions, answers to message
+// boxes, and waits.
 #include "platform/sim/control/ui.h"
 
 #include <algorithm>

@@ -26,14 +26,6 @@ std::string Trim(const std::string& s)
 }
 }  // namespace
 
-void SplitAction(const std::string& line, std::string& verb, std::string& argument)
-{
-    std::string t = Trim(line);
-    size_t blank = t.find_first_of(" \t");
-    verb = t.substr(0, blank);
-    argument = blank == std::string::npos ? std::string() : Trim(t.substr(blank + 1));
-}
-
 Runner::Runner(std::ostream& out) : m_out(out) {}
 
 bool Runner::Settle()

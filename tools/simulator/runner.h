@@ -50,7 +50,4 @@ private:
     bool m_endPrinted = false;
 };
 
-// Splits "verb argument..." at the first blank.
-void SplitAction(const std::string& line, std::string& verb, std::string& argument);
-
 }  // namespace simulator

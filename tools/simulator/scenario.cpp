@@ -42,6 +42,7 @@ struct Statement {
     const char* form;
     size_t minWords, maxWords;
     const char* words;  // what the words are, for "needs ..."
+    bool text;          // a word is a name or path, which may hold blanks
     std::vector<std::string> options;
     std::vector<std::string> required;
     std::vector<std::string> numeric;  // options whose value is a whole number
@@ -49,6 +50,7 @@ struct Statement {
     std::string (*check)(const ScenarioLine&);
 };
 
+// The checks of values, one for each statement that has values to check.
 std::string NoCheck(const ScenarioLine&) { return ""; }
 
 std::string CheckNumbers(const ScenarioLine& line, size_t from)
@@ -59,125 +61,87 @@ std::string CheckNumbers(const ScenarioLine& line, size_t from)
     return "";
 }
 
+std::string CheckCodePage(const ScenarioLine& line) { return CheckNumbers(line, 0); }
+std::string CheckFail(const ScenarioLine& line) { return CheckNumbers(line, 1); }
+
+std::string CheckProgram(const ScenarioLine& line)
+{
+    const std::string& w = line.words[0];
+    bool drive = w.size() >= 3 && std::isalpha(static_cast<unsigned char>(w[0])) && w[1] == ':' && w[2] == '\\';
+    return drive ? "" : "the path \"" + w + "\" does not begin with a drive letter, a colon and a backslash";
+}
+
+std::string CheckTimeScale(const ScenarioLine& line)
+{
+    double x = 0;
+    return ParseTimeScale(line.words[0], &x) ? "" : "\"" + line.words[0] + "\": " + kTimeScaleExpected;
+}
+
+std::string CheckPrinter(const ScenarioLine& line)
+{
+    long jobs = 0;
+    const std::string* j = line.Option("jobs");
+    return j && ParseNumber(*j, &jobs) && jobs < 0 ? "jobs=" + *j + " is less than 0" : "";
+}
+
+std::string CheckConnection(const ScenarioLine& line)
+{
+    const std::string& w = line.words[0];
+    size_t slash = w.find('\\', 2);
+    bool shape = w.rfind("\\\\", 0) == 0 && slash != std::string::npos && slash > 2 && slash + 1 < w.size();
+    return shape ? "" : "\"" + w + "\" is not of the form \\\\SERVER\\NAME";
+}
+
+std::string CheckUsb(const ScenarioLine& line)
+{
+    if (!line.Option("model") && !line.Option("id")) return "usb needs model= or id=";
+    if (line.Option("model") && line.Option("id")) return "usb takes model= or id=, not both";
+    long ms = 0;
+    if (const std::string* a = line.Option("answer"))
+        if (*a != "now" && *a != "never" && *a != "fail" &&
+            !(a->rfind("late:", 0) == 0 && ParseNumber(a->substr(5), &ms) && ms >= 0))
+            return "answer=" + *a + " is none of now, late:MS, never and fail";
+    if (const std::string* p = line.Option("plugged"); p && *p != "no" && *p != "yes")
+        return "plugged=" + *p + " is neither no nor yes";
+    return "";
+}
+
+std::string CheckRundll32(const ScenarioLine& line)
+{
+    return line.words.empty() || line.words[0] == "hang" ? "" : "\"" + line.words[0] + "\" is not hang";
+}
+
+const char kUsbForm[] =
+    "usb model=MODEL (or id=\"DEVICE ID\") [vid=XXXX] [pid=XXXX] [serial=S] [port-number=N] [linked=N] "
+    "[answer=now|late:MS|never|fail] [hardware-id=ID] [plugged=no]";
+
+// One row per statement: keyword, form, words (least, most, what they are, whether
+// they are texts), options (known, required, numeric), check.
+// clang-format off
 const Statement kStatements[] = {
-    {"medium", "medium FOLDER", 1, 1, "a folder", {}, {}, {}, NoCheck},
-    {"program",
-     "program DRIVE:\\PATH\\NAME.exe",
-     1,
-     1,
-     "a path",
-     {},
-     {},
-     {},
-     [](const ScenarioLine& l) -> std::string {
-         const std::string& w = l.words[0];
-         bool drive = w.size() >= 3 && std::isalpha(static_cast<unsigned char>(w[0])) && w[1] == ':' && w[2] == '\\';
-         return drive ? "" : "the path \"" + w + "\" does not begin with a drive letter, a colon and a backslash";
-     }},
-    {"code-page",
-     "code-page N",
-     1,
-     1,
-     "a code page number",
-     {},
-     {},
-     {},
-     [](const ScenarioLine& l) { return CheckNumbers(l, 0); }},
-    {"time-scale",
-     "time-scale X",
-     1,
-     1,
-     "a factor",
-     {},
-     {},
-     {},
-     [](const ScenarioLine& l) -> std::string {
-         double x = 0;
-         return ParseTimeScale(l.words[0], &x) ? "" : "\"" + l.words[0] + "\": " + kTimeScaleExpected;
-     }},
-    {"printer",
-     "printer NAME driver=DRIVER port=PORT [jobs=N]",
-     1,
-     1,
-     "a printer name",
-     {"driver", "port", "jobs"},
-     {"driver", "port"},
-     {"jobs"},
-     [](const ScenarioLine& l) -> std::string {
-         long jobs = 0;
-         const std::string* j = l.Option("jobs");
-         return j && ParseNumber(*j, &jobs) && jobs < 0 ? "jobs=" + *j + " is less than 0" : "";
-     }},
-    {"connection",
-     "connection \\\\SERVER\\NAME driver=DRIVER",
-     1,
-     1,
-     "a printer's network name",
-     {"driver"},
-     {"driver"},
-     {},
-     [](const ScenarioLine& l) -> std::string {
-         const std::string& w = l.words[0];
-         size_t slash = w.find('\\', 2);
-         bool shape = w.rfind("\\\\", 0) == 0 && slash != std::string::npos && slash > 2 && slash + 1 < w.size();
-         return shape ? "" : "\"" + w + "\" is not of the form \\\\SERVER\\NAME";
-     }},
-    {"driver", "driver NAME", 1, 1, "a driver name", {}, {}, {}, NoCheck},
-    {"ports", "ports PORT...", 0, kAny, "ports", {}, {}, {}, NoCheck},
-    {"port", "port PORT", 1, 1, "a port name", {}, {}, {}, NoCheck},
-    {"default", "default NAME", 1, 1, "a printer name", {}, {}, {}, NoCheck},
-    {"usb",
-     "usb model=MODEL (or id=\"DEVICE ID\") [vid=XXXX] [pid=XXXX] [serial=S] [port-number=N] [linked=N] "
-     "[answer=now|late:MS|never|fail] [hardware-id=ID] [plugged=no]",
-     0,
-     0,
-     "",
-     {"model", "id", "vid", "pid", "serial", "port-number", "linked", "answer", "hardware-id", "plugged"},
-     {},
-     {"port-number", "linked"},
-     [](const ScenarioLine& l) -> std::string {
-         if (!l.Option("model") && !l.Option("id")) return "usb needs model= or id=";
-         if (l.Option("model") && l.Option("id")) return "usb takes model= or id=, not both";
-         long ms = 0;
-         if (const std::string* a = l.Option("answer"))
-             if (*a != "now" && *a != "never" && *a != "fail" &&
-                 !(a->rfind("late:", 0) == 0 && ParseNumber(a->substr(5), &ms) && ms >= 0))
-                 return "answer=" + *a + " is none of now, late:MS, never and fail";
-         if (const std::string* p = l.Option("plugged"); p && *p != "no" && *p != "yes")
-             return "plugged=" + *p + " is neither no nor yes";
-         return "";
-     }},
-    {"rundll32",
-     "rundll32 [fail=ERROR] [run=MS] [hang]",
-     0,
-     1,
-     "",
-     {"fail", "run"},
-     {},
-     {"fail", "run"},
-     [](const ScenarioLine& l) -> std::string {
-         return l.words.empty() || l.words[0] == "hang" ? "" : "\"" + l.words[0] + "\" is not hang";
-     }},
-    {"driver-update", "driver-update fail=ERROR", 0, 0, "", {"fail"}, {"fail"}, {"fail"}, NoCheck},
-    {"config-manager",
-     "config-manager [locate=CODE] [reenumerate=CODE]",
-     0,
-     0,
-     "",
-     {"locate", "reenumerate"},
-     {},
-     {"locate", "reenumerate"},
-     NoCheck},
-    {"fail",
-     "fail FUNCTION ERROR [TIMES]",
-     2,
-     3,
-     "a function's name and an error code",
-     {},
-     {},
-     {},
-     [](const ScenarioLine& l) { return CheckNumbers(l, 1); }},
+    {"medium", "medium FOLDER", 1, 1, "a folder", true, {}, {}, {}, NoCheck},
+    {"program", "program DRIVE:\\PATH\\NAME.exe", 1, 1, "a path", true, {}, {}, {}, CheckProgram},
+    {"code-page", "code-page N", 1, 1, "a code page number", false, {}, {}, {}, CheckCodePage},
+    {"time-scale", "time-scale X", 1, 1, "a factor", false, {}, {}, {}, CheckTimeScale},
+    {"printer", "printer NAME driver=DRIVER port=PORT [jobs=N]", 1, 1, "a printer name", true,
+        {"driver", "port", "jobs"}, {"driver", "port"}, {"jobs"}, CheckPrinter},
+    {"connection", "connection \\\\SERVER\\NAME driver=DRIVER", 1, 1, "a printer's network name", true,
+        {"driver"}, {"driver"}, {}, CheckConnection},
+    {"driver", "driver NAME", 1, 1, "a driver name", true, {}, {}, {}, NoCheck},
+    {"ports", "ports PORT...", 0, kAny, "ports", true, {}, {}, {}, NoCheck},
+    {"port", "port PORT", 1, 1, "a port name", true, {}, {}, {}, NoCheck},
+    {"default", "default NAME", 1, 1, "a printer name", true, {}, {}, {}, NoCheck},
+    {"usb", kUsbForm, 0, 0, "", false,
+        {"model", "id", "vid", "pid", "serial", "port-number", "linked", "answer", "hardware-id", "plugged"},
+        {}, {"port-number", "linked"}, CheckUsb},
+    {"rundll32", "rundll32 [fail=ERROR] [run=MS] [hang]", 0, 1, "", false,
+        {"fail", "run"}, {}, {"fail", "run"}, CheckRundll32},
+    {"driver-update", "driver-update fail=ERROR", 0, 0, "", false, {"fail"}, {"fail"}, {"fail"}, NoCheck},
+    {"config-manager", "config-manager [locate=CODE] [reenumerate=CODE]", 0, 0, "", false,
+        {"locate", "reenumerate"}, {}, {"locate", "reenumerate"}, NoCheck},
+    {"fail", "fail FUNCTION ERROR [TIMES]", 2, 3, "a function and an error code", false, {}, {}, {}, CheckFail},
 };
+// clang-format on
 
 const Statement* FindStatement(const std::string& keyword)
 {
@@ -204,6 +168,7 @@ std::string CheckShape(const Statement& s, const ScenarioLine& line)
         std::string found = k + " takes " + std::to_string(s.maxWords) + (s.maxWords == 1 ? " word" : " words") +
                             " before its options, but the line has " + std::to_string(n) + " (" +
                             Join(line.words, "\"", "\"") + ")";
+        if (!s.text) return found;
         // The usual cause: a name with blanks written without its quotation marks.
         std::string joined;
         for (size_t i = s.maxWords - 1; i < n; ++i) joined += (joined.empty() ? "" : " ") + line.words[i];

@@ -54,7 +54,7 @@ private:
     bool Fail(std::string* error, int line, const std::string& what, const char* expected = nullptr) const;
     bool CheckSpooler(std::string* error) const;
 
-    std::string m_source = "scenario";  // the file, as errors name it
+    std::string m_source = "korvel-sim";  // the file, as errors name it
     int m_mediumLine = 0;
     std::vector<ScenarioLine> m_lines;  // machine state lines, applied in order
     std::optional<ScenarioLine> m_usb;

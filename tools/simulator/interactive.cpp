@@ -98,14 +98,19 @@ public:
     RawTerminal& operator=(const RawTerminal&) = delete;
 };
 
-// One byte of input; -1 at the end of input.
+// One byte of input; -1 at the end of input. It waits in poll, not in read: a
+// runtime that holds signals back until its next intercepted call
+// (ThreadSanitizer's) would otherwise keep Ctrl-C waiting for a key.
 int ReadByte()
 {
     for (;;) {
+        struct pollfd in = {STDIN_FILENO, POLLIN, 0};
+        int ready = ::poll(&in, 1, 250);
+        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;  // EINTR: a resumed job
         unsigned char c = 0;
         ssize_t n = ::read(STDIN_FILENO, &c, 1);
         if (n == 1) return c;
-        if (n < 0 && errno == EINTR) continue;  // a resumed job
+        if (n < 0 && errno == EINTR) continue;
         return -1;
     }
 }

@@ -43,13 +43,15 @@ find_package(GTest REQUIRED)
 # --- unit tests, the simulated machine's tests and the tools' tests ----------------------
 file(GLOB KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/unit/*.cpp ${KORVEL_TESTS}/sim/*.cpp
      ${KORVEL_TESTS}/tools/*.cpp)
-# The medium checker's core is tested directly, and its program is run as well.
+# The medium checker's core is tested directly, and its program is run as well; the
+# simulator as its users meet it (errors, the terminal session) is tested by running it.
 add_executable(korvel_tests ${KORVEL_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cpp
                             $<TARGET_OBJECTS:korvel_logic>)
 target_link_libraries(korvel_tests PRIVATE korvel_platform korvel_script GTest::gtest GTest::gtest_main)
 target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                                                KORVEL_MEDIUM_CHECK="$<TARGET_FILE:korvel-medium-check>")
-add_dependencies(korvel_tests korvel-medium-check)
+                                                KORVEL_MEDIUM_CHECK="$<TARGET_FILE:korvel-medium-check>"
+                                                KORVEL_SIM="$<TARGET_FILE:korvel-sim>")
+add_dependencies(korvel_tests korvel-medium-check korvel-sim)
 add_test(NAME unit COMMAND korvel_tests)
 
 # --- scenario tests ------------------------------------------------------------------------

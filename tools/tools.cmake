@@ -18,7 +18,7 @@ endif()
 if(NOT WIN32)
   file(GLOB KORVEL_SIMULATOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/simulator/*.cpp)
   add_executable(korvel-sim ${KORVEL_SIMULATOR_SOURCES} $<TARGET_OBJECTS:korvel_logic>)
-  target_link_libraries(korvel-sim PRIVATE korvel_platform)
+  target_link_libraries(korvel-sim PRIVATE korvel_platform korvel_script)
   target_compile_definitions(korvel-sim PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endif()
 

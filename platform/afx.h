@@ -23,7 +23,6 @@ public:
     CString(LPCWSTR s, int length) : m_s(s, static_cast<size_t>(length)) {}
 
     operator LPCWSTR() const { return m_s.c_str(); }  // NOLINT
-    LPCWSTR GetString() const { return m_s.c_str(); }
     int GetLength() const { return static_cast<int>(m_s.size()); }
     bool IsEmpty() const { return m_s.empty(); }
     void Empty() { m_s.clear(); }

@@ -42,8 +42,8 @@ private:
 // VID and PID. False when the interface has no readable detail.
 bool ReadDevicePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* data, WCHAR* path, CString& fullPath)
 {
-    const DWORD fixedPart = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    auto query = [set, data, fixedPart](BYTE* buffer, DWORD size, DWORD* required) {
+    constexpr DWORD fixedPart = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    auto query = [set, data](BYTE* buffer, DWORD size, DWORD* required) {
         if (!buffer) return ::SetupDiGetDeviceInterfaceDetailW(set, data, nullptr, 0, required, nullptr);
         auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer);
         detail->cbSize = fixedPart;

@@ -13,6 +13,19 @@ constexpr DWORD kRundll32WaitMs = 120000;
 // The spooler may take a moment after rundll32 has ended before the new printer shows.
 constexpr DWORD kSettleMs = 500;
 
+using ComposePrinterCommand = bool (*)(WCHAR* out, size_t capacity, const WCHAR* printer);
+
+// A command on the printer alone (set default, test page): nothing to do while its
+// flag is off; a name, when given, replaces the stored one first.
+int RunPrinterCommand(CPrinterInstaller& installer, int wanted, LPCWSTR name, ComposePrinterCommand compose)
+{
+    if (!wanted) return 1;
+    if (name && installer.SetPrinterName(name) != text::kOk) return 0;
+    WCHAR command[printui::kCommandCapacity];
+    if (!compose(command, printui::kCommandCapacity, installer.PrinterName())) return 0;
+    return installer.RunRundll32(command) ? 1 : 0;
+}
+
 }  // namespace
 
 int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
@@ -57,18 +70,10 @@ int CPrinterInstaller::InstallPrinter(LPCWSTR name, LPCWSTR port)
 
 int CPrinterInstaller::SetDefaultPrinter(LPCWSTR name)
 {
-    if (!m_bSetDefault) return 1;
-    if (name && SetPrinterName(name) != text::kOk) return 0;
-    WCHAR command[printui::kCommandCapacity];
-    if (!printui::ComposeSetDefaultCommand(command, printui::kCommandCapacity, m_szPrinterName)) return 0;
-    return RunRundll32(command) ? 1 : 0;
+    return RunPrinterCommand(*this, m_bSetDefault, name, &printui::ComposeSetDefaultCommand);
 }
 
 int CPrinterInstaller::PrintTestPage(LPCWSTR name)
 {
-    if (!m_bPrintTestPage) return 1;
-    if (name && SetPrinterName(name) != text::kOk) return 0;
-    WCHAR command[printui::kCommandCapacity];
-    if (!printui::ComposeTestPageCommand(command, printui::kCommandCapacity, m_szPrinterName)) return 0;
-    return RunRundll32(command) ? 1 : 0;
+    return RunPrinterCommand(*this, m_bPrintTestPage, name, &printui::ComposeTestPageCommand);
 }

@@ -65,6 +65,7 @@ struct Request {
     LPOVERLAPPED overlapped = nullptr;
     BYTE* out = nullptr;
     DWORD outSize = 0;
+    DWORD thread = 0;  // the thread that issued it: CancelIo reaches only that thread's requests
     bool cancelling = false;
     bool done = false;
 };
@@ -338,6 +339,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID, DWORD, LPVOID out, DWORD
     }
     ++g_requestCount;
     request->owner = handle.get();
+    request->thread = ::GetCurrentThreadId();
     request->printer = printer;
     request->overlapped = ov;
     request->out = static_cast<BYTE*>(out);
@@ -424,11 +426,13 @@ BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferr
     return TRUE;
 }
 
-BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped)
+// As Windows: cancels the requests the calling thread issued on the handle, and
+// succeeds also when there are none; another thread's requests stay pending.
+BOOL CancelIo(HANDLE file)
 {
     using namespace sim;
     DWORD error;
-    if (TakeFailure("CancelIoEx", &error)) {
+    if (TakeFailure("CancelIo", &error)) {
         SetLastError(error);
         return FALSE;
     }
@@ -438,13 +442,12 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped)
         return FALSE;
     }
     const DWORD cancelDelay = handle->PrinterOf()->config.cancelDelayMs;
+    const DWORD caller = ::GetCurrentThreadId();
     std::vector<HANDLE> events;
     std::vector<std::shared_ptr<Request>> slow;
     {
         std::lock_guard<std::mutex> lock(KernelMutex());
-        auto matches = [&](const Request& r) {
-            return r.owner == handle.get() && !r.cancelling && (!overlapped || r.overlapped == overlapped);
-        };
+        auto matches = [&](const Request& r) { return r.owner == handle.get() && !r.cancelling && r.thread == caller; };
         if (cancelDelay == 0) {
             events = FinishMatchingLocked(matches, kStatusCancelled);
         } else {
@@ -457,9 +460,5 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped)
     }
     for (auto& r : slow) FinishLater(r, cancelDelay, true);
     Signal(events);
-    if (events.empty() && slow.empty()) {
-        SetLastError(ERROR_NOT_FOUND);
-        return FALSE;
-    }
     return TRUE;
 }

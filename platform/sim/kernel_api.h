@@ -73,7 +73,7 @@ DWORD GetFileAttributesW(LPCWSTR name);
 BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
                      LPOVERLAPPED overlapped);
 BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait);
-BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped);
+BOOL CancelIo(HANDLE file);
 
 // --- code pages --------------------------------------------------------------------
 #define CP_ACP 0

@@ -44,6 +44,9 @@ void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes);
 std::optional<std::string> MemoryFile(const WCHAR* windowsPath);
 // Whether the program runs as a 32-bit process on 64-bit Windows.
 void SetWow64(bool wow64);
+// What GetSystemDirectoryW answers: C:\Windows\system32 (a 32-bit program on 64-bit
+// Windows is given the same path, redirected by the system).
+std::u16string SystemDirectory();
 
 // --- failures ----------------------------------------------------------------------
 // Makes calls of the named platform function fail with the given error: the next

@@ -203,9 +203,12 @@ DWORD RunProcess(const std::u16string& parameters, size_t run, unsigned generati
     return code;
 }
 
+// rundll32 by its bare name, or by its full path in the system folder; a path to
+// any other folder names no program this machine has.
 bool IsRundll32(const std::u16string& file)
 {
     size_t slash = file.find_last_of(u"\\/");
+    if (slash != std::u16string::npos && !NamesEqual(file.substr(0, slash), SystemDirectory())) return false;
     std::u16string base = slash == std::u16string::npos ? file : file.substr(slash + 1);
     return NamesEqual(base, u"rundll32") || NamesEqual(base, u"rundll32.exe");
 }
@@ -291,6 +294,7 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info)
     {
         std::lock_guard<std::mutex> lock(sim::State().mutex);
         sim::Rundll32Run record;
+        record.file = file;
         record.parameters = parameters;
         run = sim::State().runs.size();
         sim::State().runs.push_back(record);

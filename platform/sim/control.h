@@ -44,6 +44,20 @@ void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes);
 std::optional<std::string> MemoryFile(const WCHAR* windowsPath);
 // Whether the program runs as a 32-bit process on 64-bit Windows.
 void SetWow64(bool wow64);
+// What GetCommandLineW answers; at reset the program path in quotation marks.
+void SetCommandLine(const std::u16string& commandLine);
+// How a program started with CreateProcessW ends: its process and thread handles
+// become signalled after runMs (scaled) and GetExitCodeProcess then gives exitCode;
+// with endsNever it runs until EndStartedProcesses() (or a reset, with
+// ERROR_OPERATION_ABORTED). At reset: it ends at once with 0.
+struct StartedProcessBehaviour {
+    DWORD exitCode = 0;
+    DWORD runMs = 0;
+    bool endsNever = false;
+};
+void SetStartedProcessBehaviour(const StartedProcessBehaviour& behaviour);
+// Lets every started program kept running by endsNever end with its exit code.
+void EndStartedProcesses();
 // What GetSystemDirectoryW answers: C:\Windows\system32 (a 32-bit program on 64-bit
 // Windows is given the same path, redirected by the system).
 std::u16string SystemDirectory();

@@ -15,6 +15,7 @@ void Sleep(DWORD ms);
 DWORD GetCurrentThreadId();
 HANDLE GetCurrentProcess();
 BOOL IsWow64Process(HANDLE process, PBOOL wow64);
+LPWSTR GetCommandLineW();
 
 // --- handles, events, threads ------------------------------------------------------
 struct SECURITY_ATTRIBUTES {

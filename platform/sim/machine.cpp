@@ -54,6 +54,7 @@ bool EqualNoCase(const std::string& a, const std::string& b)
 void ResetMachine()
 {
     StopShellProcesses();
+    StopStartedProcesses();
     WaitForThreads(std::chrono::milliseconds(5000));
     ResetWindowingPart();
     ResetDevicesPart();
@@ -62,6 +63,7 @@ void ResetMachine()
     ResetSpoolerPart();
     ResetShellPart();
     ResetPnpPart();
+    ResetProcessPart();
     MachineState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.timeScale = 1.0;

@@ -16,5 +16,7 @@ void ResetShellPart();
 void ResetPnpPart();
 // Ends the simulated processes still running, before the reset waits for threads.
 void StopShellProcesses();
+void StopStartedProcesses();
+void ResetProcessPart();
 
 }  // namespace sim

@@ -1,13 +1,17 @@
-// Processes of the simulated machine: the current process, whether it runs under
-// WOW64, and CreateProcessW, which logs what would have run and hands back process
-// and thread handles that the caller must close. Nothing is executed.
+// Processes of the simulated machine: the current process, its command line, whether
+// it runs under WOW64, and CreateProcessW, which logs what would have run and hands
+// back process and thread handles that the caller must close. The started program is
+// not executed: it ends as the control API says (exit code, run time, or never).
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
 #include "platform/sim/control.h"
 #include "platform/sim/handles.h"
 #include "platform/sim/kernel_api.h"
+#include "platform/sim/parts.h"
 #include "platform/text.h"
 
 namespace {
@@ -24,12 +28,95 @@ public:
 
 const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
 std::atomic<DWORD> g_nextProcessId{4000};
+// Windows' limit on a command line, its NUL included.
+constexpr size_t kMaxCommandLine = 32767;
+
+struct Processes {
+    std::mutex mutex;
+    std::condition_variable changed;
+    sim::StartedProcessBehaviour behaviour;
+    unsigned releaseEpoch = 0;  // raised by EndStartedProcesses
+    bool stopping = false;      // the machine is being reset
+    std::optional<std::u16string> commandLine;
+    std::u16string answer;  // what GetCommandLineW handed out last
+};
+
+Processes& State()
+{
+    static Processes p;
+    return p;
+}
 
 std::string Utf8OrNone(LPCWSTR s) { return s ? "\"" + text::ToUtf8(s, text::Length(s)) + "\"" : std::string("none"); }
 
+// The started program's life: its exit code once it ends.
+DWORD RunStarted(sim::StartedProcessBehaviour how, unsigned epoch)
+{
+    Processes& p = State();
+    std::unique_lock<std::mutex> lock(p.mutex);
+    if (how.endsNever) {
+        p.changed.wait(lock, [&] { return p.stopping || p.releaseEpoch != epoch; });
+    } else if (how.runMs) {
+        p.changed.wait_for(lock, sim::Scaled(how.runMs), [&] { return p.stopping; });
+    }
+    return p.stopping ? static_cast<DWORD>(ERROR_OPERATION_ABORTED) : how.exitCode;
+}
+
 }  // namespace
 
+namespace sim {
+
+void SetCommandLine(const std::u16string& commandLine)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().commandLine = commandLine;
+}
+
+void SetStartedProcessBehaviour(const StartedProcessBehaviour& behaviour)
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().behaviour = behaviour;
+}
+
+void EndStartedProcesses()
+{
+    {
+        std::lock_guard<std::mutex> lock(State().mutex);
+        ++State().releaseEpoch;
+    }
+    State().changed.notify_all();
+}
+
+void StopStartedProcesses()
+{
+    {
+        std::lock_guard<std::mutex> lock(State().mutex);
+        State().stopping = true;
+    }
+    State().changed.notify_all();
+}
+
+void ResetProcessPart()
+{
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().behaviour = StartedProcessBehaviour();
+    State().stopping = false;
+    State().commandLine.reset();
+}
+
+}  // namespace sim
+
 HANDLE GetCurrentProcess() { return kCurrentProcess; }
+
+LPWSTR GetCommandLineW()
+{
+    std::u16string line = u"\"" + sim::ModulePath() + u"\"";
+    std::lock_guard<std::mutex> lock(State().mutex);
+    if (State().commandLine) line = *State().commandLine;
+    // The answer stays where it is as long as it does not change, as the process's own does.
+    if (State().answer != line) State().answer = line;
+    return &State().answer[0];
+}
 
 BOOL IsWow64Process(HANDLE process, PBOOL wow64)
 {
@@ -59,6 +146,10 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (commandLine && text::Length(commandLine) >= kMaxCommandLine) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return FALSE;
+    }
     // The program names the file it starts; a bare command line is not part of this machine.
     std::optional<std::string> host = sim::HostPath(application);
     std::error_code ec;
@@ -71,10 +162,21 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
              (flags ? " flags " + std::to_string(flags) : "") + (environment ? " own environment" : ""));
     auto process = std::make_shared<Process>();
     auto thread = std::make_shared<ProcessThread>();
-    process->Complete(0);
-    thread->Complete(0);
+    sim::StartedProcessBehaviour how;
+    unsigned epoch;
+    {
+        std::lock_guard<std::mutex> lock(State().mutex);
+        how = State().behaviour;
+        epoch = State().releaseEpoch;
+    }
     info->hProcess = sim::AddHandle(process);
     info->hThread = sim::AddHandle(thread);
+    // The primary thread ends with the process.
+    sim::StartCountedThread(process, [how, epoch, thread]() {
+        DWORD code = RunStarted(how, epoch);
+        thread->Complete(code);
+        return code;
+    });
     info->dwProcessId = g_nextProcessId++;
     info->dwThreadId = g_nextProcessId++;
     return TRUE;

@@ -27,5 +27,16 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   target_link_libraries(uidriver_probe PRIVATE comctl32 user32 kernel32)
 endif()
 
+# Times a wizard from its start to its first page (tests/wine/start-time.sh).
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  add_executable(first_page ${CMAKE_SOURCE_DIR}/tests/wine/starttime/first_page.cpp)
+  target_link_libraries(first_page PRIVATE user32 kernel32)
+endif()
+
+# The planting test's planted libraries, rundll32 and library-search probe.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  include(${CMAKE_SOURCE_DIR}/tests/wine/planting/planting.cmake)
+endif()
+
 # --- the setup-medium checker ---
 include(${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cmake)

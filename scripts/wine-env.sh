@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sourced by the Wine tests: a fresh prefix with a CJK font standing in for
 # "MS Shell Dlg", and an Xvfb display. Sets WINEPREFIX, DISPLAY and WINE.
+# KORVEL_WINE_DISPLAY=keep uses the display in DISPLAY instead of a virtual one.
 set -euo pipefail
 export WINEDEBUG=-all
 export WINE=/usr/lib/wine/wine64
 export WINEPREFIX=${WINEPREFIX:-$(mktemp -d /tmp/korvel-wine.XXXXXX)}
-if [ -z "${KORVEL_XVFB_PID:-}" ]; then
+if [ -z "${KORVEL_XVFB_PID:-}" ] && [ "${KORVEL_WINE_DISPLAY:-}" != keep ]; then
   for n in $(seq 90 120); do
     [ -e /tmp/.X$n-lock ] && continue
     Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &

@@ -8,3 +8,9 @@ target_link_libraries(korvel_tests PRIVATE korvel_script)
 
 # --- the setup-medium checker ---
 include(${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cmake)
+
+# The simulator as its users meet it (errors, the terminal session) is tested by
+# running it.
+target_sources(korvel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/tools/simulator_test.cpp)
+target_compile_definitions(korvel_tests PRIVATE KORVEL_SIM="$<TARGET_FILE:korvel-sim>")
+add_dependencies(korvel_tests korvel-sim)

@@ -49,7 +49,7 @@ bool ParseLine(const std::string& raw, Action* action, bool* isAction, std::stri
     for (const Word& w : kPlainVerbs) {
         if (word == w.name) {
             if (!arg.empty()) {
-                *error = "'" + word + "' takes nothing after it";
+                *error = "'" + word + "' takes nothing after it (expected: " + word + ")";
                 return false;
             }
             a.verb = w.verb;
@@ -61,7 +61,7 @@ bool ParseLine(const std::string& raw, Action* action, bool* isAction, std::stri
     for (const Word& w : kItemVerbs) {
         if (word == w.name) {
             if (arg.empty()) {
-                *error = "'" + word + "' needs the text of an item";
+                *error = "'" + word + "' needs the text of an item (expected: " + word + " TEXT)";
                 return false;
             }
             a.verb = w.verb;
@@ -73,7 +73,7 @@ bool ParseLine(const std::string& raw, Action* action, bool* isAction, std::stri
     }
     if (word == "answer") {
         if (arg != "ok" && arg != "cancel") {
-            *error = "'answer' takes ok or cancel";
+            *error = "'answer' takes ok or cancel (expected: answer ok, or answer cancel)";
             return false;
         }
         a.verb = arg == "ok" ? Verb::AnswerOk : Verb::AnswerCancel;
@@ -85,7 +85,7 @@ bool ParseLine(const std::string& raw, Action* action, bool* isAction, std::stri
         char* end = nullptr;
         long ms = std::strtol(arg.c_str(), &end, 10);
         if (arg.empty() || *end != 0 || ms < 0 || ms > 600000) {
-            *error = "'wait' takes a number of milliseconds (0 to 600000)";
+            *error = "'wait' takes a number of milliseconds from 0 to 600000 (expected: wait MS, e.g. wait 1000)";
             return false;
         }
         a.verb = Verb::Wait;
@@ -94,7 +94,13 @@ bool ParseLine(const std::string& raw, Action* action, bool* isAction, std::stri
         *isAction = true;
         return true;
     }
-    *error = "unknown action '" + word + "'";
+    if (word == "nowait") {
+        *error = "'nowait' needs one action after it (expected: nowait ACTION, e.g. nowait finish)";
+        return false;
+    }
+    *error = "unknown action '" + word +
+             "' (expected one of: next, back, finish, cancel, close, escape, series TEXT, model TEXT, port TEXT, "
+             "answer ok, answer cancel, wait MS, show, plug, unplug, nowait ACTION)";
     return false;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/kernel.h"
 #include "platform/sim/control.h"
 #include "platform/sim/control_ui.h"
+#include "tools/simulator/interactive.h"
 #include "tools/simulator/machine_report.h"
 #include "tools/simulator/runner.h"
 #include "tools/simulator/scenario.h"
@@ -25,45 +26,20 @@ namespace {
 
 const char kUsage[] =
     "usage: korvel-sim [SCENARIO] [--script FILE] [--time-scale X]\n"
-    "  Runs the wizard on a simulated PC described by SCENARIO (default: the demo PC\n"
-    "  with the demo setup medium and no USB printer). Without --script, a script is\n"
-    "  read from standard input when it is not a terminal; on a terminal the wizard\n"
-    "  runs interactively.\n";
+    "  Runs the wizard on the simulated PC that the scenario file SCENARIO describes\n"
+    "  (docs/simulator.md; default: the demo PC, with the demo setup medium, the\n"
+    "  spooler's default ports, no printer and no USB printer) and prints the transcript.\n"
+    "  --script FILE    the user's actions (docs/script-format.md); without it they are\n"
+    "                   read from standard input, or typed as keys on a terminal\n"
+    "  --time-scale X   machine time runs at X, a number greater than 0 (0.05: twenty\n"
+    "                   times faster); it overrides the scenario's time-scale\n"
+    "  Exit status: 0; 1 when the script had lines that are not actions; 2 for a bad\n"
+    "  command line or scenario.\n";
 
-const char kKeys[] =
-    "keys: n next, b back, f finish, c cancel, x close box, e escape,\n"
-    "      s N / m N / p N choose series, model or port number N (1 is the first),\n"
-    "      o / k answer the box with OK / Cancel, u / d plug in / unplug the USB printer,\n"
-    "      w wait a second, ? these keys, q quit.\n"
-    "      Any line of the script format works too (e.g. \"series KX Series\").\n";
-
-// Turns an interactive shortcut into a script line.
-std::string Expand(const std::string& input)
+int BadCommandLine(const std::string& what)
 {
-    std::string verb, argument;
-    simulator::SplitAction(input, verb, argument);
-    auto nth = [&](int controlId) -> std::string {
-        int n = std::atoi(argument.c_str());
-        sim::ui::Snapshot snapshot = sim::ui::Take();
-        const sim::ui::ControlState* c = snapshot.Control(controlId);
-        if (!c || n < 1 || n > static_cast<int>(c->items.size())) return "show";
-        return text::ToUtf8(c->items[static_cast<size_t>(n - 1)]);
-    };
-    if (verb == "n") return "next";
-    if (verb == "b") return "back";
-    if (verb == "f") return "finish";
-    if (verb == "c") return "cancel";
-    if (verb == "x") return "close";
-    if (verb == "e") return "escape";
-    if (verb == "o") return "answer ok";
-    if (verb == "k") return "answer cancel";
-    if (verb == "u") return "plug";
-    if (verb == "d") return "unplug";
-    if (verb == "w") return "wait 1000";
-    if (verb == "s") return "series " + nth(1018);
-    if (verb == "m") return "model " + nth(1010);
-    if (verb == "p") return "port " + nth(1008);
-    return input;
+    std::cerr << "korvel-sim: " << what << "\n" << kUsage;
+    return 2;
 }
 
 // Ends a wizard that the script left open, so the machine's state can be read.
@@ -87,32 +63,38 @@ int main(int argc, char** argv)
     double timeScale = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
+        bool hasValue = i + 1 < argc;
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return 0;
-        } else if (a == "--script" && i + 1 < argc) {
-            scriptPath = argv[++i];
-        } else if (a == "--time-scale" && i + 1 < argc) {
-            timeScale = std::atof(argv[++i]);
-        } else if (!a.empty() && a[0] != '-' && scenarioPath.empty()) {
-            scenarioPath = a;
+        } else if (a == "--script" || a == "--time-scale") {
+            if (!hasValue) return BadCommandLine(a + " needs a value");
+            std::string value = argv[++i];
+            if (a == "--script")
+                scriptPath = value;
+            else if (!simulator::ParseTimeScale(value, &timeScale))
+                return BadCommandLine("--time-scale " + value + ": " + simulator::kTimeScaleExpected);
+        } else if (!a.empty() && a[0] == '-') {
+            return BadCommandLine("unknown option " + a);
+        } else if (!scenarioPath.empty()) {
+            return BadCommandLine("one scenario only (" + scenarioPath + " and " + a + ")");
         } else {
-            std::cerr << kUsage;
-            return 2;
+            scenarioPath = a;
         }
     }
 
     simulator::Scenario scenario;
     scenario.mediumFolder = simulator::DefaultMediumFolder();
     std::string error;
+    // Scenario errors begin with the file and the line, as compilers write them.
     if (!scenarioPath.empty() && !scenario.Load(scenarioPath, &error)) {
-        std::cerr << "korvel-sim: " << error << "\n";
+        std::cerr << error << "\n";
         return 2;
     }
     if (timeScale > 0) scenario.timeScale = timeScale;
     sim::ResetMachine();
     if (!scenario.Apply(&error)) {
-        std::cerr << "korvel-sim: " << error << "\n";
+        std::cerr << error << "\n";
         return 2;
     }
 
@@ -145,27 +127,26 @@ int main(int argc, char** argv)
     runner.Settle();
     runner.PrintState(true);
 
-    int unknown = 0;
-    std::string line;
-    if (interactive) std::cout << kKeys;
-    while (sim::ui::ProgramRunning()) {
-        if (interactive) std::cout << "? " << std::flush;
-        if (!std::getline(interactive ? std::cin : *script, line)) break;
-        if (interactive) {
-            if (line == "q") break;
-            if (line == "?") {
-                std::cout << kKeys;
-                continue;
-            }
-            line = Expand(line);
+    // A mistyped line in a script makes the run fail (exit status 1); at the keyboard
+    // it is answered and the session goes on.
+    int badLines = 0;
+    bool quit = false;
+    if (interactive) {
+        std::cout << simulator::kInteractiveKeys;
+        quit = simulator::RunInteractive(runner, std::cout) == simulator::SessionEnd::Quit;
+    } else {
+        std::string line;
+        for (bool first = true; sim::ui::ProgramRunning() && std::getline(*script, line); first = false) {
+            if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+            if (!runner.Step(line)) ++badLines;
         }
-        if (!runner.Step(line)) ++unknown;
     }
     if (sim::ui::ProgramRunning()) {
-        std::cout << "note: the script ended with the wizard open; closing it\n";
+        std::cout << (quit ? "quit: closing the wizard, which was still open\n"
+                           : "note: the script ended with the wizard open; closing it\n");
         CloseLeftovers();
         runner.PrintState(false);
     }
     simulator::PrintMachine(std::cout);
-    return unknown ? 1 : 0;
+    return badLines ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "platform/windowing.h"
 #include "res/resource.h"
+#include "tools/script/script.h"
 #include "tools/simulator/transcript.h"
 
 namespace simulator {
@@ -25,14 +26,6 @@ std::string Trim(const std::string& s)
 }
 }  // namespace
 
-void SplitAction(const std::string& line, std::string& verb, std::string& argument)
-{
-    std::string t = Trim(line);
-    size_t blank = t.find_first_of(" \t");
-    verb = t.substr(0, blank);
-    argument = blank == std::string::npos ? std::string() : Trim(t.substr(blank + 1));
-}
-
 Runner::Runner(std::ostream& out) : m_out(out) {}
 
 bool Runner::Settle()
@@ -42,72 +35,73 @@ bool Runner::Settle()
     return false;
 }
 
-bool Runner::Act(const std::string& verb, const std::string& argument, std::string* why)
+bool Runner::Act(const script::Action& a, std::string* why)
 {
+    using script::Verb;
     using sim::ui::Button;
-    if (verb == "next") return sim::ui::Press(Button::Next, why);
-    if (verb == "back") return sim::ui::Press(Button::Back, why);
-    if (verb == "finish") return sim::ui::Press(Button::Finish, why);
-    if (verb == "cancel") return sim::ui::Press(Button::Cancel, why);
-    if (verb == "close") return sim::ui::CloseSheet(why);
-    if (verb == "escape") return sim::ui::PressEscape(why);
-    if (verb == "series") return sim::ui::Choose(IDC_SERIES_COMBO, text::FromUtf8(argument), why);
-    if (verb == "model") return sim::ui::Choose(IDC_MODEL_LIST, text::FromUtf8(argument), why);
-    if (verb == "port") return sim::ui::Choose(IDC_PORT_LIST, text::FromUtf8(argument), why);
-    if (verb == "answer") {
-        if (argument == "ok") return sim::ui::AnswerBox(IDOK, why);
-        if (argument == "cancel") return sim::ui::AnswerBox(IDCANCEL, why);
-        *why = "answer ok or answer cancel";
-        return false;
-    }
-    if (verb == "wait") {
-        int ms = std::atoi(argument.c_str());
-        std::this_thread::sleep_for(sim::Scaled(static_cast<DWORD>(ms < 0 ? 0 : ms)));
-        return true;
-    }
-    if (verb == "plug" || verb == "unplug") {
-        const auto& fn = verb == "plug" ? plug : unplug;
+    switch (a.verb) {
+    case Verb::Next: return sim::ui::Press(Button::Next, why);
+    case Verb::Back: return sim::ui::Press(Button::Back, why);
+    case Verb::Finish: return sim::ui::Press(Button::Finish, why);
+    case Verb::Cancel: return sim::ui::Press(Button::Cancel, why);
+    case Verb::Close: return sim::ui::CloseSheet(why);
+    case Verb::Escape: return sim::ui::PressEscape(why);
+    case Verb::Series: return sim::ui::Choose(IDC_SERIES_COMBO, text::FromUtf8(a.text), why);
+    case Verb::Model: return sim::ui::Choose(IDC_MODEL_LIST, text::FromUtf8(a.text), why);
+    case Verb::Port: return sim::ui::Choose(IDC_PORT_LIST, text::FromUtf8(a.text), why);
+    case Verb::AnswerOk: return sim::ui::AnswerBox(IDOK, why);
+    case Verb::AnswerCancel: return sim::ui::AnswerBox(IDCANCEL, why);
+    case Verb::Wait: std::this_thread::sleep_for(sim::Scaled(static_cast<DWORD>(a.ms))); return true;
+    case Verb::Plug:
+    case Verb::Unplug: {
+        const auto& fn = a.verb == Verb::Plug ? plug : unplug;
         if (!fn) {
             *why = "the scenario has no USB printer";
             return false;
         }
         return fn(why);
     }
-    *why = "unknown action";
-    return false;
+    case Verb::Show: return true;
+    }
+    return true;
 }
 
 bool Runner::Step(const std::string& line)
 {
-    std::string trimmed = Trim(line);
-    if (trimmed.empty() || trimmed[0] == '#') return true;
-    std::string verb, argument;
-    SplitAction(trimmed, verb, argument);
-    m_out << "> " << trimmed << "\n";
-    if (verb == "show") {
+    script::Action action;
+    bool isAction = false;
+    std::string error;
+    if (!script::ParseLine(line, &action, &isAction, &error)) {
+        Refuse(Trim(line), error);
+        return false;
+    }
+    if (isAction) Do(action);
+    return true;
+}
+
+void Runner::Do(const script::Action& action)
+{
+    m_out << "> " << action.line << "\n";
+    if (action.verb == script::Verb::Show) {
         Settle();
         PrintState(true);
-        return true;
-    }
-    bool wait = true;
-    if (verb == "nowait") {
-        // Act while the program is busy: print the state once it has held still for a
-        // moment, and go on to the next action at once.
-        wait = false;
-        SplitAction(argument, verb, argument);
+        return;
     }
     std::string why;
-    bool known = true;
-    if (!Act(verb, argument, &why)) {
-        known = why != "unknown action";
-        m_out << "refused: " << why << "\n";
-    }
-    if (wait)
-        Settle();
-    else
+    if (!Act(action, &why)) m_out << "refused: " << why << "\n";
+    // After a "nowait" action the state is printed once it has held still for a
+    // moment, and the next action follows at once, while the program may still work.
+    if (action.noWait)
         SettleBriefly();
+    else
+        Settle();
     PrintState(false);
-    return known;
+}
+
+void Runner::Refuse(const std::string& echo, const std::string& why)
+{
+    m_out << "> " << echo << "\n"
+          << "refused: " << why << "\n";
 }
 
 void Runner::SettleBriefly()

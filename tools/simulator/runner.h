@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace script {
+struct Action;
+}
+
 namespace simulator {
 
 class Runner {
@@ -19,8 +23,13 @@ public:
     std::function<bool(std::string*)> unplug;
 
     // Carries out one script line and prints its part of the transcript; false
-    // when the line is not an action the script format knows.
+    // (with "refused:" and the form the line should have) when the line is not an
+    // action of the script format.
     bool Step(const std::string& line);
+    // Carries out an action and prints its part of the transcript.
+    void Do(const script::Action& action);
+    // Echoes what the user typed and why nothing was done.
+    void Refuse(const std::string& echo, const std::string& why);
     // Prints the state as it stands (after the program started, or for `show`).
     void PrintState(bool force);
     // Waits for the program to settle; false (and a note in the transcript) on time-out.
@@ -30,7 +39,7 @@ public:
     void SettleBriefly();
 
 private:
-    bool Act(const std::string& verb, const std::string& argument, std::string* why);
+    bool Act(const script::Action& action, std::string* why);
     void PrintEvents();
 
     std::ostream& m_out;
@@ -40,8 +49,5 @@ private:
     size_t m_stdoutSeen = 0;
     bool m_endPrinted = false;
 };
-
-// Splits "verb argument..." at the first blank.
-void SplitAction(const std::string& line, std::string& verb, std::string& argument);
 
 }  // namespace simulator

@@ -1,5 +1,10 @@
 #include "tools/simulator/scenario.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,23 +20,196 @@ namespace {
 
 std::u16string U16(const std::string& s) { return text::FromUtf8(s); }
 
-bool Fail(std::string* error, const ScenarioLine& line, const std::string& message)
-{
-    if (error) *error = "line " + std::to_string(line.number) + ": " + message;
-    return false;
-}
-
 bool ParseNumber(const std::string& s, long* value)
 {
     if (s.empty()) return false;
     char* end = nullptr;
+    errno = 0;
     long v = std::strtol(s.c_str(), &end, 0);
-    if (*end) return false;
+    if (*end || errno == ERANGE) return false;
     *value = v;
     return true;
 }
 
+constexpr size_t kAny = static_cast<size_t>(-1);
+
+// One statement of the format: its form as the messages show it, how many words it
+// takes before its options, and which options it knows. A new statement is a row
+// here and its effect in Scenario::Parse (settings of the run) or Scenario::Apply
+// (the machine's state).
+struct Statement {
+    const char* keyword;
+    const char* form;
+    size_t minWords, maxWords;
+    const char* words;  // what the words are, for "needs ..."
+    bool text;          // a word is a name or path, which may hold blanks
+    std::vector<std::string> options;
+    std::vector<std::string> required;
+    std::vector<std::string> numeric;  // options whose value is a whole number
+    // What is wrong with the values of a line that has the right shape; "" when nothing.
+    std::string (*check)(const ScenarioLine&);
+};
+
+// The checks of values, one for each statement that has values to check.
+std::string NoCheck(const ScenarioLine&) { return ""; }
+
+std::string CheckNumbers(const ScenarioLine& line, size_t from)
+{
+    long n = 0;
+    for (size_t i = from; i < line.words.size(); ++i)
+        if (!ParseNumber(line.words[i], &n)) return "\"" + line.words[i] + "\" is not a whole number";
+    return "";
+}
+
+std::string CheckCodePage(const ScenarioLine& line) { return CheckNumbers(line, 0); }
+std::string CheckFail(const ScenarioLine& line) { return CheckNumbers(line, 1); }
+
+std::string CheckProgram(const ScenarioLine& line)
+{
+    const std::string& w = line.words[0];
+    bool drive = w.size() >= 3 && std::isalpha(static_cast<unsigned char>(w[0])) && w[1] == ':' && w[2] == '\\';
+    return drive ? "" : "the path \"" + w + "\" does not begin with a drive letter, a colon and a backslash";
+}
+
+std::string CheckTimeScale(const ScenarioLine& line)
+{
+    double x = 0;
+    return ParseTimeScale(line.words[0], &x) ? "" : "\"" + line.words[0] + "\": " + kTimeScaleExpected;
+}
+
+std::string CheckPrinter(const ScenarioLine& line)
+{
+    long jobs = 0;
+    const std::string* j = line.Option("jobs");
+    return j && ParseNumber(*j, &jobs) && jobs < 0 ? "jobs=" + *j + " is less than 0" : "";
+}
+
+std::string CheckConnection(const ScenarioLine& line)
+{
+    const std::string& w = line.words[0];
+    size_t slash = w.find('\\', 2);
+    bool shape = w.rfind("\\\\", 0) == 0 && slash != std::string::npos && slash > 2 && slash + 1 < w.size();
+    return shape ? "" : "\"" + w + "\" is not of the form \\\\SERVER\\NAME";
+}
+
+std::string CheckUsb(const ScenarioLine& line)
+{
+    if (!line.Option("model") && !line.Option("id")) return "usb needs model= or id=";
+    if (line.Option("model") && line.Option("id")) return "usb takes model= or id=, not both";
+    long ms = 0;
+    if (const std::string* a = line.Option("answer"))
+        if (*a != "now" && *a != "never" && *a != "fail" &&
+            !(a->rfind("late:", 0) == 0 && ParseNumber(a->substr(5), &ms) && ms >= 0))
+            return "answer=" + *a + " is none of now, late:MS, never and fail";
+    if (const std::string* p = line.Option("plugged"); p && *p != "no" && *p != "yes")
+        return "plugged=" + *p + " is neither no nor yes";
+    return "";
+}
+
+std::string CheckRundll32(const ScenarioLine& line)
+{
+    return line.words.empty() || line.words[0] == "hang" ? "" : "\"" + line.words[0] + "\" is not hang";
+}
+
+const char kUsbForm[] =
+    "usb model=MODEL (or id=\"DEVICE ID\") [vid=XXXX] [pid=XXXX] [serial=S] [port-number=N] [linked=N] "
+    "[answer=now|late:MS|never|fail] [hardware-id=ID] [plugged=no]";
+
+// One row per statement: keyword, form, words (least, most, what they are, whether
+// they are texts), options (known, required, numeric), check.
+// clang-format off
+const Statement kStatements[] = {
+    {"medium", "medium FOLDER", 1, 1, "a folder", true, {}, {}, {}, NoCheck},
+    {"program", "program DRIVE:\\PATH\\NAME.exe", 1, 1, "a path", true, {}, {}, {}, CheckProgram},
+    {"code-page", "code-page N", 1, 1, "a code page number", false, {}, {}, {}, CheckCodePage},
+    {"time-scale", "time-scale X", 1, 1, "a factor", false, {}, {}, {}, CheckTimeScale},
+    {"printer", "printer NAME driver=DRIVER port=PORT [jobs=N]", 1, 1, "a printer name", true,
+        {"driver", "port", "jobs"}, {"driver", "port"}, {"jobs"}, CheckPrinter},
+    {"connection", "connection \\\\SERVER\\NAME driver=DRIVER", 1, 1, "a printer's network name", true,
+        {"driver"}, {"driver"}, {}, CheckConnection},
+    {"driver", "driver NAME", 1, 1, "a driver name", true, {}, {}, {}, NoCheck},
+    {"ports", "ports PORT...", 0, kAny, "ports", true, {}, {}, {}, NoCheck},
+    {"port", "port PORT", 1, 1, "a port name", true, {}, {}, {}, NoCheck},
+    {"default", "default NAME", 1, 1, "a printer name", true, {}, {}, {}, NoCheck},
+    {"usb", kUsbForm, 0, 0, "", false,
+        {"model", "id", "vid", "pid", "serial", "port-number", "linked", "answer", "hardware-id", "plugged"},
+        {}, {"port-number", "linked"}, CheckUsb},
+    {"rundll32", "rundll32 [fail=ERROR] [run=MS] [hang]", 0, 1, "", false,
+        {"fail", "run"}, {}, {"fail", "run"}, CheckRundll32},
+    {"driver-update", "driver-update fail=ERROR", 0, 0, "", false, {"fail"}, {"fail"}, {"fail"}, NoCheck},
+    {"config-manager", "config-manager [locate=CODE] [reenumerate=CODE]", 0, 0, "", false,
+        {"locate", "reenumerate"}, {}, {"locate", "reenumerate"}, NoCheck},
+    {"fail", "fail FUNCTION ERROR [TIMES]", 2, 3, "a function and an error code", false, {}, {}, {}, CheckFail},
+};
+// clang-format on
+
+const Statement* FindStatement(const std::string& keyword)
+{
+    for (const Statement& s : kStatements)
+        if (keyword == s.keyword) return &s;
+    return nullptr;
+}
+
+std::string Join(const std::vector<std::string>& items, const std::string& before, const std::string& after)
+{
+    std::string out;
+    for (const std::string& i : items) out += (out.empty() ? "" : ", ") + before + i + after;
+    return out;
+}
+
+// What is wrong with the shape of a line: its words, its options and their values.
+std::string CheckShape(const Statement& s, const ScenarioLine& line)
+{
+    const std::string k = line.keyword;
+    size_t n = line.words.size();
+    if (n < s.minWords) return k + " needs " + s.words;
+    if (n > s.maxWords) {
+        if (s.maxWords == 0) return k + " takes only options, but \"" + line.words[0] + "\" is not one";
+        std::string found = k + " takes " + std::to_string(s.maxWords) + (s.maxWords == 1 ? " word" : " words") +
+                            " before its options, but the line has " + std::to_string(n) + " (" +
+                            Join(line.words, "\"", "\"") + ")";
+        if (!s.text) return found;
+        // The usual cause: a name with blanks written without its quotation marks.
+        std::string joined;
+        for (size_t i = s.maxWords - 1; i < n; ++i) joined += (joined.empty() ? "" : " ") + line.words[i];
+        return found + ": a name with blanks needs quotation marks, as in \"" + joined + "\"";
+    }
+    for (const auto& [key, value] : line.options) {
+        if (std::find(s.options.begin(), s.options.end(), key) == s.options.end())
+            return k + " has no option " + key + "=" +
+                   (s.options.empty() ? "" : " (its options: " + Join(s.options, "", "=") + ")");
+        long number = 0;
+        if (std::find(s.numeric.begin(), s.numeric.end(), key) != s.numeric.end() && !ParseNumber(value, &number))
+            return key + "=" + value + " is not a whole number";
+    }
+    for (const std::string& key : s.required)
+        if (!line.Option(key)) return k + " needs " + key + "=";
+    return s.check(line);
+}
+
+bool SameName(const std::u16string& a, const std::u16string& b)
+{
+    // The spooler finds printer and port names without regard to letter case.
+    auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}
+
 }  // namespace
+
+const char kTimeScaleExpected[] = "the time scale must be a number greater than 0 (0.05 runs twenty times faster)";
+
+bool ParseTimeScale(const std::string& text, double* scale)
+{
+    if (text.empty()) return false;
+    char* end = nullptr;
+    double x = std::strtod(text.c_str(), &end);
+    if (*end || !std::isfinite(x) || !(x > 0)) return false;
+    *scale = x;
+    return true;
+}
 
 const std::string* ScenarioLine::Option(const std::string& key) const
 {
@@ -62,7 +240,7 @@ std::optional<ScenarioLine> ParseScenarioLine(const std::string& line, std::stri
             }
         }
         if (quoted) {
-            if (error) *error = "a quotation mark is not closed";
+            if (error) *error = "a quotation mark is not closed (write \\\" for a quotation mark inside quotes)";
             return std::nullopt;
         }
         tokens.push_back(token);
@@ -75,9 +253,14 @@ std::optional<ScenarioLine> ParseScenarioLine(const std::string& line, std::stri
         size_t eq = tokens[t].find('=');
         bool isOption = !startsQuoted[t] && eq != std::string::npos && eq > 0 &&
                         tokens[t].find_first_not_of("abcdefghijklmnopqrstuvwxyz-") == eq;
-        if (isOption)
-            out.options[tokens[t].substr(0, eq)] = tokens[t].substr(eq + 1);
-        else
+        if (isOption) {
+            std::string key = tokens[t].substr(0, eq);
+            if (out.options.count(key)) {
+                if (error) *error = key + "= is given twice";
+                return std::nullopt;
+            }
+            out.options[key] = tokens[t].substr(eq + 1);
+        } else
             out.words.push_back(tokens[t]);
     }
     return out;
@@ -85,21 +268,23 @@ std::optional<ScenarioLine> ParseScenarioLine(const std::string& line, std::stri
 
 std::string DefaultMediumFolder() { return std::string(KORVEL_SOURCE_DIR) + "/medium"; }
 
+bool Scenario::Fail(std::string* error, int line, const std::string& what, const char* expected) const
+{
+    if (error) {
+        *error = m_source + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": error: " + what;
+        if (expected) *error += " (expected: " + std::string(expected) + ")";
+    }
+    return false;
+}
+
 bool Scenario::Load(const std::string& path, std::string* error)
 {
+    m_source = path;
     std::ifstream in(path);
-    if (!in) {
-        if (error) *error = "cannot read " + path;
-        return false;
-    }
+    if (!in) return Fail(error, 0, "cannot read the scenario file");
     std::stringstream text;
     text << in.rdbuf();
-    std::string base = std::filesystem::absolute(path).parent_path().string();
-    if (!Parse(text.str(), base, error)) {
-        if (error) *error = path + ": " + *error;
-        return false;
-    }
-    return true;
+    return Parse(text.str(), std::filesystem::absolute(path).parent_path().string(), error);
 }
 
 bool Scenario::Parse(const std::string& text, const std::string& baseDir, std::string* error)
@@ -108,40 +293,39 @@ bool Scenario::Parse(const std::string& text, const std::string& baseDir, std::s
     std::istringstream in(text);
     std::string raw;
     int number = 0;
-    static const char* const kMachineKeywords[] = {"code-page",     "printer",        "connection", "driver",
-                                                   "ports",         "port",           "default",    "rundll32",
-                                                   "driver-update", "config-manager", "fail"};
     while (std::getline(in, raw)) {
         ++number;
+        if (number == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
         std::string message;
         std::optional<ScenarioLine> line = ParseScenarioLine(raw, &message);
-        if (!line) {
-            if (error) *error = "line " + std::to_string(number) + ": " + message;
-            return false;
-        }
+        if (!line) return Fail(error, number, message);
         line->number = number;
         if (line->keyword.empty()) continue;
         const std::string& k = line->keyword;
+        const Statement* statement = FindStatement(k);
+        if (!statement) {
+            std::vector<std::string> keywords;
+            for (const Statement& st : kStatements) keywords.push_back(st.keyword);
+            return Fail(error, number,
+                        "unknown statement \"" + k + "\" (the statements: " + Join(keywords, "", "") + ")");
+        }
+        std::string wrong = CheckShape(*statement, *line);
+        if (!wrong.empty()) return Fail(error, number, wrong, statement->form);
         if (k == "medium") {
-            if (line->words.size() != 1) return Fail(error, *line, "medium FOLDER");
             std::filesystem::path p(line->words[0]);
             mediumFolder = (p.is_absolute() ? p : std::filesystem::path(baseDir) / p).lexically_normal().string();
+            m_mediumLine = number;
         } else if (k == "program") {
-            if (line->words.size() != 1 || line->words[0].size() < 3 || line->words[0][1] != ':')
-                return Fail(error, *line, "program DRIVE:\\PATH\\NAME.exe");
             programPath = U16(line->words[0]);
         } else if (k == "time-scale") {
-            if (line->words.size() != 1 || std::atof(line->words[0].c_str()) <= 0)
-                return Fail(error, *line, "time-scale FACTOR (greater than 0)");
-            timeScale = std::atof(line->words[0].c_str());
+            ParseTimeScale(line->words[0], &timeScale);
         } else if (k == "usb") {
-            if (m_usb) return Fail(error, *line, "one USB printer per scenario");
-            if (!line->Option("model") && !line->Option("id")) return Fail(error, *line, "usb needs model= or id=");
+            if (m_usb)
+                return Fail(error, number,
+                            "a second USB printer (line " + std::to_string(m_usb->number) +
+                                " has one): one USB printer per scenario");
             m_usb = *line;
         } else {
-            bool known = false;
-            for (const char* m : kMachineKeywords) known = known || k == m;
-            if (!known) return Fail(error, *line, "unknown keyword \"" + k + "\"");
             m_lines.push_back(*line);
         }
     }
@@ -151,84 +335,64 @@ bool Scenario::Parse(const std::string& text, const std::string& baseDir, std::s
 bool Scenario::Apply(std::string* error) const
 {
     std::error_code ec;
-    if (!std::filesystem::is_directory(mediumFolder, ec)) {
-        if (error) *error = "no setup medium folder " + mediumFolder;
-        return false;
-    }
+    if (!std::filesystem::is_directory(mediumFolder, ec))
+        return Fail(error, m_mediumLine, "the setup medium folder " + mediumFolder + " does not exist");
     sim::SetTimeScale(timeScale);
     sim::MapDrive(static_cast<char>(programPath[0]), mediumFolder);
     sim::SetModulePath(programPath);
+    // The lines have the right shape (Parse checked them): numbers are numbers.
+    auto number = [](const std::string* text) {
+        long n = 0;
+        if (text) ParseNumber(*text, &n);
+        return n;
+    };
     for (const ScenarioLine& line : m_lines) {
         const std::string& k = line.keyword;
-        long number = 0;
         if (k == "code-page") {
-            if (line.words.size() != 1 || !ParseNumber(line.words[0], &number)) return Fail(error, line, "code-page N");
-            sim::SetCodePage(static_cast<UINT>(number));
+            sim::SetCodePage(static_cast<UINT>(number(&line.words[0])));
         } else if (k == "printer") {
-            const std::string* driver = line.Option("driver");
-            const std::string* port = line.Option("port");
-            long jobs = 0;
-            if (line.words.size() != 1 || !driver || !port)
-                return Fail(error, line, "printer NAME driver=D port=P [jobs=N]");
-            if (const std::string* j = line.Option("jobs"); j && !ParseNumber(*j, &jobs))
-                return Fail(error, line, "jobs=N");
-            sim::AddPrinterDriver(U16(*driver));
-            if (!sim::AddLocalPrinter(U16(line.words[0]), U16(*driver), U16(*port), static_cast<int>(jobs)))
-                return Fail(error, line, "the printer cannot be added (empty or present already)");
+            std::u16string name = U16(line.words[0]);
+            for (const sim::PrinterState& p : sim::Printers())
+                if (SameName(p.name, name))
+                    return Fail(error, line.number, "a printer \"" + text::ToUtf8(p.name) + "\" is there already",
+                                "one printer statement per name, without regard to letter case");
+            sim::AddPrinterDriver(U16(*line.Option("driver")));
+            if (!sim::AddLocalPrinter(name, U16(*line.Option("driver")), U16(*line.Option("port")),
+                                      static_cast<int>(number(line.Option("jobs")))))
+                return Fail(error, line.number, "the printer cannot be added (is its name empty?)",
+                            "printer NAME driver=DRIVER port=PORT [jobs=N]");
         } else if (k == "connection") {
-            const std::string* driver = line.Option("driver");
-            const std::string& w = line.words.empty() ? std::string() : line.words[0];
+            const std::string& w = line.words[0];
             size_t slash = w.find('\\', 2);
-            if (line.words.size() != 1 || !driver || w.rfind("\\\\", 0) != 0 || slash == std::string::npos)
-                return Fail(error, line, "connection \\\\SERVER\\NAME driver=D");
-            sim::AddPrinterConnection(U16(w.substr(2, slash - 2)), U16(w.substr(slash + 1)), U16(*driver));
+            sim::AddPrinterConnection(U16(w.substr(2, slash - 2)), U16(w.substr(slash + 1)),
+                                      U16(*line.Option("driver")));
         } else if (k == "driver") {
-            if (line.words.size() != 1) return Fail(error, line, "driver NAME");
             sim::AddPrinterDriver(U16(line.words[0]));
         } else if (k == "ports") {
             std::vector<std::u16string> ports;
             for (const std::string& w : line.words) ports.push_back(U16(w));
             sim::SetPorts(ports);
         } else if (k == "port") {
-            if (line.words.size() != 1) return Fail(error, line, "port NAME");
             sim::AddPort(U16(line.words[0]));
         } else if (k == "default") {
-            if (line.words.size() != 1) return Fail(error, line, "default NAME");
             sim::SetDefaultPrinterName(U16(line.words[0]));
         } else if (k == "rundll32") {
             sim::Rundll32Behaviour b;
-            if (const std::string* f = line.Option("fail")) {
-                if (!ParseNumber(*f, &number)) return Fail(error, line, "fail=ERROR");
-                b.startError = static_cast<DWORD>(number);
-            }
-            if (const std::string* r = line.Option("run")) {
-                if (!ParseNumber(*r, &number)) return Fail(error, line, "run=MS");
-                b.runMs = static_cast<DWORD>(number);
-            }
-            for (const std::string& w : line.words) {
-                if (w != "hang") return Fail(error, line, "rundll32 [fail=ERROR] [run=MS] [hang]");
-                b.outlivesWaits = true;
-            }
+            b.startError = static_cast<DWORD>(number(line.Option("fail")));
+            b.runMs = static_cast<DWORD>(number(line.Option("run")));
+            b.outlivesWaits = !line.words.empty();
             sim::SetRundll32Behaviour(b);
         } else if (k == "driver-update") {
-            const std::string* f = line.Option("fail");
-            if (!f || !ParseNumber(*f, &number)) return Fail(error, line, "driver-update fail=ERROR");
-            sim::FailDriverUpdates(static_cast<DWORD>(number));
+            sim::FailDriverUpdates(static_cast<DWORD>(number(line.Option("fail"))));
         } else if (k == "config-manager") {
-            long locate = 0, reenumerate = 0;
-            const std::string* l = line.Option("locate");
-            const std::string* r = line.Option("reenumerate");
-            if ((l && !ParseNumber(*l, &locate)) || (r && !ParseNumber(*r, &reenumerate)))
-                return Fail(error, line, "config-manager locate=CODE reenumerate=CODE");
-            sim::SetConfigManagerResults(static_cast<DWORD>(locate), static_cast<DWORD>(reenumerate));
+            sim::SetConfigManagerResults(static_cast<DWORD>(number(line.Option("locate"))),
+                                         static_cast<DWORD>(number(line.Option("reenumerate"))));
         } else if (k == "fail") {
-            long code = 0, times = -1;
-            if (line.words.size() < 2 || line.words.size() > 3 || !ParseNumber(line.words[1], &code) ||
-                (line.words.size() == 3 && !ParseNumber(line.words[2], &times)))
-                return Fail(error, line, "fail FUNCTION ERROR [TIMES]");
-            sim::FailCall(line.words[0], static_cast<DWORD>(code), static_cast<int>(times));
+            long times = line.words.size() == 3 ? number(&line.words[2]) : -1;
+            sim::FailCall(line.words[0], static_cast<DWORD>(number(&line.words[1])), static_cast<int>(times));
         }
     }
+    if (!CheckSpooler(error)) return false;
     if (m_usb) {
         const std::string* plugged = m_usb->Option("plugged");
         if (!plugged || *plugged != "no") return PlugUsb(error);
@@ -236,9 +400,49 @@ bool Scenario::Apply(std::string* error) const
     return true;
 }
 
+// The spooler as the scenario leaves it must be one Windows could have: every
+// printer on one of its ports, the default printer one of its printers.
+bool Scenario::CheckSpooler(std::string* error) const
+{
+    std::vector<std::u16string> ports = sim::Ports();
+    std::vector<sim::PrinterState> printers = sim::Printers();
+    for (const ScenarioLine& line : m_lines) {
+        if (line.keyword == "printer") {
+            std::u16string port = U16(*line.Option("port"));
+            bool found = false;
+            for (const std::u16string& p : ports) found = found || SameName(p, port);
+            if (found) continue;
+            std::vector<std::string> names;
+            for (const std::u16string& p : ports) names.push_back(text::ToUtf8(p));
+            return Fail(
+                error, line.number,
+                "printer \"" + line.words[0] + "\" is on port " + *line.Option("port") +
+                    ", which the spooler does not have (its ports: " +
+                    (names.empty() ? std::string("none") : Join(names, "", "")) + ")",
+                ("a port the spooler has, or add it with a line \"port " + *line.Option("port") + "\"").c_str());
+        }
+        if (line.keyword == "default") {
+            std::u16string name = U16(line.words[0]);
+            bool found = false;
+            for (const sim::PrinterState& p : printers) found = found || SameName(p.name, name);
+            if (found) continue;
+            std::vector<std::string> names;
+            for (const sim::PrinterState& p : printers) names.push_back(text::ToUtf8(p.name));
+            return Fail(error, line.number,
+                        "default \"" + line.words[0] + "\" names no printer of the scenario (its printers: " +
+                            (names.empty() ? std::string("none") : Join(names, "\"", "\"")) + ")",
+                        "default NAME, where a printer or connection statement adds NAME");
+        }
+    }
+    return true;
+}
+
 bool Scenario::PlugUsb(std::string* error) const
 {
-    if (!m_usb) return Fail(error, ScenarioLine(), "the scenario has no USB printer");
+    if (!m_usb) {
+        if (error) *error = "the scenario has no USB printer";
+        return false;
+    }
     if (!sim::PresentUsbPrinters().empty()) {
         if (error) *error = "the USB printer is plugged in already";
         return false;
@@ -252,14 +456,10 @@ bool Scenario::PlugUsb(std::string* error) const
     if (const std::string* v = u.Option("pid")) p.pid = *v;
     if (const std::string* v = u.Option("serial")) p.serial = *v;
     long number = 0;
-    if (const std::string* v = u.Option("port-number")) {
-        if (!ParseNumber(*v, &number)) return Fail(error, u, "port-number=N");
+    // The line's values were checked when it was read.
+    if (const std::string* v = u.Option("port-number"); v && ParseNumber(*v, &number))
         p.portNumber = static_cast<DWORD>(number);
-    }
-    if (const std::string* v = u.Option("linked")) {
-        if (!ParseNumber(*v, &number)) return Fail(error, u, "linked=N");
-        p.linked = static_cast<DWORD>(number);
-    }
+    if (const std::string* v = u.Option("linked"); v && ParseNumber(*v, &number)) p.linked = static_cast<DWORD>(number);
     if (const std::string* v = u.Option("answer")) {
         if (*v == "now") {
             p.answer = sim::DeviceIdAnswer::AtOnce;
@@ -267,11 +467,9 @@ bool Scenario::PlugUsb(std::string* error) const
             p.answer = sim::DeviceIdAnswer::Never;
         } else if (*v == "fail") {
             p.answer = sim::DeviceIdAnswer::Fail;
-        } else if (v->rfind("late:", 0) == 0 && ParseNumber(v->substr(5), &number)) {
+        } else if (ParseNumber(v->substr(5), &number)) {
             p.answer = sim::DeviceIdAnswer::AfterDelay;
             p.answerDelayMs = static_cast<DWORD>(number);
-        } else {
-            return Fail(error, u, "answer=now|late:MS|never|fail");
         }
     }
     if (const std::string* v = u.Option("hardware-id")) p.hardwareIds.push_back(U16(*v));

@@ -23,13 +23,22 @@ struct ScenarioLine {
 // key=value or key="quoted value" becomes an option.
 std::optional<ScenarioLine> ParseScenarioLine(const std::string& line, std::string* error);
 
+// A time scale: a number greater than 0, as the scenario's time-scale and the
+// simulator's --time-scale take it. kTimeScaleExpected says so in words.
+bool ParseTimeScale(const std::string& text, double* scale);
+extern const char kTimeScaleExpected[];
+
 class Scenario {
 public:
-    // Reads a scenario file; false with a message naming the line on error.
+    // Reads a scenario file. On error, false with a message "FILE:LINE: error: ..."
+    // that says what is wrong and what the line should look like.
     bool Load(const std::string& path, std::string* error);
     bool Parse(const std::string& text, const std::string& baseDir, std::string* error);
 
-    // Sets the simulated machine up as described (after sim::ResetMachine).
+    // Sets the simulated machine up as described (after sim::ResetMachine). False
+    // (message as above) when the machine cannot be so: a missing medium folder, a
+    // printer twice, a printer on a port the spooler lacks, a default printer that
+    // is not there.
     bool Apply(std::string* error) const;
 
     // Attaching and detaching the scenario's USB printer during a run.
@@ -42,6 +51,11 @@ public:
     double timeScale = 1.0;
 
 private:
+    bool Fail(std::string* error, int line, const std::string& what, const char* expected = nullptr) const;
+    bool CheckSpooler(std::string* error) const;
+
+    std::string m_source = "korvel-sim";  // the file, as errors name it
+    int m_mediumLine = 0;
     std::vector<ScenarioLine> m_lines;  // machine state lines, applied in order
     std::optional<ScenarioLine> m_usb;
 };

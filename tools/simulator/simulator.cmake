@@ -1,7 +1,7 @@
 # The simulator: the real wizard, with the same page code, on a simulated PC.
 file(GLOB KORVEL_SIMULATOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/simulator/*.cpp)
 add_executable(korvel-sim ${KORVEL_SIMULATOR_SOURCES} $<TARGET_OBJECTS:korvel_logic>)
-target_link_libraries(korvel-sim PRIVATE korvel_platform)
+target_link_libraries(korvel-sim PRIVATE korvel_platform korvel_script)
 target_compile_definitions(korvel-sim PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
 # Scenario tests: each tests/scenarios/NAME.script runs on NAME.scenario (or the

@@ -8,13 +8,7 @@
 //   uidriver [options] --pid PID
 //   uidriver [options] [--cwd DIR] [--] PROGRAM [ARGUMENTS...]
 //
-// Options: --script FILE (default: standard input), --settle MS (300), --timeout MS
-// (60000, for each wait), --shots DIR (a screenshot DIR\NN-what.bmp after each printed
-// state), --kill (end a program that still runs when the script is done),
-// --program-output FILE (where a started program's standard output and error go;
-// default: nowhere, so that only the transcript reaches standard output).
-// Exit code: 0 when the script ran (refused actions included), 1 for a bad command
-// line or script, 2 when the program could not be started or opened, 3 on a time-out.
+// The options and exit codes are in kUsage below (uidriver --help prints it).
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -426,22 +420,48 @@ void WinTarget::Printed(const script::State& state, int index)
         std::fprintf(stderr, "uidriver: could not save a screenshot\n");
 }
 
-int Usage()
+const char kUsage[] =
+    "usage: uidriver [OPTIONS] [--cwd DIR] [--] PROGRAM [ARGUMENTS...]\n"
+    "       uidriver [OPTIONS] --pid PID\n"
+    "Drives the wizard as a person would, following a script of user actions\n"
+    "(docs/script-format.md), and prints the transcript of what the person saw (UTF-8).\n"
+    "  PROGRAM [ARGUMENTS...]  the program to start, by its Windows path (under Wine a path\n"
+    "                          on the prefix's C: drive, such as C:\\KorvelSetup\\KorvelSetup64.exe,\n"
+    "                          or on Z:, the Linux root)\n"
+    "  --pid PID               drive a program that runs already instead of starting one\n"
+    "  --cwd DIR               the started program's working directory (default: uidriver's)\n"
+    "  --script FILE           the script (default: standard input)\n"
+    "  --settle MS             how long the visible state must stay the same before it counts\n"
+    "                          as at rest and is printed (default 300)\n"
+    "  --timeout MS            the longest wait for the program to come to rest, at the start\n"
+    "                          and after each action (default 60000); then the transcript ends\n"
+    "                          with \"timeout: ...\" and the exit code is 3\n"
+    "  --shots DIR             after each printed state, save a screenshot of the screen as\n"
+    "                          DIR\\NN-pageP.bmp (or DIR\\NN-box.bmp while a message box is open)\n"
+    "  --kill                  end the program if it still runs when the script is done\n"
+    "                          (without it the program is left running, with a note)\n"
+    "  --program-output FILE   where the started program's standard output and error go\n"
+    "                          (default: nowhere, so only the transcript reaches standard output)\n"
+    "Exit code: 0 when the script ran (refused actions included), 1 for a bad command line\n"
+    "or script, 2 when the program could not be started or opened, 3 on a time-out.\n";
+
+int Usage(const std::string& why)
 {
-    std::fprintf(stderr,
-                 "usage: uidriver [--script FILE] [--settle MS] [--timeout MS] [--shots DIR] [--kill]\n"
-                 "                [--program-output FILE]\n"
-                 "                (--pid PID | [--cwd DIR] [--] PROGRAM [ARGUMENTS...])\n");
+    std::fprintf(stderr, "uidriver: %s\n%s", why.c_str(), kUsage);
     return 1;
 }
 
-bool ParseOptions(int argc, wchar_t** argv, Options* o)
+// Reads the options; false with *why for a command line uidriver cannot run.
+bool ParseOptions(int argc, wchar_t** argv, Options* o, std::string* why)
 {
     int i = 1;
     for (; i < argc; ++i) {
         std::wstring a = argv[i];
         auto value = [&](std::wstring* out) {
-            if (i + 1 >= argc) return false;
+            if (i + 1 >= argc) {
+                *why = Narrow(a) + " needs a value";
+                return false;
+            }
             *out = argv[++i];
             return true;
         };
@@ -461,8 +481,12 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o)
             o->kill = true;
         } else if (a == L"--pid" || a == L"--settle" || a == L"--timeout") {
             if (!value(&v)) return false;
-            long n = wcstol(v.c_str(), nullptr, 10);
-            if (n <= 0) return false;
+            wchar_t* end = nullptr;
+            long n = wcstol(v.c_str(), &end, 10);
+            if (n <= 0 || *end) {
+                *why = Narrow(a) + " takes a number greater than 0, not \"" + Narrow(v) + "\"";
+                return false;
+            }
             if (a == L"--pid")
                 o->pid = static_cast<DWORD>(n);
             else if (a == L"--settle")
@@ -470,13 +494,18 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o)
             else
                 o->timeoutMs = static_cast<int>(n);
         } else if (a.compare(0, 2, L"--") == 0) {
+            *why = "unknown option " + Narrow(a);
             return false;
         } else {
             break;
         }
     }
     for (; i < argc; ++i) o->command.push_back(argv[i]);
-    return (o->pid != 0) != !o->command.empty();
+    if ((o->pid != 0) == !o->command.empty()) {
+        *why = o->pid ? "give --pid or a program to start, not both" : "no program to start and no --pid";
+        return false;
+    }
+    return true;
 }
 
 bool ReadScript(const Options& o, std::vector<script::Action>* actions)
@@ -526,7 +555,12 @@ int wmain(int argc, wchar_t** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);
     Options options;
-    if (!ParseOptions(argc, argv, &options)) return Usage();
+    if (argc == 2 && (argv[1] == std::wstring(L"--help") || argv[1] == std::wstring(L"-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    std::string why;
+    if (!ParseOptions(argc, argv, &options, &why)) return Usage(why);
     std::vector<script::Action> actions;
     if (!ReadScript(options, &actions)) return 1;
 

@@ -4,10 +4,13 @@
 #include "platform/text.h"
 
 namespace {
+
 // The exit code when the sibling's end cannot be read: a failure, whatever it did.
 constexpr DWORD kUnknownExitCode = 1;
-}  // namespace
 
+// What follows the program name in a command line as GetCommandLineW gives it: the
+// name runs to the next quotation mark when it begins with one, else to the first
+// blank or tab (the rule of CommandLineToArgvW and the C runtime).
 LPCWSTR ArgumentsOf(LPCWSTR commandLine)
 {
     if (!commandLine) return TEXT("");
@@ -20,6 +23,8 @@ LPCWSTR ArgumentsOf(LPCWSTR commandLine)
     }
     return p;
 }
+
+}  // namespace
 
 SiblingRun RunSiblingUnderWow64(LPCWSTR setupDir, LPCWSTR commandLine)
 {

@@ -26,8 +26,3 @@ struct SiblingRun {
 // to end and reports its exit code. The sibling's own directory is never taken from
 // the working directory.
 SiblingRun RunSiblingUnderWow64(LPCWSTR setupDir, LPCWSTR commandLine);
-
-// What follows the program name in a command line as GetCommandLineW gives it: the
-// name runs to the next quotation mark when it begins with one, else to the first
-// blank or tab (the rule of CommandLineToArgvW and the C runtime).
-LPCWSTR ArgumentsOf(LPCWSTR commandLine);

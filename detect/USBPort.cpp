@@ -1,12 +1,11 @@
 #include "detect/USBPort.h"
 
-#include <vector>
-
 #include "detect/DeviceIdText.h"
 #include "detect/UsbPrintClass.h"
 #include "platform/devinst.h"
 #include "platform/kernel.h"
 #include "platform/registry.h"
+#include "platform/two_call.h"
 
 namespace {
 
@@ -38,28 +37,30 @@ private:
     HDEVINFO m_set;
 };
 
-// The device path of interface `index` (two-call sizing), copied into path
-// (devid::kPathChars characters). A path too long for the copy leaves it empty, so
-// that it names no VID and PID. False when the interface has no readable detail.
-bool ReadDevicePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* data, std::vector<BYTE>& detailBuffer, WCHAR* path,
-                    CString& fullPath)
+// The device path of the interface, copied into path (devid::kPathChars
+// characters). A path too long for the copy leaves it empty, so that it names no
+// VID and PID. False when the interface has no readable detail.
+bool ReadDevicePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* data, WCHAR* path, CString& fullPath)
 {
-    DWORD required = 0;
-    if (::SetupDiGetDeviceInterfaceDetailW(set, data, nullptr, 0, &required, nullptr) ||
-        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        return false;
-    // Never smaller than the fixed part, whatever size was reported: cbSize is
-    // written into it before the second call.
-    const DWORD fixedPart = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    const DWORD size = required > fixedPart ? required : fixedPart;
-    detailBuffer.assign(size, 0);
-    auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(detailBuffer.data());
-    detail->cbSize = fixedPart;
-    if (!::SetupDiGetDeviceInterfaceDetailW(set, data, detail, size, nullptr, nullptr)) return false;
+    constexpr DWORD fixedPart = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    auto query = [set, data](BYTE* buffer, DWORD size, DWORD* required) {
+        if (!buffer) return ::SetupDiGetDeviceInterfaceDetailW(set, data, nullptr, 0, required, nullptr);
+        auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer);
+        detail->cbSize = fixedPart;
+        return ::SetupDiGetDeviceInterfaceDetailW(set, data, detail, size, nullptr, nullptr);
+    };
+    // The detail needs a buffer, and one never smaller than its fixed part, whatever
+    // size was reported: cbSize is written into it before the second call.
+    two_call::Rules rules;
+    rules.firstCallMustFail = true;
+    rules.minimumSize = fixedPart;
+    two_call::Buffer buffer;
+    if (buffer.Fetch(query, rules) != two_call::kFetched) return false;
+    auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer.Data());
 
     // The path ends at its NUL, and never beyond the buffer the system filled.
-    const size_t offset = reinterpret_cast<const BYTE*>(detail->DevicePath) - detailBuffer.data();
-    const size_t maxChars = (size - offset) / sizeof(WCHAR);
+    const size_t offset = reinterpret_cast<const BYTE*>(detail->DevicePath) - buffer.Data();
+    const size_t maxChars = (buffer.Size() - offset) / sizeof(WCHAR);
     size_t length = 0;
     while (length < maxChars && detail->DevicePath[length]) ++length;
     fullPath = CString(detail->DevicePath, static_cast<int>(length));
@@ -82,7 +83,6 @@ BOOL CUSBPort::FindUsbPrinter(CString& vid, CString& pid)
         ::SetupDiGetClassDevsW(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!set.Valid()) return FALSE;
 
-    std::vector<BYTE> detailBuffer;
     for (DWORD i = 0; i < kMaxInterfaces; ++i) {
         SP_DEVICE_INTERFACE_DATA data = {};
         data.cbSize = sizeof(data);
@@ -90,7 +90,7 @@ BOOL CUSBPort::FindUsbPrinter(CString& vid, CString& pid)
 
         WCHAR path[devid::kPathChars];
         CString fullPath;
-        if (!ReadDevicePath(set.Get(), &data, detailBuffer, path, fullPath)) continue;
+        if (!ReadDevicePath(set.Get(), &data, path, fullPath)) continue;
 
         m_hDevice = ::CreateFileW(fullPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OVERLAPPED, nullptr);

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "installer/PrinterInstaller.h"
-#include "installer/spooler.h"
+#include "installer/printer_family.h"
 #include "platform/devinst.h"
 #include "platform/kernel.h"
 #include "platform/spooler.h"
+#include "platform/two_call.h"
 
 namespace {
 
@@ -18,20 +19,14 @@ namespace {
 // room because printers were added in between, fails the enumeration.
 bool EnumerateLocalPrinters(std::vector<CString>& names)
 {
-    const DWORD flags = PRINTER_ENUM_LOCAL;
-    DWORD needed = 0;
     DWORD returned = 0;
-    std::unique_ptr<BYTE[]> buffer;
-    DWORD size = 0;
-    if (!::EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &returned)) {
-        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-        buffer.reset(new (std::nothrow) BYTE[needed ? needed : 1]);
-        if (!buffer) return false;
-        size = needed;
-    }
-    if (!::EnumPrintersW(flags, nullptr, 2, buffer.get(), size, &needed, &returned)) return false;
-    if (!buffer) return true;  // nothing to walk
-    const PRINTER_INFO_2W* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.get());
+    auto enumerate = [&returned](BYTE* buffer, DWORD size, DWORD* needed) {
+        return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, &returned);
+    };
+    two_call::Buffer buffer;
+    if (buffer.Fetch(enumerate) != two_call::kFetched) return false;
+    if (!buffer.Data()) return true;  // nothing to walk
+    const PRINTER_INFO_2W* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.Data());
     for (DWORD i = 0; i < returned; ++i) names.emplace_back(records[i].pPrinterName);
     return true;
 }
@@ -47,11 +42,11 @@ int CPrinterInstaller::FindInstalledPrinters(LPCWSTR name, CStringList& list)
     if (!EnumerateLocalPrinters(printers)) return -1;
     int count = 0;
     for (const CString& printer : printers) {
-        if (spooler::IsSameName(printer, name)) {
+        if (printer_family::IsSameName(printer, name)) {
             list.push_back(printer);
             ++count;
         }
-        if (spooler::IsCopyName(printer, name)) {
+        if (printer_family::IsCopyName(printer, name)) {
             list.push_back(printer);
             ++count;
         }
@@ -82,18 +77,18 @@ int CPrinterInstaller::DeletePrinterAndDriver(LPCWSTR name)
 
 int CPrinterInstaller::PurgePrinter(HANDLE printer)
 {
-    DWORD needed = 0;
-    std::unique_ptr<BYTE[]> buffer;
-    DWORD size = 0;
-    if (!::GetPrinterW(printer, 2, nullptr, 0, &needed)) {
-        buffer.reset(new (std::nothrow) BYTE[needed ? needed : 1]);
-        if (!buffer) return 0;
-        size = needed;
-    }
-    // The purge needs only the handle and the command: without the printer's
-    // record (the second call failed) it goes ahead without one.
-    BOOL fetched = ::GetPrinterW(printer, 2, buffer.get(), size, &needed);
-    LPBYTE info = fetched ? buffer.get() : nullptr;
+    auto fetch = [printer](BYTE* buffer, DWORD size, DWORD* needed) {
+        return ::GetPrinterW(printer, 2, buffer, size, needed);
+    };
+    // The purge needs only the handle and the command: the record is asked for
+    // whatever the first call's error, and without it (the second call failed) the
+    // purge goes ahead all the same.
+    two_call::Rules rules;
+    rules.anyErrorGivesSize = true;
+    two_call::Buffer record;
+    two_call::Outcome outcome = record.Fetch(fetch, rules);
+    if (outcome == two_call::kNoMemory) return 0;
+    LPBYTE info = outcome == two_call::kFetched ? record.Data() : nullptr;
     return ::SetPrinterW(printer, 0, info, PRINTER_CONTROL_PURGE) ? 1 : 0;
 }
 
@@ -103,7 +98,7 @@ int CPrinterInstaller::PrinterExists(LPCWSTR name)
     std::vector<CString> printers;
     if (!EnumerateLocalPrinters(printers)) return 0;
     for (const CString& printer : printers)
-        if (spooler::IsSameName(printer, name)) return 1;
+        if (printer_family::IsSameName(printer, name)) return 1;
     return 0;
 }
 

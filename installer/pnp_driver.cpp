@@ -1,14 +1,14 @@
 // The Plug and Play road: the USB hardware ID of the chosen printer from the driver
 // INF's model lines, and the driver update of the devices that carry it.
 #include "installer/PrinterInstaller.h"
-#include "installer/spooler.h"
+#include "installer/inf_model_match.h"
 #include "platform/devinst.h"
 #include "platform/kernel.h"
 
 int CPrinterInstaller::FindHardwareId(CString infPath, CString quotedName, int quotedLength, BYTE* idBuffer)
 {
     if (!idBuffer) return 0;
-    WString match = spooler::InfModelName(quotedName);
+    WString match = inf_model_match::MatchText(quotedName);
     CStdioFile inf;
     // An INF that cannot be opened (such as the bare driver directory when the
     // catalogue gives no type) holds no hardware ID.
@@ -16,7 +16,7 @@ int CPrinterInstaller::FindHardwareId(CString infPath, CString quotedName, int q
     CString line;
     while (inf.ReadString(line)) {
         WString id;
-        if (!spooler::AcceptModelLine(line, match.c_str(), quotedLength, id)) continue;
+        if (!inf_model_match::Accept(line, match.c_str(), quotedLength, id)) continue;
         for (size_t i = 0; i < id.size(); ++i) idBuffer[i] = static_cast<BYTE>(id[i] & 0xFF);
         inf.Close();
         return 1;
@@ -29,14 +29,14 @@ int CPrinterInstaller::InstallPnpDriver()
 {
     BuildDriverInfPath();
     CString quoted = CString(TEXT("\"")) + m_szPrinterName + TEXT("\"");
-    BYTE id[spooler::kHardwareIdBytes] = {0};
+    BYTE id[inf_model_match::kHardwareIdBytes] = {0};
     if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) return 0;
 
     // The ID's bytes are text in the thread's ANSI code page; at most 1023 of them
     // never widen to more characters than that.
-    WCHAR hardwareId[spooler::kHardwareIdBytes] = {0};
+    WCHAR hardwareId[inf_model_match::kHardwareIdBytes] = {0};
     if (!::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<LPCSTR>(id), -1, hardwareId,
-                               static_cast<int>(spooler::kHardwareIdBytes)))
+                               static_cast<int>(inf_model_match::kHardwareIdBytes)))
         return 0;
     BOOL rebootRequired = FALSE;
     return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, INSTALLFLAG_FORCE, &rebootRequired)

@@ -1,7 +1,8 @@
 // The printer-UI commands: installing the driver and creating the printer, making
 // it the default printer and printing a test page, each run by rundll32.
 #include "installer/PrinterInstaller.h"
-#include "installer/spooler.h"
+#include "installer/launcher_messages.h"
+#include "installer/printui_command_lines.h"
 #include "platform/kernel.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -28,6 +29,19 @@ bool Rundll32Path(WCHAR* path, UINT capacity)
     return true;
 }
 
+using ComposePrinterCommand = bool (*)(WCHAR* out, size_t capacity, const WCHAR* printer);
+
+// A command on the printer alone (set default, test page): nothing to do while its
+// flag is off; a name, when given, replaces the stored one first.
+int RunPrinterCommand(CPrinterInstaller& installer, int wanted, LPCWSTR name, ComposePrinterCommand compose)
+{
+    if (!wanted) return 1;
+    if (name && installer.SetPrinterName(name) != text::kOk) return 0;
+    WCHAR command[printui::kCommandCapacity];
+    if (!compose(command, printui::kCommandCapacity, installer.PrinterName())) return 0;
+    return installer.RunRundll32(command) ? 1 : 0;
+}
+
 }  // namespace
 
 int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
@@ -51,7 +65,7 @@ int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
         return 1;
     }
     DWORD error = ::GetLastError();
-    ::MessageBoxW(nullptr, spooler::LauncherMessage(error), TEXT("ERROR"), MB_OK | MB_ICONERROR);
+    ::MessageBoxW(nullptr, launcher::ErrorMessage(error), TEXT("ERROR"), MB_OK | MB_ICONERROR);
     return 0;
 }
 
@@ -62,8 +76,8 @@ int CPrinterInstaller::InstallPrinter(LPCWSTR name, LPCWSTR port)
     if (name && SetPrinterName(name) != text::kOk) return 0;
     if (port && SetPortName(port) != text::kOk) return 0;
     BuildDriverInfPath();
-    WCHAR command[spooler::kCommandCapacity];
-    if (!spooler::ComposeInstallCommand(command, spooler::kCommandCapacity, m_szPrinterName, m_szDriverInf,
+    WCHAR command[printui::kCommandCapacity];
+    if (!printui::ComposeInstallCommand(command, printui::kCommandCapacity, m_szPrinterName, m_szDriverInf,
                                         m_szPortName))
         return 0;
     if (!RunRundll32(command)) return 0;
@@ -73,18 +87,10 @@ int CPrinterInstaller::InstallPrinter(LPCWSTR name, LPCWSTR port)
 
 int CPrinterInstaller::SetDefaultPrinter(LPCWSTR name)
 {
-    if (!m_bSetDefault) return 1;
-    if (name && SetPrinterName(name) != text::kOk) return 0;
-    WCHAR command[spooler::kCommandCapacity];
-    if (!spooler::ComposeSetDefaultCommand(command, spooler::kCommandCapacity, m_szPrinterName)) return 0;
-    return RunRundll32(command) ? 1 : 0;
+    return RunPrinterCommand(*this, m_bSetDefault, name, &printui::ComposeSetDefaultCommand);
 }
 
 int CPrinterInstaller::PrintTestPage(LPCWSTR name)
 {
-    if (!m_bPrintTestPage) return 1;
-    if (name && SetPrinterName(name) != text::kOk) return 0;
-    WCHAR command[spooler::kCommandCapacity];
-    if (!spooler::ComposeTestPageCommand(command, spooler::kCommandCapacity, m_szPrinterName)) return 0;
-    return RunRundll32(command) ? 1 : 0;
+    return RunPrinterCommand(*this, m_bPrintTestPage, name, &printui::ComposeTestPageCommand);
 }

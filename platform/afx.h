@@ -23,7 +23,6 @@ public:
     CString(LPCWSTR s, int length) : m_s(s, static_cast<size_t>(length)) {}
 
     operator LPCWSTR() const { return m_s.c_str(); }  // NOLINT
-    LPCWSTR GetString() const { return m_s.c_str(); }
     int GetLength() const { return static_cast<int>(m_s.size()); }
     bool IsEmpty() const { return m_s.empty(); }
     void Empty() { m_s.clear(); }
@@ -121,17 +120,11 @@ public:
     virtual const CRuntimeClass* GetRuntimeClass() const { return &classCWnd; }
     BOOL IsKindOf(const CRuntimeClass* c) const { return GetRuntimeClass()->IsDerivedFrom(c) ? TRUE : FALSE; }
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     // A wrapper for the child control, or null when the window has no such child.
     CWnd* GetDlgItem(int id);
     BOOL ShowWindow(int command);
     BOOL EnableWindow(BOOL enable = TRUE);
-    BOOL IsWindowVisible() const;
-    BOOL IsWindowEnabled() const;
-    void SetWindowText(LPCWSTR text);
-    CString GetWindowText() const;
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-    BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc);
     BOOL KillTimer(UINT_PTR id);
     int MessageBox(LPCWSTR text, LPCWSTR caption = nullptr, UINT type = MB_OK);
@@ -235,7 +228,6 @@ public:
     virtual void OnReset();
 
     CPropertySheet* GetParentSheet() const { return m_pSheet; }
-    UINT GetTemplateId() const { return m_nTemplateId; }
     // Forwarded to the sheet: ends its modal loop with the code and presses Cancel.
     void EndDialog(int result);
 
@@ -263,7 +255,6 @@ public:
 
     void AddPage(CPropertyPage* page);
     int GetPageCount() const { return static_cast<int>(m_pages.size()); }
-    CPropertyPage* GetPage(int index) const;
     void SetWizardMode() { m_bWizard = true; }
     BOOL SetActivePage(int index);
     BOOL SetActivePage(CPropertyPage* page);

@@ -77,7 +77,24 @@ bool StartsWith(const WCHAR* s, const WCHAR* prefix)
     return true;
 }
 
-size_t Find(const WString& s, const WCHAR* needle, size_t from) { return s.find(needle, from); }
+const WCHAR* Find(const WCHAR* s, WCHAR c)
+{
+    for (; s && *s; ++s)
+        if (*s == c) return s;
+    return nullptr;
+}
+
+bool Contains(const WCHAR* s, const WCHAR* needle)
+{
+    if (!s || !needle) return false;
+    if (!needle[0]) return true;
+    for (; *s; ++s) {
+        size_t i = 0;
+        while (needle[i] && s[i] == needle[i]) ++i;
+        if (!needle[i]) return true;
+    }
+    return false;
+}
 
 static void AppendNumber(WString& out, unsigned long long value, bool negative, unsigned base, int width, bool zeroPad)
 {

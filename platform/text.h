@@ -28,8 +28,11 @@ bool Equal(const WCHAR* a, const WCHAR* b);
 // Case-insensitive for ASCII letters only, as the profile functions match names.
 bool EqualNoCaseAscii(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen);
 bool StartsWith(const WCHAR* s, const WCHAR* prefix);
-// First occurrence of needle in s at or after index from; npos when absent.
-size_t Find(const WString& s, const WCHAR* needle, size_t from = 0);
+// The first `c` in s, or null when there is none (or s is null).
+const WCHAR* Find(const WCHAR* s, WCHAR c);
+// Whether needle occurs in s, letter case included; an empty needle occurs in any
+// non-null s.
+bool Contains(const WCHAR* s, const WCHAR* needle);
 
 // printf-style formatting of the few conversions the program needs:
 // %s (const WCHAR*), %d and %u (int), zero-padded widths such as %03d, %x, %%.

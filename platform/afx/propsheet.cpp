@@ -118,11 +118,6 @@ CPropertySheet::CPropertySheet(LPCWSTR caption, CWnd* parent, UINT selectPage)
 
 void CPropertySheet::AddPage(CPropertyPage* page) { m_pages.push_back(page); }
 
-CPropertyPage* CPropertySheet::GetPage(int index) const
-{
-    return index >= 0 && index < GetPageCount() ? m_pages[static_cast<size_t>(index)] : nullptr;
-}
-
 BOOL CPropertySheet::SetActivePage(int index)
 {
     if (index < 0 || index >= GetPageCount()) return FALSE;

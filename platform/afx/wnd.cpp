@@ -15,25 +15,11 @@ CWnd* CWnd::GetDlgItem(int id)
 
 BOOL CWnd::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
 BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
-BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-void CWnd::SetWindowText(LPCWSTR text) { ::SetWindowTextW(m_hWnd, text); }
-
-CString CWnd::GetWindowText() const
-{
-    int length = ::GetWindowTextLengthW(m_hWnd);
-    if (length <= 0) return CString();
-    WString buffer(static_cast<size_t>(length) + 1, 0);
-    int got = ::GetWindowTextW(m_hWnd, &buffer[0], length + 1);
-    return CString(buffer.c_str(), got > 0 ? got : 0);
-}
 
 LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return ::SendMessageW(m_hWnd, msg, wParam, lParam);
 }
-
-BOOL CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::PostMessageW(m_hWnd, msg, wParam, lParam); }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) { return ::SetTimer(m_hWnd, id, elapse, proc); }
 BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/inf_model_line.h"
 #include "platform/sim/control.h"
 #include "platform/sim/kernel_api.h"
 #include "platform/sim/spooler_internal.h"
@@ -41,31 +42,14 @@ bool ReadHostLines(const std::u16string& windowsPath, std::vector<std::u16string
     return true;
 }
 
-namespace {
-std::u16string Trim(const std::u16string& s)
-{
-    size_t b = s.find_first_not_of(u" \t");
-    if (b == std::u16string::npos) return std::u16string();
-    size_t e = s.find_last_not_of(u" \t");
-    return s.substr(b, e - b + 1);
-}
-}  // namespace
-
 bool ParseInfModelLine(const std::u16string& line, InfModelLine& out)
 {
-    size_t at = line.find_first_not_of(u" \t");
-    if (at == std::u16string::npos || line[at] != '"') return false;
-    size_t close = line.find(u'"', at + 1);
-    if (close == std::u16string::npos) return false;
-    size_t equals = line.find_first_not_of(u" \t", close + 1);
-    if (equals == std::u16string::npos || line[equals] != '=') return false;
-    size_t first = line.find(u',', equals);
-    if (first == std::u16string::npos) return false;
-    size_t second = line.find(u',', first + 1);
-    out.model = line.substr(at + 1, close - at - 1);
-    out.hardwareId =
-        Trim(line.substr(first + 1, second == std::u16string::npos ? std::u16string::npos : second - first - 1));
-    return !out.model.empty();
+    // Only lines that carry a hardware-ID field count as model lines here.
+    inf::ModelLine parsed;
+    if (!inf::ParseModelLine(line, parsed) || !parsed.hasHardwareId) return false;
+    out.model = parsed.model;
+    out.hardwareId = parsed.hardwareId;
+    return true;
 }
 
 }  // namespace sim

@@ -1,7 +1,8 @@
 // The driver INF's model lines as the Plug and Play road reads them: the "Korvel" to
 // "KORVEL" spelling of the quoted name, the match and acceptance of one line with its
 // hardware ID, and FindHardwareId over a whole INF of any bytes, whose ID must land in
-// the caller's 1024-byte buffer and nowhere else.
+// the caller's 1024-byte buffer and nowhere else. Every line also goes through the
+// system's reading of model lines (name, hardware ID, blanks dropped).
 //
 // Input: byte 0 picks how the match length relates to the quoted name's length (bits
 // 0-1: equal, shorter, longer, or any) and byte 1 by how much; the printer name follows,
@@ -10,7 +11,8 @@
 #include <cstring>
 
 #include "installer/PrinterInstaller.h"
-#include "installer/spooler.h"
+#include "installer/inf_model_match.h"
+#include "platform/inf_model_line.h"
 #include "platform/sim/control.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -41,8 +43,34 @@ bool ExpectedAccept(const std::u16string& line, const std::u16string& match, int
     if (line.find(u"USB", first + 1) == std::u16string::npos) return false;
     size_t second = line.find(u',', first + 1);
     size_t length = second == std::u16string::npos ? 0 : second - first - 1;
-    if (length >= spooler::kHardwareIdBytes) return false;
+    if (length >= inf_model_match::kHardwareIdBytes) return false;
     *id = line.substr(first + 1, length);
+    return true;
+}
+
+// The system's reading of one line, written out plainly: blanks, a quoted name of
+// one character or more, blanks, '='; the ID is the field after the next comma.
+bool ExpectedModelLine(const std::u16string& line, inf::ModelLine* out)
+{
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    size_t i = 0;
+    while (i < line.size() && blank(line[i])) ++i;
+    if (i == line.size() || line[i] != u'"') return false;
+    std::u16string model;
+    for (++i; i < line.size() && line[i] != u'"'; ++i) model += line[i];
+    if (i == line.size() || model.empty()) return false;
+    for (++i; i < line.size() && blank(line[i]); ++i) {}
+    if (i == line.size() || line[i] != u'=') return false;
+    out->model = model;
+    out->hasHardwareId = false;
+    out->hardwareId.clear();
+    for (; i < line.size() && !out->hasHardwareId; ++i) out->hasHardwareId = line[i] == u',';
+    std::u16string field;
+    for (; out->hasHardwareId && i < line.size() && line[i] != u','; ++i) field += line[i];
+    while (!field.empty() && blank(field.back())) field.pop_back();
+    size_t lead = 0;
+    while (lead < field.size() && blank(field[lead])) ++lead;
+    out->hardwareId = field.substr(lead);
     return true;
 }
 
@@ -98,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The spelling of the maker's name: same length, every "Korvel" upper case.
     auto exactQuoted = fuzz::Exact<WCHAR>(quoted.size() + 1, 0);
     std::copy(quoted.begin(), quoted.end(), exactQuoted.get());
-    WString match = spooler::InfModelName(exactQuoted.get());
+    WString match = inf_model_match::MatchText(exactQuoted.get());
     FUZZ_CHECK(match == ExpectedModelName(UpToNul(quoted)));
 
     // Line by line, each line and the match text in buffers of exactly their size.
@@ -113,9 +141,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         WString id = u"(unset)";
         std::u16string expectedId;
         bool expected = ExpectedAccept(UpToNul(line), match, matchLength, &expectedId);
-        bool accepted = spooler::AcceptModelLine(exactLine.get(), exactMatch.get(), matchLength, id);
+        bool accepted = inf_model_match::Accept(exactLine.get(), exactMatch.get(), matchLength, id);
         FUZZ_CHECK(accepted == expected);
         if (accepted) FUZZ_CHECK(id == expectedId);
+        inf::ModelLine parsed, expectedLine;
+        bool isModelLine = ExpectedModelLine(line, &expectedLine);
+        FUZZ_CHECK(inf::ParseModelLine(line, parsed) == isModelLine);
+        if (isModelLine)
+            FUZZ_CHECK(parsed.model == expectedLine.model && parsed.hasHardwareId == expectedLine.hasHardwareId &&
+                       parsed.hardwareId == expectedLine.hardwareId);
         if (accepted && !anyAccepted) {
             anyAccepted = true;
             firstId = expectedId;
@@ -126,10 +160,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // of exactly 1024 bytes whose zero filling ends it.
     sim::SetMemoryFile(kInf, std::string(inf.begin(), inf.end()));
     CPrinterInstaller installer;
-    auto buffer = fuzz::Exact<BYTE>(spooler::kHardwareIdBytes, 0);
+    auto buffer = fuzz::Exact<BYTE>(inf_model_match::kHardwareIdBytes, 0);
     int found = installer.FindHardwareId(kInf, CString(quoted.c_str(), quotedLength), matchLength, buffer.get());
     FUZZ_CHECK(found == (anyAccepted ? 1 : 0));
-    for (size_t i = 0; i < spooler::kHardwareIdBytes; ++i) {
+    for (size_t i = 0; i < inf_model_match::kHardwareIdBytes; ++i) {
         BYTE expected = (found && i < firstId.size()) ? static_cast<BYTE>(firstId[i] & 0xFF) : 0;
         FUZZ_CHECK(buffer[i] == expected);
     }

@@ -5,7 +5,7 @@
 
 #include "installer/PrinterInstaller.h"
 #include "installer/catalogue.h"
-#include "installer/spooler.h"
+#include "installer/inf_model_match.h"
 #include "platform/kernel.h"
 #include "platform/text.h"
 
@@ -166,26 +166,15 @@ bool LooksBlank(WCHAR c)
 }
 
 // --- the driver INF as lines -----------------------------------------------------------
-// As the program's text-file reader gives them: one character per byte, a line ends
-// at a line feed, a carriage return before it is dropped.
-std::vector<WString> InfLines(const std::string& bytes)
+// Read by the program's own text-file reader, so that the lines and their numbers are
+// the ones the wizard matches. False when the file cannot be opened.
+bool ReadInfLines(const WString& path, std::vector<WString>* lines)
 {
-    std::vector<WString> lines;
-    WString line;
-    bool any = false;
-    for (char c : bytes) {
-        any = true;
-        if (c == '\n') {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-            line.clear();
-            any = false;
-        } else {
-            line += static_cast<WCHAR>(static_cast<unsigned char>(c));
-        }
-    }
-    if (any) lines.push_back(line);
-    return lines;
+    CStdioFile file;
+    if (!file.Open(path.c_str(), CStdioFile::modeRead | CStdioFile::typeText)) return false;
+    CString line;
+    while (file.ReadString(line)) lines->push_back(line.Str());
+    return true;
 }
 
 // --- the checker ---------------------------------------------------------------------
@@ -433,8 +422,8 @@ private:
         std::string infName = InfName(type);
         std::string quoted = Quoted(printer);
 
-        std::string bytes;
-        if (!IsFile(inf) || !ReadWholeFile(inf, &bytes)) {
+        std::vector<WString> lines;
+        if (!IsFile(inf) || !ReadInfLines(inf, &lines)) {
             if (m_missingInf[type]++ == 0)
                 Error(infName, 0,
                       "missing: the printers of type " + std::string(type == 1 ? "24" : "9") + " (such as " + quoted +
@@ -444,19 +433,16 @@ private:
 
         WString quotedName = TEXT("\"") + printer + TEXT("\"");
         int length = static_cast<int>(quotedName.size());
-        BYTE id[spooler::kHardwareIdBytes] = {0};
+        BYTE id[inf_model_match::kHardwareIdBytes] = {0};
         int found = m_installer.FindHardwareId(inf.c_str(), quotedName.c_str(), length, id);
 
         // Where the wizard's reader stops, or why it found nothing, line by line.
-        std::vector<WString> lines = InfLines(bytes);
-        WString match = spooler::InfModelName(quotedName.c_str());
+        WString match = inf_model_match::MatchText(quotedName.c_str());
         int acceptedLine = 0, mixedCaseLine = 0, withoutUsbLine = 0;
-        WString acceptedId;
         for (size_t i = 0; i < lines.size() && !acceptedLine; ++i) {
             WString lineId;
-            if (spooler::AcceptModelLine(lines[i].c_str(), match.c_str(), length, lineId)) {
+            if (inf_model_match::Accept(lines[i].c_str(), match.c_str(), length, lineId)) {
                 acceptedLine = static_cast<int>(i) + 1;
-                acceptedId = lineId;
             } else if (lines[i].compare(0, match.size(), match) == 0) {
                 if (!withoutUsbLine) withoutUsbLine = static_cast<int>(i) + 1;
             } else if (match != quotedName && lines[i].compare(0, quotedName.size(), quotedName) == 0) {
@@ -466,7 +452,7 @@ private:
 
         if (!found) {
             std::string message = "no USB model line for printer " + quoted + ": a line must begin with " +
-                                  Quoted(spooler::InfModelName(printer.c_str())) +
+                                  Quoted(inf_model_match::MatchText(printer.c_str())) +
                                   " in quotation marks and name USB after its first comma";
             int at = 0;
             bool ascii = std::all_of(printer.begin(), printer.end(), [](WCHAR c) { return c < 0x80; });
@@ -485,7 +471,7 @@ private:
             return;
         }
         WString id16;
-        for (size_t i = 0; i < spooler::kHardwareIdBytes && id[i]; ++i) id16 += static_cast<WCHAR>(id[i]);
+        for (size_t i = 0; i < inf_model_match::kHardwareIdBytes && id[i]; ++i) id16 += static_cast<WCHAR>(id[i]);
         if (id16.empty()) {
             Error(infName, acceptedLine,
                   "the USB model line of printer " + quoted +

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/inf_model_line.h"
 #include "tools/uidriver/wintext.h"
 
 namespace {
@@ -86,18 +87,12 @@ bool InfListsModel(const std::wstring& inf, const std::wstring& model, std::wstr
     while (pos < content.size()) {
         size_t end = content.find(L'\n', pos);
         if (end == std::wstring::npos) end = content.size();
-        std::wstring line = content.substr(pos, end - pos);
-        pos = end + 1;
-        size_t b = line.find_first_not_of(L" \t");
-        if (b == std::wstring::npos || line[b] != L'"') continue;
-        size_t close = line.find(L'"', b + 1);
-        if (close == std::wstring::npos) continue;
-        size_t eq = line.find_first_not_of(L" \t", close + 1);
-        if (eq == std::wstring::npos || line[eq] != L'=') continue;
-        if (EqualNoCase(line.substr(b + 1, close - b - 1), model)) {
-            *spelling = line.substr(b + 1, close - b - 1);
+        inf::ModelLine parsed;
+        if (inf::ParseModelLine(content.substr(pos, end - pos), parsed) && EqualNoCase(parsed.model, model)) {
+            *spelling = parsed.model;
             return true;
         }
+        pos = end + 1;
     }
     *why = L"error the INF has no model line for the model";
     return false;

@@ -1,0 +1,23 @@
+#include "installer/printer_family.h"
+
+#include "platform/text.h"
+
+namespace printer_family {
+
+bool IsSameName(const WCHAR* printer, const WCHAR* name)
+{
+    if (!printer || !name || !name[0]) return false;
+    return text::Equal(printer, name);
+}
+
+bool IsCopyName(const WCHAR* printer, const WCHAR* name)
+{
+    if (!printer || !name || !name[0]) return false;
+    size_t n = text::Length(name);
+    if (text::Length(printer) <= n + 2) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (printer[i] != name[i]) return false;
+    return printer[n + 1] == '(';
+}
+
+}  // namespace printer_family

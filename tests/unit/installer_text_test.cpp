@@ -1,0 +1,95 @@
+// The installer's plain text rules: which printer names form a chosen name's family,
+// the printer-UI command lines and the launcher's messages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "installer/launcher_messages.h"
+#include "installer/printer_family.h"
+#include "installer/printui_command_lines.h"
+#include "platform/text.h"
+
+namespace {
+
+std::u16string U(const char* s) { return text::FromUtf8(s); }
+
+std::string Compose(bool ok, const WCHAR* out) { return ok ? text::ToUtf8(out, text::Length(out)) : "<refused>"; }
+
+}  // namespace
+
+TEST(InstallerText, AnEmptyNameHasNoFamily)
+{
+    // With an empty name the copy rule alone would take every printer whose second
+    // character is an opening parenthesis.
+    for (const char* printer : {"X(1)", "((", "", "A (Copy 1)"}) {
+        EXPECT_FALSE(printer_family::IsSameName(U(printer).c_str(), u"")) << printer;
+        EXPECT_FALSE(printer_family::IsCopyName(U(printer).c_str(), u"")) << printer;
+    }
+    EXPECT_TRUE(printer_family::IsCopyName(u"AB(2)", u"A"));  // index n is not examined
+    EXPECT_FALSE(printer_family::IsCopyName(u"A (", u"A"));   // exactly n + 2 characters
+    EXPECT_FALSE(printer_family::IsCopyName(u"A", u"A"));
+    EXPECT_FALSE(printer_family::IsSameName(u"a", u"A"));
+}
+
+TEST(InstallerText, CommandTextsAreExact)
+{
+    WCHAR out[printui::kCommandCapacity];
+    EXPECT_EQ(Compose(printui::ComposeInstallCommand(out, printui::kCommandCapacity, u"A",
+                                                     u"D:\\PrinterDriver\\24pin\\OEMPRINT.INF", u"USB001"),
+                      out),
+              "PRINTUI.DLL,PrintUIEntry /if /n \"A\" /f \"D:\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"USB001\" "
+              "/m \"A\" ");
+    EXPECT_EQ(Compose(printui::ComposeSetDefaultCommand(out, printui::kCommandCapacity, u"A"), out),
+              "PRINTUI.DLL,PrintUIEntry /y /q /n \"A\"");
+    EXPECT_EQ(Compose(printui::ComposeTestPageCommand(out, printui::kCommandCapacity, u""), out),
+              "PRINTUI.DLL,PrintUIEntry /k /q /n \"\"");
+
+    // The longest values the fields hold still fit.
+    std::u16string name(199, u'N'), port(199, u'P'), inf(259, u'F');
+    ASSERT_TRUE(
+        printui::ComposeInstallCommand(out, printui::kCommandCapacity, name.c_str(), inf.c_str(), port.c_str()));
+    EXPECT_EQ(text::Length(out), 909u);
+}
+
+TEST(InstallerText, AQuotationMarkInAnyValueRefusesTheCommand)
+{
+    WCHAR out[printui::kCommandCapacity] = u"stale";
+    EXPECT_EQ(Compose(printui::ComposeInstallCommand(out, printui::kCommandCapacity, u"A\" /r \"FILE:", u"D:\\x.inf",
+                                                     u"LPT1:"),
+                      out),
+              "<refused>");
+    EXPECT_EQ(out[0], 0);
+    EXPECT_FALSE(printui::ComposeInstallCommand(out, printui::kCommandCapacity, u"A", u"D:\\x.inf", u"LPT1:\""));
+    EXPECT_FALSE(printui::ComposeInstallCommand(out, printui::kCommandCapacity, u"A", u"D:\\\"x.inf", u"LPT1:"));
+    EXPECT_FALSE(printui::ComposeSetDefaultCommand(out, printui::kCommandCapacity, u"\""));
+    EXPECT_FALSE(printui::ComposeTestPageCommand(out, printui::kCommandCapacity, u"A\"B"));
+}
+
+TEST(InstallerText, LauncherMessageForEachLastError)
+{
+    const struct {
+        DWORD code;
+        const char* text;
+    } table[] = {
+        {2, "The specified file was not found."},
+        {3, "The specified path was not found."},
+        {5, "Access to the specified file is denied."},
+        {8, "There is not enough memory to perform the specified action."},
+        {32, "A sharing violation occurred."},
+        {1155, "There is no application associated with the given file name extension."},
+        {1156, "The Dynamic Data Exchange (DDE) transaction failed."},
+        {1157, "One of the library files necessary to run the application can't be found."},
+        {1223, "The function prompted the user for additional information, but the user canceled the request."},
+        {0, "Other error occurred."},
+        {1, "Other error occurred."},
+        {4, "Other error occurred."},
+        {6, "Other error occurred."},
+        {7, "Other error occurred."},
+        {1224, "Other error occurred."},
+        {0xFFFFFFFFu, "Other error occurred."},
+    };
+    for (const auto& row : table) {
+        const WCHAR* m = launcher::ErrorMessage(row.code);
+        EXPECT_EQ(text::ToUtf8(m, text::Length(m)), row.text) << row.code;
+    }
+}

@@ -7,6 +7,7 @@
 #include "pages/Step2.h"
 #include "pages/Step3.h"
 #include "pages/Step5.h"
+#include "platform/kernel.h"
 #include "platform/windowing.h"
 
 // Both globals live in this file so that their order is fixed: the installer is
@@ -19,8 +20,15 @@ CVolmiraApp::CVolmiraApp() : CWinApp(nullptr) {}
 
 BOOL CVolmiraApp::InitInstance()
 {
-    // On 64-bit Windows the x86-64 program beside this one does the work.
-    if (StartSiblingUnderWow64(g_Installer.SetupDir())) return FALSE;
+    // On 64-bit Windows the x86-64 program beside this one does the work, and this
+    // one ends with it. When the sibling does not start, this program goes on as on
+    // 32-bit Windows (an unattended run would note the failure here).
+    m_nExitCode = 0;
+    SiblingRun sibling = RunSiblingUnderWow64(g_Installer.SetupDir(), ::GetCommandLineW());
+    if (sibling.outcome == SiblingRun::kEnded) {
+        m_nExitCode = static_cast<int>(sibling.exitCode);
+        return FALSE;
+    }
 
     INITCOMMONCONTROLSEX controls;
     controls.dwSize = sizeof(controls);
@@ -47,3 +55,5 @@ BOOL CVolmiraApp::InitInstance()
     // The pages go in reverse order of construction, then the sheet.
     return FALSE;
 }
+
+int CVolmiraApp::ExitInstance() { return m_nExitCode; }

@@ -9,6 +9,12 @@ public:
     CVolmiraApp();
     // Always FALSE: the program ends as soon as the wizard closes.
     BOOL InitInstance() override;
+    // The program's exit code: the x86-64 sibling's when it stood in for this
+    // program, else 0.
+    int ExitInstance() override;
+
+private:
+    int m_nExitCode = 0;
 };
 
 extern CVolmiraApp theApp;

@@ -125,9 +125,10 @@ BOOL CUSBPort::ReadDeviceId(BYTE* buffer, DWORD size, DWORD* returned)
         } else {
             // The request still refers to the caller's buffer and to `overlapped`:
             // cancel it and wait until it has finished before either goes away.
+            // CancelIo reaches the requests this thread issued on the handle, and
+            // this thread issued the request (XP has no CancelIoEx).
             HANDLE device = m_hDevice;
-            if (!::CancelIoEx(device, &overlapped) && ::GetLastError() != ERROR_NOT_FOUND)
-                CloseDevice();  // closing the handle cancels whatever is left on it
+            if (!::CancelIo(device)) CloseDevice();  // closing the handle cancels whatever is left on it
             DWORD ignored = 0;
             ::GetOverlappedResult(device, &overlapped, &ignored, TRUE);
             ok = FALSE;

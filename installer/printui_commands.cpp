@@ -5,6 +5,7 @@
 #include "installer/printui_command_lines.h"
 #include "platform/kernel.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 #include "platform/windowing.h"
 
 namespace {
@@ -12,6 +13,21 @@ namespace {
 constexpr DWORD kRundll32WaitMs = 120000;
 // The spooler may take a moment after rundll32 has ended before the new printer shows.
 constexpr DWORD kSettleMs = 500;
+
+// rundll32 by its full path in the system folder: by its bare name Windows would look
+// in the program's own folder first, where a file of that name may wait. A 32-bit
+// program on 64-bit Windows is given the redirected system folder, the same program
+// the bare name found there.
+bool Rundll32Path(WCHAR* path, UINT capacity)
+{
+    UINT length = ::GetSystemDirectoryW(path, capacity);
+    if (length == 0) return false;
+    if (length >= capacity || text::Append(path, capacity, TEXT("\\rundll32.exe")) != text::kOk) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    return true;
+}
 
 using ComposePrinterCommand = bool (*)(WCHAR* out, size_t capacity, const WCHAR* printer);
 
@@ -30,16 +46,17 @@ int RunPrinterCommand(CPrinterInstaller& installer, int wanted, LPCWSTR name, Co
 
 int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
 {
+    WCHAR program[MAX_PATH];
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(SHELLEXECUTEINFOW);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.hwnd = nullptr;
     info.lpVerb = TEXT("open");
-    info.lpFile = TEXT("rundll32");
+    info.lpFile = program;
     info.lpParameters = parameters;
     info.lpDirectory = nullptr;
     info.nShow = SW_SHOWNORMAL;
-    if (::ShellExecuteExW(&info)) {
+    if (Rundll32Path(program, MAX_PATH) && ::ShellExecuteExW(&info)) {
         // Whether rundll32 ended, outlived the wait or the wait failed is not examined.
         if (info.hProcess) {
             ::WaitForSingleObject(info.hProcess, kRundll32WaitMs);

@@ -32,6 +32,16 @@ REG
   /usr/lib/wine/wineserver -w
 fi
 
+# Makes Wine's windows unmanaged: with no window manager on the virtual display, Wine
+# otherwise waits about 2 s for one each time a managed window closes.
+korvel_wine_unmanaged() {
+  local reg
+  reg=$(mktemp /tmp/korvel-unmanaged.XXXXXX.reg)
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' > "$reg"
+  "$WINE" regedit "$reg" >/dev/null 2>&1
+  rm -f "$reg"
+}
+
 # Ends Wine and the display that this script started, and removes a temporary prefix.
 korvel_wine_cleanup() {
   /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true

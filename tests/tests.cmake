@@ -7,6 +7,9 @@
 #                    and run twice: on the simulated machine as ctest's "contract"
 #                    (Linux), and against the real functions (x86-64, tests/wine/contract.sh)
 #   uidriver_probe   the small wizard tests/wine/e2e.sh drives to check the UI driver (x86-64)
+#   first_page       times a wizard from its start to its first page (x86-64,
+#                    tests/wine/start-time.sh)
+#   planted_*, search_probe  the planting test's programs (x86-64, tests/wine/planting.sh)
 #   fuzz_NAME        the libFuzzer targets of tests/fuzz (Linux, KORVEL_FUZZ; scripts/fuzz.sh)
 set(KORVEL_TESTS ${CMAKE_SOURCE_DIR}/tests)
 
@@ -33,6 +36,30 @@ if(WIN32)
     # A small wizard of its own that tests/wine/e2e.sh drives to check the UI driver.
     add_executable(uidriver_probe WIN32 ${KORVEL_TESTS}/wine/probe/probe.cpp ${KORVEL_TESTS}/wine/probe/probe.rc)
     target_link_libraries(uidriver_probe PRIVATE comctl32 user32 kernel32)
+
+    # Times a wizard from its start to its first page.
+    add_executable(first_page ${KORVEL_TESTS}/wine/starttime/first_page.cpp)
+    target_link_libraries(first_page PRIVATE user32 kernel32)
+
+    # The planting test's own programs: planted copies of newdev.dll, winspool.drv and
+    # rundll32.exe that leave markers, in BUILD/planted so that no program of the build
+    # ever finds them beside itself, and the probe that loads the libraries by name.
+    set(planting ${KORVEL_TESTS}/wine/planting)
+    foreach(name newdev winspool)
+      add_library(planted_${name} SHARED ${planting}/planted_dll.cpp)
+      target_include_directories(planted_${name} PRIVATE ${CMAKE_SOURCE_DIR})
+      set_target_properties(planted_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
+                                                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+    endforeach()
+    set_target_properties(planted_winspool PROPERTIES SUFFIX ".drv")
+    add_executable(planted_rundll32 WIN32 ${planting}/planted_rundll32.cpp)
+    target_include_directories(planted_rundll32 PRIVATE ${CMAKE_SOURCE_DIR})
+    set_target_properties(planted_rundll32 PROPERTIES OUTPUT_NAME rundll32 RUNTIME_OUTPUT_DIRECTORY
+                                                                           ${CMAKE_BINARY_DIR}/planted)
+    add_executable(search_probe ${planting}/search_probe.cpp ${CMAKE_SOURCE_DIR}/platform/win/system_library.cpp
+                                ${CMAKE_SOURCE_DIR}/platform/text.cpp)
+    target_include_directories(search_probe PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(search_probe PRIVATE shell32 kernel32)
   endif()
   return()
 endif()

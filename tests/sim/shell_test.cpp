@@ -1,5 +1,5 @@
-// The simulated rundll32 starts only as asked, and runs the printer-UI entry on the
-// simulated spooler. How command lines are split is checked on both sides in
+// The simulated rundll32 starts only as asked, from the system folder, and runs the
+// printer-UI entry on the simulated spooler. How command lines are split is checked on both sides in
 // tests/contract/shell_test.cpp.
 #include <cstring>
 
@@ -16,9 +16,16 @@ TEST_F(SimShell, Rundll32StartsOnlyAsAskedAndRunsThePrinterUiEntry)
     SHELLEXECUTEINFOW info;
     std::memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;
-    info.lpFile = u"notepad";
-    EXPECT_FALSE(::ShellExecuteExW(&info));
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    // Another program, or rundll32 anywhere but in the system folder, is not found.
+    for (const char16_t* file : {u"notepad", u"D:\\Setup\\rundll32.exe", u"C:\\Windows\\rundll32.exe"}) {
+        info.lpFile = file;
+        EXPECT_FALSE(::ShellExecuteExW(&info));
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    }
+    WCHAR system[MAX_PATH];
+    EXPECT_EQ(::GetSystemDirectoryW(system, 19), 20u);  // too small: the size with its NUL
+    EXPECT_EQ(::GetSystemDirectoryW(system, MAX_PATH), 19u);
+    EXPECT_EQ(Utf8(system), "C:\\Windows\\system32");
 
     // Without SEE_MASK_NOCLOSEPROCESS there is no process handle to close.
     info.lpFile = u"C:\\Windows\\System32\\RUNDLL32.EXE";

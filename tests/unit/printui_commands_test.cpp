@@ -67,6 +67,20 @@ TEST_F(PrintUiCommands, AFailedStartShowsTheMessageOfItsLastError)
     EXPECT_TRUE(sim::Printers().empty());
 }
 
+TEST_F(PrintUiCommands, Rundll32IsStartedByItsFullPathInTheSystemFolder)
+{
+    EXPECT_EQ(installer.RunRundll32(u"PRINTUI.DLL,PrintUIEntry /y /q /n \"A\""), 1);
+    ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
+    EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].file), "C:\\Windows\\system32\\rundll32.exe");
+
+    // Without the system folder nothing is started: its error is the launcher's.
+    sim::FailCall("GetSystemDirectoryW", ERROR_ACCESS_DENIED, 1);
+    EXPECT_EQ(installer.RunRundll32(u"PRINTUI.DLL,PrintUIEntry /y /q /n \"A\""), 0);
+    EXPECT_EQ(sim::Rundll32Runs().size(), 1u);
+    ASSERT_EQ(sim::ui::BoxHistory().size(), 1u);
+    EXPECT_EQ(Utf8(sim::ui::BoxHistory()[0].text), "Access to the specified file is denied.");
+}
+
 TEST_F(PrintUiCommands, TheLauncherWaitsAtMost120SecondsAndClosesTheProcess)
 {
     sim::SetTimeScale(0.0001);  // 120 s pass in 12 ms

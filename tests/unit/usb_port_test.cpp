@@ -194,7 +194,7 @@ TEST_F(UsbPortTest, ACancelThatFailsFallsBackToClosingTheDevice)
     CUSBPort port;
     CString vid, pid;
     ASSERT_TRUE(port.FindUsbPrinter(vid, pid));
-    sim::FailCall("CancelIoEx", ERROR_INVALID_HANDLE, 1);
+    sim::FailCall("CancelIo", ERROR_INVALID_HANDLE, 1);
     BYTE buffer[16];
     DWORD count = 0;
     EXPECT_FALSE(port.ReadDeviceId(buffer, sizeof(buffer), &count));

@@ -1,4 +1,4 @@
-// DeviceIoControl, GetOverlappedResult and CancelIoEx of the simulated machine: the
+// DeviceIoControl, GetOverlappedResult and CancelIo of the simulated machine: the
 // IEEE 1284 device-ID request to a USB printer with overlapped I/O (answered at once,
 // after a delay, never, or failed), its outcome and its cancellation.
 #include "platform/sim/api/devices.h"
@@ -53,6 +53,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID, DWORD, LPVOID out, DWORD
     }
     ++Devices().requestCount;
     request->owner = handle.get();
+    request->thread = ::GetCurrentThreadId();
     request->device = printer;
     request->overlapped = ov;
     request->out = static_cast<BYTE*>(out);
@@ -135,19 +136,22 @@ BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferr
     return TRUE;
 }
 
-BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped)
+// As Windows: cancels the requests the calling thread issued on the handle, and
+// succeeds also when there are none; another thread's requests stay pending.
+BOOL CancelIo(HANDLE file)
 {
     using namespace sim;
-    if (FailsNow("CancelIoEx")) return FALSE;
+    if (FailsNow("CancelIo")) return FALSE;
     auto handle = DeviceOf(file);
     if (!handle) return FALSE;
     const DWORD cancelDelay = handle->Device()->config.cancelDelayMs;
+    const DWORD caller = ::GetCurrentThreadId();
     std::vector<HANDLE> events;
     std::vector<std::shared_ptr<DeviceRequest>> slow;
     {
         std::lock_guard<std::mutex> lock(KernelMutex());
         auto matches = [&](const DeviceRequest& r) {
-            return r.owner == handle.get() && !r.cancelling && (!overlapped || r.overlapped == overlapped);
+            return r.owner == handle.get() && !r.cancelling && r.thread == caller;
         };
         if (cancelDelay == 0) {
             events = FinishMatchingLocked(matches, kStatusCancelled);
@@ -161,9 +165,5 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped)
     }
     for (auto& r : slow) FinishLater(r, cancelDelay, true);
     Signal(events);
-    if (events.empty() && slow.empty()) {
-        SetLastError(ERROR_NOT_FOUND);
-        return FALSE;
-    }
     return TRUE;
 }

@@ -7,4 +7,4 @@
 BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
                      LPOVERLAPPED overlapped);
 BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait);
-BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped);
+BOOL CancelIo(HANDLE file);

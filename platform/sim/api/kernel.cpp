@@ -94,6 +94,18 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
     return static_cast<DWORD>(path.size());
 }
 
+// As Windows: the length without the NUL when the path fits, else the size needed
+// with the NUL and nothing written.
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
+{
+    if (sim::FailsNow("GetSystemDirectoryW")) return 0;
+    const std::u16string path = sim::SystemDirectory();
+    if (!buffer || size <= path.size()) return static_cast<UINT>(path.size() + 1);
+    for (size_t i = 0; i < path.size(); ++i) buffer[i] = path[i];
+    buffer[path.size()] = 0;
+    return static_cast<UINT>(path.size());
+}
+
 BOOL CloseHandle(HANDLE handle)
 {
     if (!sim::RemoveHandle(handle)) {

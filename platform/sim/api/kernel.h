@@ -9,6 +9,7 @@
 DWORD GetLastError();
 void SetLastError(DWORD code);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 HMODULE GetModuleHandleW(LPCWSTR name);
 DWORD GetTickCount();
 void Sleep(DWORD ms);

@@ -1,14 +1,18 @@
-// Processes of the simulated machine: the current process, whether it runs under
-// WOW64, and CreateProcessW, which logs what would have run and hands back process
-// and thread handles that the caller must close. Nothing is executed.
+// Processes of the simulated machine: the current process, its command line, whether
+// it runs under WOW64, and CreateProcessW, which logs what would have run and hands
+// back process and thread handles that the caller must close. The started program is
+// not executed: it ends as the control API says (exit code, run time, or never).
 #include "platform/sim/api/process.h"
 
 #include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
+#include "platform/sim/control/machine.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/process.h"
 #include "platform/text.h"
 
 namespace {
@@ -25,12 +29,38 @@ public:
 
 const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
 std::atomic<DWORD> g_nextProcessId{4000};
+// Windows' limit on a command line, its NUL included.
+constexpr size_t kMaxCommandLine = 32767;
 
 std::string Utf8OrNone(LPCWSTR s) { return s ? "\"" + text::ToUtf8(s, text::Length(s)) + "\"" : std::string("none"); }
+
+// The started program's life: its exit code once it ends.
+DWORD RunStarted(sim::StartedProcessBehaviour how, unsigned epoch)
+{
+    sim::ProcessState& p = sim::Processes();
+    std::unique_lock<std::mutex> lock(p.mutex);
+    if (how.endsNever) {
+        p.changed.wait(lock, [&] { return p.stopping || p.releaseEpoch != epoch; });
+    } else if (how.runMs) {
+        p.changed.wait_for(lock, sim::Scaled(how.runMs), [&] { return p.stopping; });
+    }
+    return p.stopping ? static_cast<DWORD>(ERROR_OPERATION_ABORTED) : how.exitCode;
+}
 
 }  // namespace
 
 HANDLE GetCurrentProcess() { return kCurrentProcess; }
+
+LPWSTR GetCommandLineW()
+{
+    std::u16string line = u"\"" + sim::ModulePath() + u"\"";
+    sim::ProcessState& p = sim::Processes();
+    std::lock_guard<std::mutex> lock(p.mutex);
+    if (p.commandLine) line = *p.commandLine;
+    // The answer stays where it is as long as it does not change, as the process's own does.
+    if (p.answer != line) p.answer = line;
+    return &p.answer[0];
+}
 
 BOOL IsWow64Process(HANDLE process, PBOOL wow64)
 {
@@ -52,6 +82,10 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (commandLine && text::Length(commandLine) >= kMaxCommandLine) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return FALSE;
+    }
     // The program names the file it starts; a bare command line is not part of this machine.
     std::optional<std::string> host = sim::HostPath(application);
     std::error_code ec;
@@ -64,10 +98,21 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
              (flags ? " flags " + std::to_string(flags) : "") + (environment ? " own environment" : ""));
     auto process = std::make_shared<Process>();
     auto thread = std::make_shared<ProcessThread>();
-    process->Complete(0);
-    thread->Complete(0);
+    sim::StartedProcessBehaviour how;
+    unsigned epoch;
+    {
+        std::lock_guard<std::mutex> lock(sim::Processes().mutex);
+        how = sim::Processes().behaviour;
+        epoch = sim::Processes().releaseEpoch;
+    }
     info->hProcess = sim::AddHandle(process);
     info->hThread = sim::AddHandle(thread);
+    // The primary thread ends with the process.
+    sim::StartCountedThread(process, [how, epoch, thread]() {
+        DWORD code = RunStarted(how, epoch);
+        thread->Complete(code);
+        return code;
+    });
     info->dwProcessId = g_nextProcessId++;
     info->dwThreadId = g_nextProcessId++;
     return TRUE;

@@ -1,5 +1,5 @@
-// Processes of the simulated machine (kernel32): the current process, WOW64, and
-// starting a program.
+// Processes of the simulated machine (kernel32): the current process, its command
+// line, WOW64, and starting a program.
 #pragma once
 
 #include "platform/sim/api/kernel.h"
@@ -25,6 +25,7 @@ struct PROCESS_INFORMATION {
 typedef PROCESS_INFORMATION* LPPROCESS_INFORMATION;
 
 HANDLE GetCurrentProcess();
+LPWSTR GetCommandLineW();
 BOOL IsWow64Process(HANDLE process, PBOOL wow64);
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
                     LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD flags, LPVOID environment,

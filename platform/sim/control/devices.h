@@ -8,7 +8,7 @@
 //   interfaces in the order they were plugged in (no limit on their number).
 // - CreateFileW on a device path opens the printer (or fails as told).
 // - DeviceIoControl(IOCTL_USBPRINT_GET_1284_ID) answers at once, after a delay, never,
-//   or fails. A pending request ends when it is answered, cancelled (CancelIoEx),
+//   or fails. A pending request ends when it is answered, cancelled (CancelIo),
 //   the handle is closed, or the printer is unplugged; after that the machine never
 //   touches the caller's buffer or OVERLAPPED again.
 // - SetupDiOpenClassRegKeyExW(..., DIOCR_INTERFACE, ...) opens
@@ -50,7 +50,7 @@ struct UsbPrinter {
     std::vector<BYTE> deviceId;
     DeviceIdAnswer answer = DeviceIdAnswer::AtOnce;
     DWORD answerDelayMs = 0;
-    // How long a cancelled request takes to finish (scaled); 0: within CancelIoEx.
+    // How long a cancelled request takes to finish (scaled); 0: within CancelIo.
     DWORD cancelDelayMs = 0;
     // Plug and Play hardware IDs the device carries while present.
     std::vector<std::u16string> hardwareIds;

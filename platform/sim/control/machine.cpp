@@ -6,6 +6,7 @@
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/pnp.h"
+#include "platform/sim/state/process.h"
 #include "platform/sim/state/registry.h"
 #include "platform/sim/state/rundll32.h"
 #include "platform/sim/state/spooler.h"
@@ -17,6 +18,7 @@ namespace sim {
 void ResetMachine()
 {
     StopRundll32Processes();
+    StopStartedProcesses();
     WaitForThreads(std::chrono::milliseconds(5000));
     win::ResetWindowingPart();
     ResetDevicesPart();
@@ -25,6 +27,7 @@ void ResetMachine()
     ResetSpoolerPart();
     ResetRundll32Part();
     ResetPnpPart();
+    ResetProcessPart();
     std::lock_guard<std::mutex> lock(Machine().mutex);
     Machine().Reset();
 }
@@ -51,6 +54,8 @@ void SetModulePath(const std::u16string& windowsPath)
     std::lock_guard<std::mutex> lock(Machine().mutex);
     Machine().modulePath = windowsPath;
 }
+
+std::u16string SystemDirectory() { return u"C:\\Windows\\system32"; }
 
 void MapDrive(char letter, const std::string& hostFolder)
 {

@@ -26,6 +26,9 @@ std::chrono::nanoseconds Scaled(DWORD ms);
 // --- the program and its files -------------------------------------------------------
 // What GetModuleFileNameW(NULL, ...) answers; a Windows path such as D:\Setup.exe.
 void SetModulePath(const std::u16string& windowsPath);
+// What GetSystemDirectoryW answers: C:\Windows\system32 (a 32-bit program on 64-bit
+// Windows is given the same path, redirected by the system).
+std::u16string SystemDirectory();
 // Maps a drive letter of the machine to a host folder; paths below it are looked up
 // without regard to letter case, as on Windows.
 void MapDrive(char letter, const std::string& hostFolder);

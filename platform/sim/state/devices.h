@@ -41,6 +41,7 @@ struct DeviceRequest {
     LPOVERLAPPED overlapped = nullptr;
     BYTE* out = nullptr;
     DWORD outSize = 0;
+    DWORD thread = 0;  // the thread that issued it: CancelIo reaches only that thread's requests
     bool cancelling = false;
     bool done = false;
 };

@@ -181,11 +181,13 @@ Rundll32State& Rundll32()
 bool IsRundll32(const std::u16string& file)
 {
     size_t slash = file.find_last_of(u"\\/");
+    if (slash != std::u16string::npos && !NamesEqual(file.substr(0, slash), SystemDirectory())) return false;
     std::u16string base = slash == std::u16string::npos ? file : file.substr(slash + 1);
     return NamesEqual(base, u"rundll32") || NamesEqual(base, u"rundll32.exe");
 }
 
-HANDLE StartRundll32(const std::u16string& parameters, const Rundll32Behaviour& how, bool wantHandle)
+HANDLE StartRundll32(const std::u16string& file, const std::u16string& parameters, const Rundll32Behaviour& how,
+                     bool wantHandle)
 {
     size_t run;
     unsigned generation;
@@ -193,6 +195,7 @@ HANDLE StartRundll32(const std::u16string& parameters, const Rundll32Behaviour& 
     {
         std::lock_guard<std::mutex> lock(Rundll32().mutex);
         Rundll32Run record;
+        record.file = file;
         record.parameters = parameters;
         run = Rundll32().runs.size();
         Rundll32().runs.push_back(record);

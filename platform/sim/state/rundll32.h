@@ -25,12 +25,15 @@ struct Rundll32State {
 };
 Rundll32State& Rundll32();
 
-// Whether a file names rundll32 (a path to it, with or without ".exe").
+// Whether a file names rundll32: by its bare name, or by its full path in the system
+// folder (with or without ".exe"); a path to any other folder names no program this
+// machine has.
 bool IsRundll32(const std::u16string& file);
-// Starts rundll32 with the parameters as a simulated process that behaves as `how`
-// says: records the run, logs it and runs it on a counted thread. Returns a handle to
-// the process (kind "process") when one is wanted, else null.
-HANDLE StartRundll32(const std::u16string& parameters, const Rundll32Behaviour& how, bool wantHandle);
+// Starts rundll32 (named as `file`) with the parameters as a simulated process that
+// behaves as `how` says: records the run, logs it and runs it on a counted thread.
+// Returns a handle to the process (kind "process") when one is wanted, else null.
+HANDLE StartRundll32(const std::u16string& file, const std::u16string& parameters, const Rundll32Behaviour& how,
+                     bool wantHandle);
 
 // Ends the processes still running without letting them act, before a reset waits
 // for the machine's threads.

@@ -1,0 +1,28 @@
+// The control API of the simulated machine's processes: the program's own command
+// line, and how the programs it starts with CreateProcessW end. The program itself
+// never includes this header.
+#pragma once
+
+#include <string>
+
+#include "platform/sim/api/win_types.h"
+
+namespace sim {
+
+// What GetCommandLineW answers; at reset the program path in quotation marks.
+void SetCommandLine(const std::u16string& commandLine);
+
+// How a program started with CreateProcessW ends: its process and thread handles
+// become signalled after runMs (scaled) and GetExitCodeProcess then gives exitCode;
+// with endsNever it runs until EndStartedProcesses() (or a reset, with
+// ERROR_OPERATION_ABORTED). At reset: it ends at once with 0.
+struct StartedProcessBehaviour {
+    DWORD exitCode = 0;
+    DWORD runMs = 0;
+    bool endsNever = false;
+};
+void SetStartedProcessBehaviour(const StartedProcessBehaviour& behaviour);
+// Lets every started program kept running by endsNever end with its exit code.
+void EndStartedProcesses();
+
+}  // namespace sim

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Time from start to the first page under Wine: the x86-64 program from its medium
+# and the minimal property-sheet wizard of tests/wine/probe, built the same way,
+# measured in turns in one prefix (median of KORVEL_START_RUNS runs each, 7 by
+# default, after one run each to warm up). Prints both figures and their ratio; the
+# goal is at most 1.2, and as these machines are noisy a higher ratio is a warning,
+# not a failure. The fastest runs and their ratio are printed too. Fails only when a
+# wizard does not show its first page.
+#
+#   tests/wine/start-time.sh BUILD
+set -euo pipefail
+build=$(cd "${1:?build directory}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/wine-env.sh"
+trap korvel_wine_cleanup EXIT
+korvel_wine_unmanaged
+runs=${KORVEL_START_RUNS:-7}
+goal=1.2
+
+c=$WINEPREFIX/drive_c
+rm -rf "$c/KorvelSetup" "$c/probe"
+mkdir -p "$c/KorvelSetup" "$c/probe"
+cp -r "$build/win64/medium"/. "$c/KorvelSetup/"
+cp "$build/win64/uidriver_probe.exe" "$c/probe/"
+first_page=$build/win64/first_page.exe
+measure() { "$WINE" "$first_page" "$1" "$2" 2>/dev/null | tr -d '\r'; }
+wizard=()
+probe=()
+for i in $(seq 0 "$runs"); do
+  w=$(measure "Korvel打印机驱动安装步骤1" 'C:\KorvelSetup\KorvelSetup64.exe') || { echo "FAIL: the wizard's first page did not show"; exit 1; }
+  p=$(measure "探针 1" 'C:\probe\uidriver_probe.exe') || { echo "FAIL: the probe's first page did not show"; exit 1; }
+  [ "$i" -eq 0 ] && continue  # warming up
+  wizard+=("$w")
+  probe+=("$p")
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+least() { printf '%s\n' "$@" | sort -n | head -n1; }
+w=$(median "${wizard[@]}")
+p=$(median "${probe[@]}")
+echo "first page: wizard ${wizard[*]} ms, probe ${probe[*]} ms"
+awk -v w="$w" -v p="$p" -v wl="$(least "${wizard[@]}")" -v pl="$(least "${probe[@]}")" -v goal="$goal" 'BEGIN {
+  ratio = w / p
+  printf "start-time: wizard %.0f ms, probe %.0f ms (medians), ratio %.2f (goal at most %.1f); fastest runs %.0f and %.0f ms, ratio %.2f\n", w, p, ratio, goal, wl, pl, wl / pl
+  if (ratio > goal) printf "WARNING: the wizard starts %.2f times as slowly as the probe, more than %.1f\n", ratio, goal
+}'

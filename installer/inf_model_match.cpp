@@ -1,5 +1,7 @@
 #include "installer/inf_model_match.h"
 
+#include "platform/kernel.h"
+
 namespace inf_model_match {
 
 WString MatchText(const WCHAR* quotedName)
@@ -26,6 +28,19 @@ bool Accept(const WCHAR* line, const WCHAR* matchText, int matchLength, WString&
     size_t length = second ? static_cast<size_t>(second - (first + 1)) : 0;
     if (length >= kHardwareIdBytes) return false;
     hardwareId.assign(first + 1, length);
+    return true;
+}
+
+bool WidenHardwareId(const BYTE* id, WString& wide)
+{
+    wide.clear();
+    if (!id) return false;
+    // At most 1023 bytes never widen to more characters than that.
+    WCHAR buffer[kHardwareIdBytes] = {0};
+    if (!::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<LPCSTR>(id), -1, buffer,
+                               static_cast<int>(kHardwareIdBytes)))
+        return false;
+    wide = buffer;
     return true;
 }
 

@@ -27,4 +27,9 @@ WString MatchText(const WCHAR* quotedName);
 // characters) has no usable ID and is not accepted.
 bool Accept(const WCHAR* line, const WCHAR* matchText, int matchLength, WString& hardwareId);
 
+// The hardware ID as the driver update receives it: the ID buffer's bytes up to the
+// first zero (at most kHardwareIdBytes - 1 of them), as text of the calling thread's
+// ANSI code page. Blanks stay as they are. False when they cannot be converted.
+bool WidenHardwareId(const BYTE* id, WString& wide);
+
 }  // namespace inf_model_match

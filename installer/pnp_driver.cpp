@@ -32,14 +32,11 @@ int CPrinterInstaller::InstallPnpDriver()
     BYTE id[inf_model_match::kHardwareIdBytes] = {0};
     if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) return 0;
 
-    // The ID's bytes are text in the thread's ANSI code page; at most 1023 of them
-    // never widen to more characters than that.
-    WCHAR hardwareId[inf_model_match::kHardwareIdBytes] = {0};
-    if (!::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<LPCSTR>(id), -1, hardwareId,
-                               static_cast<int>(inf_model_match::kHardwareIdBytes)))
-        return 0;
+    WString hardwareId;
+    if (!inf_model_match::WidenHardwareId(id, hardwareId)) return 0;
     BOOL rebootRequired = FALSE;
-    return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, INSTALLFLAG_FORCE, &rebootRequired)
+    return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId.c_str(), m_szDriverInf, INSTALLFLAG_FORCE,
+                                                &rebootRequired)
                ? 1
                : 0;
 }

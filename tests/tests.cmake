@@ -72,8 +72,7 @@ file(GLOB KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/unit/*.cpp ${KOR
      ${KORVEL_TESTS}/tools/*.cpp)
 # The medium checker's core is tested directly, and its program is run as well; the
 # simulator as its users meet it (errors, the terminal session) is tested by running it.
-add_executable(korvel_tests ${KORVEL_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cpp
-                            $<TARGET_OBJECTS:korvel_logic>)
+add_executable(korvel_tests ${KORVEL_TEST_SOURCES} ${KORVEL_MEDIUM_CHECK_CORE} $<TARGET_OBJECTS:korvel_logic>)
 target_link_libraries(korvel_tests PRIVATE korvel_platform korvel_script GTest::gtest GTest::gtest_main)
 target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                                 KORVEL_MEDIUM_CHECK="$<TARGET_FILE:korvel-medium-check>"
@@ -115,5 +114,5 @@ if(KORVEL_FUZZ)
     add_dependencies(fuzz_targets fuzz_${name})
   endforeach()
   # The catalogue target runs the medium checker on each catalogue too.
-  target_sources(fuzz_catalogue PRIVATE ${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cpp)
+  target_sources(fuzz_catalogue PRIVATE ${KORVEL_MEDIUM_CHECK_CORE})
 endif()

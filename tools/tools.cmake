@@ -31,8 +31,12 @@ if(WIN32)
 else()
   set(KORVEL_MEDIUM_CHECK_MAIN ${CMAKE_SOURCE_DIR}/tools/medium_check/main_host.cpp)
 endif()
-add_executable(korvel-medium-check ${KORVEL_MEDIUM_CHECK_MAIN} ${CMAKE_SOURCE_DIR}/tools/medium_check/medium_check.cpp
-               ${KORVEL_READER_OBJECTS})
+# Its core (all but the main) is also linked into the unit tests and the catalogue fuzz target.
+set(KORVEL_MEDIUM_CHECK_CORE)
+foreach(part medium_check driver_inf_check inf_sections closest_name)
+  list(APPEND KORVEL_MEDIUM_CHECK_CORE ${CMAKE_SOURCE_DIR}/tools/medium_check/${part}.cpp)
+endforeach()
+add_executable(korvel-medium-check ${KORVEL_MEDIUM_CHECK_MAIN} ${KORVEL_MEDIUM_CHECK_CORE} ${KORVEL_READER_OBJECTS})
 target_link_libraries(korvel-medium-check PRIVATE korvel_platform)
 
 # The Windows tools, built in the x86-64 configuration: they run under 64-bit Wine and

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/unit/demo_medium.h"
 #include "tests/unit/medium_fixture.h"
 #include "tools/medium_check/medium_check.h"
 
@@ -32,11 +33,21 @@ const char kCatalogue[] =
     "Korvel QX-110=24\r\n"      // 16
     "Korvel QN-920=9\r\n";      // 17
 
+// Each INF declares a models section for 32-bit and one for 64-bit Windows, and lists
+// its printer in both.
 const char kInf24[] =
-    "[Korvel.NTx86]\r\n"
-    "\"KORVEL QX-110\" = QX110,USBPRINT\\KORVELQX-1108F1C,KORVEL_QX-1108F1C\r\n";
+    "[Manufacturer]\r\n"                                                           // 1
+    "%Korvel%=Korvel,NTx86,NTamd64\r\n"                                            // 2
+    "[Korvel.NTx86]\r\n"                                                           // 3
+    "\"KORVEL QX-110\" = QX110,USBPRINT\\KORVELQX-1108F1C,KORVEL_QX-1108F1C\r\n"   // 4
+    "[Korvel.NTamd64]\r\n"                                                         // 5
+    "\"KORVEL QX-110\" = QX110,USBPRINT\\KORVELQX-1108F1C,KORVEL_QX-1108F1C\r\n";  // 6
 const char kInf9[] =
+    "[Manufacturer]\r\n"
+    "%Korvel%=Korvel,NTx86,NTamd64\r\n"
     "[Korvel.NTx86]\r\n"
+    "\"KORVEL QN-920\" = QN920,USBPRINT\\KORVELQN-920A002,KORVEL_QN-920A002\r\n"
+    "[Korvel.NTamd64]\r\n"
     "\"KORVEL QN-920\" = QN920,USBPRINT\\KORVELQN-920A002,KORVEL_QN-920A002\r\n";
 
 std::string Replace(std::string s, const std::string& from, const std::string& to)
@@ -45,6 +56,30 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
     EXPECT_NE(at, std::string::npos) << from;
     if (at != std::string::npos) s.replace(at, from.size(), to);
     return s;
+}
+
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to)
+{
+    EXPECT_NE(s.find(from), std::string::npos) << from;
+    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+// A third 24-pin model in the QX series, with its printer name, type and model lines.
+std::string CatalogueWith(const std::string& model, const std::string& printer)
+{
+    return Replace(Replace(Replace(kCatalogue, "QX-110\r\n\r\n", "QX-110\r\n" + model + "\r\n\r\n"),
+                           "[PRINTER_TYPE]\r\n", model + "=" + printer + "\r\n[PRINTER_TYPE]\r\n"),
+                   "=9\r\n", "=9\r\n" + printer + "=24\r\n");
+}
+std::string InfWith(const std::string& printer)
+{
+    std::string name = printer;
+    for (size_t at = name.find("Korvel"); at != std::string::npos; at = name.find("Korvel", at))
+        name.replace(at, 6, "KORVEL");
+    std::string line = "\"" + name + "\" = X,USBPRINT\\X,Y\r\n";
+    return ReplaceAll(kInf24, "[Korvel.NTamd64]\r\n", line + "[Korvel.NTamd64]\r\n") + line;
 }
 
 class MediumCheck : public MediumTest {
@@ -89,15 +124,16 @@ protected:
 TEST_F(MediumCheck, TheDemoMediumHasNoErrors)
 {
     // The demo lists KX-2480 in two series on purpose; that is its only finding.
-    for (const char* file :
-         {"PrinterInfor.Inf", "PrinterDriver/24pin/OEMPRINT.INF", "PrinterDriver/9pin/OEMPRINT.INF"}) {
-        std::ifstream in(std::string(KORVEL_SOURCE_DIR) + "/medium/" + file, std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        WriteFile(file, bytes.str());
-    }
+    for (const char* file : {"PrinterInfor.Inf", "PrinterDriver/24pin/OEMPRINT.INF", "PrinterDriver/9pin/OEMPRINT.INF"})
+        WriteFile(file, demo::ReadFile(file));
+    std::vector<int> listed;
+    for (const std::string& series : demo::Series())
+        for (const demo::Line& line : demo::CatalogueSection(series))
+            if (line.text == "KX-2480") listed.push_back(line.number);
+    ASSERT_EQ(listed.size(), 2u);
     ExpectFindings(
-        {{"PrinterInfor.Inf:14: warning: ", "\"KX-2480\" is listed again (first in series \"KX Series\", line 11)"}});
+        {{"PrinterInfor.Inf:" + std::to_string(listed[1]) + ": warning: ",
+          "\"KX-2480\" is listed again (first in series \"KX Series\", line " + std::to_string(listed[0]) + ")"}});
 
     Write(kCatalogue);
     EXPECT_TRUE(Check().empty());
@@ -111,7 +147,10 @@ TEST_F(MediumCheck, SeriesAndListedSections)
 
     // A series section without models, and PRINTER_SERIES missing or empty.
     Write(Replace(kCatalogue, "[QN Series]\r\nQN-920\r\n", "[QN Series]\r\n; none yet\r\n"));
-    ExpectFindings({{"PrinterInfor.Inf:8: error: ", "section [QN Series] lists no models"}});
+    ExpectFindings(
+        {{"PrinterInfor.Inf:8: error: ", "section [QN Series] lists no models"},
+         {"PrinterInfor.Inf:13: warning: ", "entry \"QN-920\" in [PRINTER_NAME] is used by no model"},
+         {"PrinterInfor.Inf:17: warning: ", "entry \"Korvel QN-920\" in [PRINTER_TYPE] is used by no printer"}});
     Write(Replace(kCatalogue, "[PRINTER_SERIES]\r\n", "[PRINTER_SERIE]\r\n"));
     ExpectFindings({{"PrinterInfor.Inf: error: ", "no [PRINTER_SERIES] section"}});
     Write(Replace(kCatalogue, "QX Series\r\nQN Series\r\n", ""));
@@ -147,11 +186,14 @@ TEST_F(MediumCheck, SeriesAndListedSections)
 
 TEST_F(MediumCheck, PrinterNamesAndTypes)
 {
-    // A model without a printer name, and an empty one.
+    // A model without a printer name (its type entry then serves nobody), and an empty one.
     Write(Replace(kCatalogue, "QN-920=Korvel QN-920\r\n", ""));
-    ExpectFindings({{"PrinterInfor.Inf:9: error: ", "model \"QN-920\" has no entry in [PRINTER_NAME]"}});
+    ExpectFindings(
+        {{"PrinterInfor.Inf:9: error: ", "model \"QN-920\" has no entry in [PRINTER_NAME]"},
+         {"PrinterInfor.Inf:16: warning: ", "entry \"Korvel QN-920\" in [PRINTER_TYPE] is used by no printer"}});
     Write(Replace(kCatalogue, "QN-920=Korvel QN-920\r\n", "QN-920=\r\n"));
-    ExpectFindings({{"PrinterInfor.Inf:13: error: ", "the printer name of model \"QN-920\" is empty"}});
+    ExpectFindings({{"PrinterInfor.Inf:13: error: ", "the printer name of model \"QN-920\" is empty"},
+                    {"PrinterInfor.Inf:17: warning: ", "in [PRINTER_TYPE] is used by no printer"}});
 
     // A printer name without a type, and types other than exactly 24 or 9.
     Write(Replace(kCatalogue, "Korvel QN-920=9\r\n", ""));
@@ -160,40 +202,115 @@ TEST_F(MediumCheck, PrinterNamesAndTypes)
     ExpectFindings({{"PrinterInfor.Inf:16: error: ", "is \"24pin\": it must be exactly 24 or 9"},
                     {"PrinterInfor.Inf:17: error: ", "is \"09\""}});
 
-    // Names the wizard cannot carry: 100 characters (99 are fine), a quotation mark.
-    std::string name99 = "Korvel QX-110 " + std::string(85, 'x');
-    std::string inf99 = "\"KORVEL QX-110 " + std::string(85, 'x') + "\" = X,USBPRINT\\A,B\r\n";
-    Write(Replace(Replace(kCatalogue, "=Korvel QX-110\r\n", "=" + name99 + "\r\n"), "Korvel QX-110=24", name99 + "=24"),
-          inf99);
+    // A type that sends the wizard to the other tree's INF, which has the printer: the
+    // type is at fault, not the INF.
+    Write(Replace(kCatalogue, "QN-920=9", "QN-920=24"));
+    ExpectFindings({{"PrinterInfor.Inf:17: error: ",
+                     "the type of printer \"Korvel QN-920\" is 24, but its USB model line is in "
+                     "PrinterDriver/9pin/OEMPRINT.INF (line 4), not in PrinterDriver/24pin/OEMPRINT.INF: the type is "
+                     "likely wrong"}});
+    Write(Replace(kCatalogue, "QX-110=24", "QX-110=9"), kInf24, "");  // also with its own INF missing
+    ExpectFindings({{"PrinterInfor.Inf:16: error: ", "is 9, but its USB model line is in PrinterDriver/24pin/"},
+                    {"PrinterDriver/9pin/OEMPRINT.INF: error: ", "missing: the printers of type 9"}});
+
+    // Names the wizard cannot carry: 200 characters (199 are fine), a quotation mark.
+    std::string name199 = "Korvel QX-110 " + std::string(185, 'x');
+    Write(CatalogueWith("QX-199", name199), InfWith(name199));
     EXPECT_TRUE(Check().empty());
-    Write(
-        Replace(Replace(kCatalogue, "=Korvel QX-110\r\n", "=" + name99 + "y\r\n"), "Korvel QX-110=24", name99 + "y=24"),
-        inf99);
-    ExpectFindings({{"PrinterInfor.Inf:12: error: ", "has 100 characters: the wizard carries at most 99"}});
+    Write(CatalogueWith("QX-199", name199 + "y"), InfWith(name199 + "y"));
+    ExpectFindings({{"PrinterInfor.Inf:16: error: ", "has 200 characters: the wizard carries at most 199"}});
     Write(Replace(Replace(kCatalogue, "=Korvel QX-110\r\n", "=Korvel \"QX\"-110\r\n"), "Korvel QX-110=24",
                   "Korvel \"QX\"-110=24"));
     ExpectFindings({{"PrinterInfor.Inf:12: error: ", "contains a quotation mark"}});
 }
 
+TEST_F(MediumCheck, PrinterNamesOfOneFamily)
+{
+    // Installing a printer removes the installed printers of its name, in any letter
+    // case, and of its copy names: n + 2 characters or more after the name, an opening
+    // parenthesis at n + 1.
+    Write(CatalogueWith("QX-110W", "Korvel QX-110 (Wide)"), InfWith("Korvel QX-110 (Wide)"));
+    ExpectFindings({{"PrinterInfor.Inf:16: error: ",
+                     "printer name \"Korvel QX-110 (Wide)\" is a copy name of \"Korvel QX-110\" (line 13): installing "
+                     "\"Korvel QX-110\" removes the printer \"Korvel QX-110 (Wide)\""}});
+    Write(CatalogueWith("QX-110B", "Korvel QX-110B(2)"), InfWith("Korvel QX-110B(2)"));
+    ExpectFindings({{"PrinterInfor.Inf:16: error: ", "\"Korvel QX-110B(2)\" is a copy name of \"Korvel QX-110\""}});
+    // The copy name listed first is found the same, at its own line.
+    Write(Replace(CatalogueWith("QX-100", "korvel qx-110 (2)"), "QX-110\r\nQX-100\r\n", "QX-100\r\nQX-110\r\n"),
+          InfWith("korvel qx-110 (2)"));
+    ExpectFindings({{"PrinterInfor.Inf:16: error: ", "\"korvel qx-110 (2)\" is a copy name of \"Korvel QX-110\""}});
+    Write(CatalogueWith("QX-110L", "KORVEL QX-110"), InfWith("Korvel QX-110"));
+    ExpectFindings({{"PrinterInfor.Inf:16: error: ",
+                     "printer names \"KORVEL QX-110\" and \"Korvel QX-110\" (line 13) differ only in letter case"},
+                    {"PrinterInfor.Inf:20: warning: ", "entry \"KORVEL QX-110\" in [PRINTER_TYPE] is never read"}});
+
+    // Names that only begin alike are no family.
+    for (const char* name : {"Korvel QX-1100", "Korvel QX-110(W)", "Korvel QX-110 ("}) {
+        Write(CatalogueWith("QX-111", name), InfWith(name));
+        EXPECT_TRUE(Check().empty()) << name;
+    }
+}
+
+TEST_F(MediumCheck, NearMissesAndLeftovers)
+{
+    // A key with a letter O for a zero is offered as the hint, and not reported again
+    // as a leftover.
+    Write(Replace(kCatalogue, "QN-920=Korvel", "QN-92O=Korvel"));
+    ExpectFindings({{"PrinterInfor.Inf:9: error: ",
+                     "model \"QN-920\" has no entry in [PRINTER_NAME]; did you mean \"QN-92O\" on line 13?"},
+                    {"PrinterInfor.Inf:17: warning: ", "\"Korvel QN-920\" in [PRINTER_TYPE] is used by no printer"}});
+    Write(Replace(kCatalogue, "Korvel QN-920=9", "Korvel QN 920=9"));
+    ExpectFindings({{"PrinterInfor.Inf:13: error: ",
+                     "has no entry in [PRINTER_TYPE]; did you mean \"Korvel QN 920\" on line 17?"}});
+    // No hint from a key another model uses, or from one too far off; the far one is a
+    // leftover.
+    Write(Replace(CatalogueWith("QX-120", "Korvel QX-120"), "QX-120=Korvel", "QZ-9=Korvel"), InfWith("Korvel QX-120"));
+    EXPECT_EQ(Check(), (std::vector<std::string>{
+                           "PrinterInfor.Inf:7: error: model \"QX-120\" has no entry in [PRINTER_NAME]",
+                           "PrinterInfor.Inf:16: warning: entry \"QZ-9\" in [PRINTER_NAME] is used by no model: no "
+                           "series lists it",
+                           "PrinterInfor.Inf:20: warning: entry \"Korvel QX-120\" in [PRINTER_TYPE] is used by no "
+                           "printer: no model has this printer name"}));
+
+    // Leftover entries of a model no series lists, and a key written twice.
+    Write(Replace(
+        Replace(kCatalogue, "[PRINTER_TYPE]\r\n", "QZ-1=Korvel QZ-1\r\nqx-110=Korvel QX-999\r\n[PRINTER_TYPE]\r\n"),
+        "=9\r\n", "=9\r\nKorvel QZ-1=9\r\n"));
+    ExpectFindings(
+        {{"PrinterInfor.Inf:15: warning: ", "entry \"QZ-1\" in [PRINTER_NAME] is used by no model"},
+         {"PrinterInfor.Inf:16: warning: ",
+          "entry \"qx-110\" in [PRINTER_NAME] is never read: the one on line 12 has the same name"},
+         {"PrinterInfor.Inf:20: warning: ", "entry \"Korvel QZ-1\" in [PRINTER_TYPE] is used by no printer"}});
+}
+
 TEST_F(MediumCheck, DriverInfModelLines)
 {
     // The model line quotes the maker as the catalogue does: the INF must write KORVEL.
-    Write(kCatalogue, Replace(kInf24, "\"KORVEL QX-110\"", "\"Korvel QX-110\""));
-    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:2: error: ",
+    Write(kCatalogue, ReplaceAll(kInf24, "\"KORVEL QX-110\"", "\"Korvel QX-110\""));
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:4: error: ",
                      "no USB model line for printer \"Korvel QX-110\": a line must begin with \"KORVEL QX-110\" in "
                      "quotation marks"}});
     // A model line that names no USB after its first comma.
-    Write(kCatalogue, Replace(kInf24, "USBPRINT\\KORVELQX-1108F1C,KORVEL_QX-1108F1C", "LPTENUM\\KORVELQX-1108F1C"));
-    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:2: error: ", "names no USB after its first comma"}});
+    Write(kCatalogue, ReplaceAll(kInf24, "USBPRINT\\KORVELQX-1108F1C,KORVEL_QX-1108F1C", "LPTENUM\\KORVELQX-1108F1C"));
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:4: error: ", "names no USB after its first comma"}});
     // No line at all for the printer.
-    Write(kCatalogue, kInf24, "[Korvel.NTx86]\r\n");
+    Write(kCatalogue, kInf24, ReplaceAll(kInf9, "QN-920\"", "QN-930\""));
     ExpectFindings({{"PrinterDriver/9pin/OEMPRINT.INF: error: ", "no USB model line for printer \"Korvel QN-920\""}});
 
-    // An accepted line with an empty hardware ID, and one with a blank before it.
+    // The line the wizard reads gives an empty hardware ID, or one with a blank before
+    // it, which the wizard passes on. A blank in a line it does not read is dropped by
+    // the system's own reading, and harms nothing.
     Write(kCatalogue, Replace(kInf24, ",USBPRINT\\KORVELQX-1108F1C,", ",,USBPRINT\\"));
-    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:2: error: ", "has an empty hardware ID"}});
-    Write(kCatalogue, Replace(kInf24, ",USBPRINT\\", ", USBPRINT\\"));
-    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:2: warning: ", "has blanks around it"}});
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:4: error: ", "has an empty hardware ID"}});
+    Write(kCatalogue, Replace(kInf24, ",USBPRINT\\", ",\tUSBPRINT\\"));
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:4: error: ",
+                     "the hardware ID \"\tUSBPRINT\\KORVELQX-1108F1C\" of printer \"Korvel QX-110\" has blanks around "
+                     "it, which the wizard passes on to the driver update"}});
+    Write(kCatalogue, Replace(kInf24, "1108F1C,KORVEL", "1108F1C ,KORVEL"));
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:4: error: ", "has blanks around it"}});
+    Write(kCatalogue,
+          ReplaceAll(kInf24, "NTamd64]\r\n\"KORVEL QX-110\" = QX110,", "NTamd64]\r\n\"KORVEL QX-110\" = QX110, "));
+    EXPECT_TRUE(Check().empty());
 
     // A missing INF, reported once for all its printers.
     Write(Replace(Replace(kCatalogue, "QX-110\r\n\r\n", "QX-110\r\nQX-120\r\n\r\n"), "[PRINTER_TYPE]\r\n",
@@ -201,6 +318,45 @@ TEST_F(MediumCheck, DriverInfModelLines)
           "", kInf9);
     ExpectFindings(
         {{"PrinterDriver/24pin/OEMPRINT.INF: error: ", "missing: the printers of type 24 (such as \"Korvel QX-110\""}});
+}
+
+TEST_F(MediumCheck, EveryModelsSectionTheManufacturerLineDeclares)
+{
+    // The printer's line deleted from the 64-bit section: the printer-UI installation
+    // on 64-bit Windows cannot find the model.
+    Write(kCatalogue,
+          Replace(kInf24,
+                  "[Korvel.NTamd64]\r\n\"KORVEL QX-110\" = QX110,USBPRINT\\KORVELQX-1108F1C,KORVEL_QX-1108F1C\r\n",
+                  "[Korvel.NTamd64]\r\n\"KORVEL QX-111\" = QX111,USBPRINT\\KORVELQX-1118F1C\r\n"));
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:5: error: ",
+                     "section [Korvel.NTamd64], which [Manufacturer] declares on line 2, has no model line for printer "
+                     "\"Korvel QX-110\": on 64-bit Windows the printer cannot be installed"}});
+    // Found there in another letter case, as the system compares: fine.
+    Write(kCatalogue, Replace(kInf24, "[Korvel.NTamd64]\r\n\"KORVEL", "[korvel.ntamd64]\r\n\"Korvel"));
+    EXPECT_TRUE(Check().empty());
+    // Listed there with another hardware ID than the one the wizard passes.
+    Write(kCatalogue, Replace(kInf24, "NTamd64]\r\n\"KORVEL QX-110\" = QX110,USBPRINT\\KORVELQX-1108F1C",
+                              "NTamd64]\r\n\"KORVEL QX-110\" = QX110,USBPRINT\\KORVELQX-1108F1D"));
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:6: error: ",
+                     "in section [Korvel.NTamd64] printer \"Korvel QX-110\" has the hardware ID "
+                     "\"USBPRINT\\KORVELQX-1108F1D\", but the wizard passes \"USBPRINT\\KORVELQX-1108F1C\" (line 4)"}});
+
+    // Sections declared but absent or empty, and no [Manufacturer] section at all.
+    Write(kCatalogue, Replace(kInf24, ",NTamd64\r\n", ",NTamd64, NTarm64 ; and ARM\r\n"));
+    ExpectFindings(
+        {{"PrinterDriver/24pin/OEMPRINT.INF:2: error: ",
+          "[Manufacturer] declares the models section [Korvel.NTarm64], which the INF does not have: on ARM64 "
+          "Windows none of its printers can be installed"}});
+    Write(kCatalogue, Replace(kInf24, ",NTamd64\r\n", ",NTamd64,NTarm64\r\n") + "[Korvel.NTarm64]\r\n; none yet\r\n");
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF:7: error: ",
+                     "section [Korvel.NTarm64], which [Manufacturer] "
+                     "declares on line 2, lists no models"}});
+    Write(kCatalogue, Replace(kInf24, "[Manufacturer]", "[Manufacturers]"));
+    ExpectFindings({{"PrinterDriver/24pin/OEMPRINT.INF: error: ", "no [Manufacturer] section"}});
+    // A maker named without targets has one models section, of that name.
+    Write(kCatalogue, "[Manufacturer]\r\nKorvel\r\n[KORVEL]\r\n" +
+                          std::string(kInf24).substr(std::string(kInf24).rfind("\"KORVEL")));
+    EXPECT_TRUE(Check().empty());
 }
 
 TEST_F(MediumCheck, WarningsAboutSpellingAndEncoding)
@@ -212,7 +368,9 @@ TEST_F(MediumCheck, WarningsAboutSpellingAndEncoding)
     Write(
         Replace(Replace(kCatalogue, "QX-110\r\n\r\n", "\"QX-110\"\r\n\r\n"), "QN-920\r\n\r\n", "  QN-920 \t\r\n\r\n"));
     ExpectFindings({{"PrinterInfor.Inf:6: warning: ", "or a quotation mark"},
-                    {"PrinterInfor.Inf:6: error: ", "model \"\"QX-110\"\" has no entry in [PRINTER_NAME]"}});
+                    {"PrinterInfor.Inf:6: error: ",
+                     "model \"\"QX-110\"\" has no entry in [PRINTER_NAME]; did you mean \"QX-110\" on line 12?"},
+                    {"PrinterInfor.Inf:16: warning: ", "\"Korvel QX-110\" in [PRINTER_TYPE] is used by no printer"}});
 
     // An ANSI catalogue with Chinese text: fine on this PC, but not on one with another
     // code page. In a printer name it also never matches the INF, read byte by byte.
@@ -262,11 +420,12 @@ TEST_F(MediumCheck, ProgramExitStatusAndOutput)
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.out, "");
 
-    Write(Replace(kCatalogue, "QN-920=Korvel QN-920\r\n", ""));
+    Write(Replace(kCatalogue, "QN-920=9", "QN-920=09"));
     CheckerRun broken = RunChecker(folder);
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.out,
-              "PrinterInfor.Inf:9: error: model \"QN-920\" has no entry in [PRINTER_NAME]\n1 error, 0 warnings\n");
+              "PrinterInfor.Inf:17: error: the type of printer \"Korvel QN-920\" is \"09\": it must be exactly 24 or "
+              "9\n1 error, 0 warnings\n");
 
     Write(Replace(kCatalogue, "QX Series\r\nQN Series\r\n", "QX Series\r\nQN Series\r\nQX Series\r\n"));
     EXPECT_EQ(RunChecker(folder).status, 0);  // warnings only

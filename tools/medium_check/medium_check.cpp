@@ -5,22 +5,21 @@
 
 #include "installer/PrinterInstaller.h"
 #include "installer/catalogue.h"
-#include "installer/inf_model_match.h"
+#include "installer/printer_family.h"
 #include "platform/ini_scan.h"
 #include "platform/kernel.h"
 #include "platform/text.h"
+#include "tools/medium_check/closest_name.h"
+#include "tools/medium_check/driver_inf_check.h"
 
 namespace medium_check {
 
 namespace {
 
-// The printer and port names the finish page copies out in 100-character buffers.
-constexpr size_t kCarriedNameChars = 99;
+// The printer name the wizard carries from page to page, without its NUL.
+constexpr size_t kCarriedNameChars = CPrinterInstaller::kNameCapacity - 1;
 // The buffer the series and model page reads a printer name into.
 constexpr int kDisplayNameCapacity = 260;
-
-std::string Utf8(const WString& s) { return text::ToUtf8(s); }
-std::string Quoted(const WString& s) { return "\"" + Utf8(s) + "\""; }
 
 // --- reading files -----------------------------------------------------------------
 
@@ -36,12 +35,6 @@ bool ReadWholeFile(const WString& path, std::string* bytes)
     while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) bytes->append(chunk, got);
     ::CloseHandle(file);
     return ok;
-}
-
-bool IsFile(const WString& path)
-{
-    DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // --- the catalogue as lines with their numbers ---------------------------------------
@@ -68,6 +61,19 @@ const Entry* FindKey(const Section* section, const WString& key)
     return section ? ini::FindEntry(*section, key) : nullptr;
 }
 
+// A value as the profile functions return it: without matching quotation marks.
+WString Unquoted(const WString& value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+bool AnySameName(const std::vector<WString>& names, const WString& name)
+{
+    return std::any_of(names.begin(), names.end(), [&](const WString& n) { return ini::SameName(n, name); });
+}
+
 // Line of the first byte that is not ASCII, counting lines as the scan does.
 int FirstNonAsciiLine(const std::string& bytes, size_t* offset)
 {
@@ -83,32 +89,11 @@ int FirstNonAsciiLine(const std::string& bytes, size_t* offset)
     return 0;
 }
 
-// A character that reads as a blank: the ASCII ones, and the Unicode spaces a text
-// typed with an input method easily carries (no-break, ideographic, zero-width...).
-bool LooksBlank(WCHAR c)
-{
-    return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 ||
-           c == 0xFEFF;
-}
-
-// --- the driver INF as lines -----------------------------------------------------------
-// Read by the program's own text-file reader, so that the lines and their numbers are
-// the ones the wizard matches. False when the file cannot be opened.
-bool ReadInfLines(const WString& path, std::vector<WString>* lines)
-{
-    CStdioFile file;
-    if (!file.Open(path.c_str(), CStdioFile::modeRead | CStdioFile::typeText)) return false;
-    CString line;
-    while (file.ReadString(line)) lines->push_back(line.Str());
-    return true;
-}
-
 // --- the checker ---------------------------------------------------------------------
 
 class Checker {
 public:
-    Checker(const WCHAR* setupDir, char separator) : m_separator(separator)
+    Checker(const WCHAR* setupDir, char separator) : m_drivers(m_installer, separator, m_out)
     {
         m_installer.SetSetupDir(setupDir);
         m_info = m_installer.InfoFile();
@@ -117,11 +102,13 @@ public:
     std::vector<Finding> Run()
     {
         if (!IsFile(m_info) || !ReadWholeFile(m_info, &m_bytes)) {
-            Error(kCatalogue, 0, "missing or unreadable: the wizard finds no printer to offer");
+            Error(kCatalogueFile, 0, "missing or unreadable: the wizard finds no printer to offer");
             return Sorted();
         }
         CheckEncoding();
         m_sections = ini::Scan(DecodeCatalogue(m_bytes));
+        m_names = ini::FindSection(m_sections, TEXT("PRINTER_NAME"));
+        m_types = ini::FindSection(m_sections, TEXT("PRINTER_TYPE"));
 
         CStringList series;
         if (!m_installer.GetSeriesList(series)) {
@@ -129,43 +116,36 @@ public:
             return Sorted();
         }
         size_t index = 0;
-        for (const CString& s : series) CheckSeries(s.Str(), index++);
+        for (const CString& s : series) CollectSeries(s.Str(), index++);
+        for (const Listing& listing : m_modelOrder) CheckPrinterName(listing);
         for (const WString& name : m_printerOrder) CheckPrinter(name);
+        CheckFamilies();
+        WarnUnused(m_names, m_mentionedModels, "model", "no series lists it");
+        WarnUnused(m_types, TypeUsers(), "printer", "no model has this printer name");
         return Sorted();
     }
 
 private:
-    static constexpr const char* kCatalogue = "PrinterInfor.Inf";
+    struct Listing {
+        WString model;
+        WString series;
+        int line;
+    };
 
-    void Add(Severity severity, const std::string& file, int line, const std::string& message)
-    {
-        m_findings.push_back({file, line, severity, message});
-    }
-    void Error(const std::string& file, int line, const std::string& message)
-    {
-        Add(Severity::kError, file, line, message);
-    }
-    void Warning(const std::string& file, int line, const std::string& message)
-    {
-        Add(Severity::kWarning, file, line, message);
-    }
+    void Error(const std::string& file, int line, const std::string& message) { m_out.Error(file, line, message); }
+    void Warning(const std::string& file, int line, const std::string& message) { m_out.Warning(file, line, message); }
 
     std::vector<Finding> Sorted()
     {
         // The catalogue first, then the INFs; by line within a file, in the order found.
-        std::stable_sort(m_findings.begin(), m_findings.end(), [](const Finding& a, const Finding& b) {
-            bool ac = a.file == kCatalogue, bc = b.file == kCatalogue;
+        std::vector<Finding>& all = m_out.All();
+        std::stable_sort(all.begin(), all.end(), [](const Finding& a, const Finding& b) {
+            bool ac = a.file == kCatalogueFile, bc = b.file == kCatalogueFile;
             if (ac != bc) return ac;
             if (a.file != b.file) return a.file < b.file;
             return a.line < b.line;
         });
-        return m_findings;
-    }
-
-    std::string InfName(int type) const
-    {
-        std::string sep(1, m_separator);
-        return "PrinterDriver" + sep + (type == 1 ? "24pin" : "9pin") + sep + "OEMPRINT.INF";
+        return all;
     }
 
     void CheckEncoding()
@@ -173,7 +153,7 @@ private:
         auto byte = [&](size_t i) { return i < m_bytes.size() ? static_cast<unsigned char>(m_bytes[i]) : 0; };
         if (byte(0) == 0xFF && byte(1) == 0xFE) return;  // UTF-16LE with its byte-order mark
         if (byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
-            Warning(kCatalogue, 1,
+            Warning(kCatalogueFile, 1,
                     "the catalogue begins with a UTF-8 byte-order mark, which Windows does not recognise: it reads "
                     "the file in the PC's ANSI code page, mark included; save it as ASCII or as UTF-16LE with its "
                     "byte-order mark");
@@ -181,7 +161,7 @@ private:
         }
         size_t offset = 0;
         if (int line = FirstNonAsciiLine(m_bytes, &offset))
-            Warning(kCatalogue, line,
+            Warning(kCatalogueFile, line,
                     "the catalogue is neither ASCII nor UTF-16LE with a byte-order mark (byte " +
                         std::to_string(offset) +
                         " is not ASCII): Windows reads it in the PC's ANSI code page, so it reads differently on a PC "
@@ -201,18 +181,18 @@ private:
             m_installer.ReadSection(name.c_str(), m_info.c_str(), buffer.data(), static_cast<int>(buffer.size()));
         bool explained = false;
         if (!section && total == 0) {
-            Error(kCatalogue, at,
+            Error(kCatalogueFile, at,
                   seriesLine ? what + " has no section [" + Utf8(name) + "] of its own, so it offers no models"
                              : "no [PRINTER_SERIES] section: the wizard offers no series");
             return;
         }
         if (total == 0) {
-            Error(kCatalogue, at,
+            Error(kCatalogueFile, at,
                   seriesLine ? "section [" + Utf8(name) + "] lists no models" : "[PRINTER_SERIES] lists no series");
             return;
         }
         if (total >= catalogue::kSectionCapacity - 2) {
-            Error(kCatalogue, at,
+            Error(kCatalogueFile, at,
                   "section [" + Utf8(name) + "] is too large for the wizard: its lines take " + std::to_string(total) +
                       " characters with their terminators, at most " + std::to_string(catalogue::kSectionCapacity - 3) +
                       " fit, so the wizard treats it as absent");
@@ -227,7 +207,7 @@ private:
                 int line = (section && static_cast<size_t>(index) < section->entries.size())
                                ? section->entries[static_cast<size_t>(index)].line
                                : at;
-                Error(kCatalogue, line,
+                Error(kCatalogueFile, line,
                       "line of " + std::to_string(length) + " characters in [" + Utf8(name) +
                           "]: the wizard lists lines of at most " + std::to_string(catalogue::kEntryCapacity - 1) +
                           " characters and ignores the whole section");
@@ -236,72 +216,81 @@ private:
             start = i + 1;
             ++index;
         }
-        if (!explained) Error(kCatalogue, at, "the wizard cannot list section [" + Utf8(name) + "]");
+        if (!explained) Error(kCatalogueFile, at, "the wizard cannot list section [" + Utf8(name) + "]");
     }
 
     // The series' line in PRINTER_SERIES is the one at the same place in the listing.
-    void CheckSeries(const WString& series, size_t index)
+    void CollectSeries(const WString& series, size_t index)
     {
         const Section* listing = ini::FindSection(m_sections, TEXT("PRINTER_SERIES"));
         static const Entry kNoLine;
         const Entry* seriesLine = (listing && index < listing->entries.size()) ? &listing->entries[index] : &kNoLine;
+        const Section* section = ini::FindSection(m_sections, series);
 
         CStringList models;
         if (!m_installer.GetSeriesModels(series.c_str(), models)) {
             ExplainUnlisted(series, seriesLine);
+            // Its lines still mean models: their entries are not leftovers.
+            if (section)
+                for (const Entry& e : section->entries)
+                    m_mentionedModels.push_back(e.hasValue ? e.name + TEXT("=") + e.value : e.name);
             return;
         }
-        const Section* section = ini::FindSection(m_sections, series);
         size_t k = 0;
         for (const CString& m : models) {
-            const WString& model = m.Str();
             int line = (section && k < section->entries.size()) ? section->entries[k].line
                        : section                                ? section->line
                                                                 : 0;
             ++k;
-            CheckModel(series, model, line);
+            CollectModel(series, m.Str(), line);
         }
     }
 
-    void CheckModel(const WString& series, const WString& model, int line)
+    void CollectModel(const WString& series, const WString& model, int line)
     {
         // The reader drops ASCII blanks around a line, but keeps other blanks and, in a
         // listing, quotation marks: both become part of the model's name.
         auto odd = [](WCHAR c) { return LooksBlank(c) || c == '"' || c == '\''; };
         if (!model.empty() && (odd(model.front()) || odd(model.back())))
-            Warning(kCatalogue, line,
+            Warning(kCatalogueFile, line,
                     "model " + Quoted(model) +
                         " begins or ends with a blank or a quotation mark, which the wizard keeps "
                         "as part of the name: a printer reports its model without it, so it is never recognised");
 
-        auto seen = m_models.find(model);
-        if (seen != m_models.end()) {
-            const Listing& first = seen->second;
-            Warning(kCatalogue, line,
+        for (const Listing& first : m_modelOrder) {
+            if (first.model != model) continue;
+            Warning(kCatalogueFile, line,
                     "model " + Quoted(model) + " is listed again (first in series " + Quoted(first.series) + ", line " +
                         std::to_string(first.line) + "); a USB printer reporting it is placed in series " +
                         Quoted(first.series));
             return;  // its printer name is checked once
         }
-        m_models[model] = {series, line};
+        m_modelOrder.push_back({model, series, line});
+        m_mentionedModels.push_back(model);
+    }
 
+    void CheckPrinterName(const Listing& listing)
+    {
+        const WString& model = listing.model;
         WCHAR name[kDisplayNameCapacity] = {0};
         if (!m_installer.GetPrinterDisplayName(model.c_str(), name, kDisplayNameCapacity)) {
-            const Entry* entry = FindKey(ini::FindSection(m_sections, TEXT("PRINTER_NAME")), model);
+            const Entry* entry = FindKey(m_names, model);
             if (!entry || !entry->hasValue)
-                Error(kCatalogue, line, "model " + Quoted(model) + " has no entry in [PRINTER_NAME]");
+                Error(kCatalogueFile, listing.line,
+                      "model " + Quoted(model) + " has no entry in [PRINTER_NAME]" +
+                          Hint(m_names, model, m_mentionedModels));
             else if (!name[0])
-                Error(kCatalogue, entry->line, "the printer name of model " + Quoted(model) + " is empty");
+                Error(kCatalogueFile, entry->line, "the printer name of model " + Quoted(model) + " is empty");
             else
-                Error(kCatalogue, entry->line,
+                Error(kCatalogueFile, entry->line,
                       "the printer name of model " + Quoted(model) + " is too long for the wizard to read (at most " +
                           std::to_string(kCarriedNameChars) + " characters can be installed)");
             return;
         }
         WString printer = name;
         if (!m_printers.count(printer)) {
-            const Entry* entry = FindKey(ini::FindSection(m_sections, TEXT("PRINTER_NAME")), model);
-            m_printers[printer] = entry ? entry->line : line;
+            const Entry* entry = FindKey(m_names, model);
+            m_printers[printer] = entry ? entry->line : listing.line;
             m_printerOrder.push_back(printer);
         }
     }
@@ -312,119 +301,131 @@ private:
         std::string quoted = Quoted(printer);
         bool carried = true;
         if (printer.size() > kCarriedNameChars) {
-            Error(kCatalogue, line,
+            Error(kCatalogueFile, line,
                   "printer name " + quoted + " has " + std::to_string(printer.size()) +
                       " characters: the wizard carries at most " + std::to_string(kCarriedNameChars));
             carried = false;
         }
         if (printer.find('"') != WString::npos) {
-            Error(kCatalogue, line,
+            Error(kCatalogueFile, line,
                   "printer name " + quoted + " contains a quotation mark, which the printer-UI command cannot carry");
             carried = false;
         }
 
         int type = m_installer.GetPrinterType(printer.c_str());
+        const Entry* entry = FindKey(m_types, printer);
         if (type < 0) {
-            const Entry* entry = FindKey(ini::FindSection(m_sections, TEXT("PRINTER_TYPE")), printer);
             if (!entry || !entry->hasValue) {
-                Error(kCatalogue, line, "printer name " + quoted + " has no entry in [PRINTER_TYPE]");
+                Error(
+                    kCatalogueFile, line,
+                    "printer name " + quoted + " has no entry in [PRINTER_TYPE]" + Hint(m_types, printer, TypeUsers()));
             } else {
                 std::vector<WCHAR> value(m_bytes.size() + 16, 0);
                 ::GetPrivateProfileStringW(TEXT("PRINTER_TYPE"), printer.c_str(), nullptr, value.data(),
                                            static_cast<DWORD>(value.size()), m_info.c_str());
-                Error(kCatalogue, entry->line,
+                Error(kCatalogueFile, entry->line,
                       "the type of printer " + quoted + " is " + Quoted(value.data()) + ": it must be exactly 24 or 9");
             }
             return;
         }
-        if (!carried) return;
-        CheckDriverLine(printer, type, line);
+        if (carried) m_drivers.Check({printer, type, line, entry ? entry->line : line});
     }
 
-    void CheckDriverLine(const WString& printer, int type, int catalogueLine)
+    // Installing a printer removes every installed printer of its family: its own name
+    // in any letter case and its copy names. Two catalogue printers of one family
+    // therefore remove each other.
+    void CheckFamilies()
     {
-        if (m_installer.SetPrinterName(printer.c_str()) != text::kOk) return;
-        m_installer.BuildDriverInfPath();
-        WString inf = m_installer.DriverInf();
-        std::string infName = InfName(type);
-        std::string quoted = Quoted(printer);
-
-        std::vector<WString> lines;
-        if (!IsFile(inf) || !ReadInfLines(inf, &lines)) {
-            if (m_missingInf[type]++ == 0)
-                Error(infName, 0,
-                      "missing: the printers of type " + std::string(type == 1 ? "24" : "9") + " (such as " + quoted +
-                          ", line " + std::to_string(catalogueLine) + " of the catalogue) need it");
-            return;
-        }
-
-        WString quotedName = TEXT("\"") + printer + TEXT("\"");
-        int length = static_cast<int>(quotedName.size());
-        BYTE id[inf_model_match::kHardwareIdBytes] = {0};
-        int found = m_installer.FindHardwareId(inf.c_str(), quotedName.c_str(), length, id);
-
-        // Where the wizard's reader stops, or why it found nothing, line by line.
-        WString match = inf_model_match::MatchText(quotedName.c_str());
-        int acceptedLine = 0, mixedCaseLine = 0, withoutUsbLine = 0;
-        for (size_t i = 0; i < lines.size() && !acceptedLine; ++i) {
-            WString lineId;
-            if (inf_model_match::Accept(lines[i].c_str(), match.c_str(), length, lineId)) {
-                acceptedLine = static_cast<int>(i) + 1;
-            } else if (lines[i].compare(0, match.size(), match) == 0) {
-                if (!withoutUsbLine) withoutUsbLine = static_cast<int>(i) + 1;
-            } else if (match != quotedName && lines[i].compare(0, quotedName.size(), quotedName) == 0) {
-                if (!mixedCaseLine) mixedCaseLine = static_cast<int>(i) + 1;
+        auto line = [this](const WString& name) { return " (line " + std::to_string(m_printers[name]) + ")"; };
+        auto copyOf = [&](const WString& copy, const WString& name) {
+            Error(kCatalogueFile, m_printers[copy],
+                  "printer name " + Quoted(copy) + " is a copy name of " + Quoted(name) + line(name) + ": installing " +
+                      Quoted(name) + " removes the printer " + Quoted(copy));
+        };
+        for (size_t i = 0; i < m_printerOrder.size(); ++i) {
+            for (size_t j = i + 1; j < m_printerOrder.size(); ++j) {
+                const WString& a = m_printerOrder[i];
+                const WString& b = m_printerOrder[j];
+                if (printer_family::IsSameName(b.c_str(), a.c_str()))
+                    Error(kCatalogueFile, m_printers[b],
+                          "printer names " + Quoted(b) + " and " + Quoted(a) + line(a) +
+                              " differ only in letter case: Windows takes them for one printer, so installing "
+                              "either removes the other");
+                else if (printer_family::IsCopyName(b.c_str(), a.c_str()))
+                    copyOf(b, a);
+                else if (printer_family::IsCopyName(a.c_str(), b.c_str()))
+                    copyOf(a, b);
             }
-        }
-
-        if (!found) {
-            std::string message = "no USB model line for printer " + quoted + ": a line must begin with " +
-                                  Quoted(inf_model_match::MatchText(printer.c_str())) +
-                                  " in quotation marks and name USB after its first comma";
-            int at = 0;
-            bool ascii = std::all_of(printer.begin(), printer.end(), [](WCHAR c) { return c < 0x80; });
-            if (!ascii) {
-                message +=
-                    "; the wizard reads the INF one byte per character, so a name with characters beyond "
-                    "ASCII never matches";
-            } else if (withoutUsbLine) {
-                at = withoutUsbLine;
-                message += "; this line names no USB after its first comma";
-            } else if (mixedCaseLine) {
-                at = mixedCaseLine;
-                message += "; this line writes the maker as the catalogue does, the INF must write \"KORVEL\"";
-            }
-            Error(infName, at, message);
-            return;
-        }
-        WString id16;
-        for (size_t i = 0; i < inf_model_match::kHardwareIdBytes && id[i]; ++i) id16 += static_cast<WCHAR>(id[i]);
-        if (id16.empty()) {
-            Error(infName, acceptedLine,
-                  "the USB model line of printer " + quoted +
-                      " has an empty hardware ID (nothing between its first two commas)");
-        } else if (LooksBlank(id16.front()) || LooksBlank(id16.back())) {
-            Warning(infName, acceptedLine,
-                    "the hardware ID " + Quoted(id16) + " of printer " + quoted +
-                        " has blanks around it, which the driver update takes as part of the ID");
         }
     }
 
-    struct Listing {
-        WString series;
-        int line;
-    };
+    // The entries of a keyed section that are read (the first of each name) and that
+    // no name in `users` looks up.
+    std::vector<const Entry*> Unused(const Section* section, const std::vector<WString>& users) const
+    {
+        std::vector<const Entry*> unused;
+        if (!section) return unused;
+        for (const Entry& e : section->entries)
+            if (ini::FindEntry(*section, e.name) == &e && !AnySameName(users, e.name)) unused.push_back(&e);
+        return unused;
+    }
 
-    char m_separator;
+    // "; did you mean "KEY" on line N?" for the unused key closest to a name not found.
+    std::string Hint(const Section* section, const WString& wanted, const std::vector<WString>& users)
+    {
+        std::vector<const Entry*> unused = Unused(section, users);
+        std::vector<WString> keys;
+        for (const Entry* e : unused) keys.push_back(e->name);
+        int closest = ClosestName(wanted, keys);
+        if (closest < 0) return std::string();
+        const Entry* e = unused[static_cast<size_t>(closest)];
+        m_hinted.push_back(e->line);
+        return "; did you mean " + Quoted(e->name) + " on line " + std::to_string(e->line) + "?";
+    }
+
+    // The names that look up [PRINTER_TYPE]: the printer names read, and the names in
+    // the used entries of [PRINTER_NAME] the wizard could not read.
+    std::vector<WString> TypeUsers() const
+    {
+        std::vector<WString> users = m_printerOrder;
+        if (m_names)
+            for (const Entry& e : m_names->entries)
+                if (e.hasValue && AnySameName(m_mentionedModels, e.name)) users.push_back(Unquoted(e.value));
+        return users;
+    }
+
+    void WarnUnused(const Section* section, const std::vector<WString>& users, const std::string& user,
+                    const std::string& why)
+    {
+        if (!section) return;
+        std::string where = " in [" + Utf8(section->name) + "]";
+        for (const Entry& e : section->entries) {
+            const Entry* first = ini::FindEntry(*section, e.name);
+            if (first != &e) {
+                Warning(kCatalogueFile, e.line,
+                        "entry " + Quoted(e.name) + where + " is never read: the one on line " +
+                            std::to_string(first->line) + " has the same name, and the first one counts");
+            } else if (!AnySameName(users, e.name) &&
+                       std::find(m_hinted.begin(), m_hinted.end(), e.line) == m_hinted.end()) {
+                Warning(kCatalogueFile, e.line,
+                        "entry " + Quoted(e.name) + where + " is used by no " + user + ": " + why);
+            }
+        }
+    }
+
     CPrinterInstaller m_installer;
+    FindingList m_out;
+    DriverInfCheck m_drivers;
     WString m_info;
     std::string m_bytes;
     std::vector<Section> m_sections;
-    std::map<WString, Listing> m_models;
-    std::map<WString, int> m_printers;  // printer name -> its PRINTER_NAME line
+    const Section* m_names = nullptr;        // [PRINTER_NAME] as the profile functions read it
+    const Section* m_types = nullptr;        // [PRINTER_TYPE]
+    std::vector<Listing> m_modelOrder;       // each model once, where it is first listed
+    std::vector<WString> m_mentionedModels;  // and the lines of series the wizard cannot list
+    std::map<WString, int> m_printers;       // printer name -> its PRINTER_NAME line
     std::vector<WString> m_printerOrder;
-    std::map<int, int> m_missingInf;
-    std::vector<Finding> m_findings;
+    std::vector<int> m_hinted;  // lines of entries given as hints
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows medium checker under Wine, on Wine's own profile functions, reports the
 # same lines and exit status as the Linux checker on the simulated machine: for the
-# demo medium and for a copy of it broken in the ways the checker reports.
+# demo medium and for a copy of it broken in the ways the checker reports. The README's
+# example lines must be lines the checker prints for that broken copy.
 set -euo pipefail
 build=${1:?build directory}
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -19,20 +20,28 @@ m = sys.argv[1]
 def edit(path, *pairs):
     p = f"{m}/{path}"
     s = open(p, encoding="ascii").read()
-    for old, new in pairs:
+    for old, new, *count in pairs:
         assert old in s, old
-        s = s.replace(old, new)
+        if count == ["last"]:                                          # the last occurrence only
+            head, _, tail = s.rpartition(old)
+            s = head + new + tail
+        else:
+            s = s.replace(old, new, *count)
     open(p, "w", encoding="ascii", newline="").write(s)
 edit("PrinterInfor.Inf",
      ("KM Series\n", "KM Series\nKZ Series\n"),                       # series without a section
-     ("KN-935=Korvel KN-935 9-Pin Printer\n", ""),                   # model without a name
-     ("Compact Printer=9\n", "Compact Printer=09\n"),                # type neither 24 nor 9
+     ("KN-935=Korvel", "KN-93S=Korvel"),                              # model without a name, a near miss
+     ("KM-915 Compact Printer=9\n", "KM-915 Compact Printer=09\n"),  # type neither 24 nor 9
+     ("KN-920 9-Pin Printer=9\n", "KN-920 9-Pin Printer=24\n"),      # the other tree's type
      ("KX-2490\n", '"KX-2490 "\n'),                                   # quotation marks kept
      ("KX-2410=Korvel KX-2410", 'KX-2410=Korvel "KX-2410"'))         # quotation mark in a name
 edit("PrinterDriver/24pin/OEMPRINT.INF",
      ('"KORVEL KX-2400 Dot', '"Korvel KX-2400 Dot'),                  # maker not in upper case
      (",USBPRINT\\KORVELKX-248033CA,", ",,"),                         # no USB, no ID
      (",USBPRINT\\KORVELKX-24504596,", ",,USB"))                      # empty hardware ID
+edit("PrinterDriver/9pin/OEMPRINT.INF",
+     (",USBPRINT\\KORVELKN-9503995,", ", USBPRINT\\KORVELKN-9503995,", 1),  # a blank the wizard passes on
+     ('"KORVEL KM-905 Compact Printer" = KM905,USBPRINT\\KORVELKM-9057817,KORVEL_KM-9057817\n', "", "last"))
 PY
 
 fail=0
@@ -50,4 +59,17 @@ for medium in demo broken; do
     echo "$medium medium: $(printf '%s\n' "$linux" | grep -c . || true) findings, exit $linux_status, the same on both"
   fi
 done
+# The README's example output, word for word.
+linux=$("$build/host/korvel-medium-check" "$work/broken" 2>/dev/null || true)
+examples=0
+while IFS= read -r line; do
+  examples=$((examples + 1))
+  if ! grep -qxF -- "$line" <<<"$linux"; then
+    echo "FAIL: README.md shows a line the checker does not print for the broken medium:"
+    echo "  $line"
+    fail=1
+  fi
+done < <(grep -E '^(PrinterInfor\.Inf|PrinterDriver/)[^ ]*: (error|warning): ' "$root/README.md")
+[ "$examples" -gt 0 ] || { echo "FAIL: README.md shows no example output"; fail=1; }
+echo "README example: $examples lines, each printed by the checker"
 exit $fail

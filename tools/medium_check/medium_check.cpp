@@ -383,14 +383,18 @@ private:
         return "; did you mean " + Quoted(e->name) + " on line " + std::to_string(e->line) + "?";
     }
 
+    bool Hinted(int line) const { return std::find(m_hinted.begin(), m_hinted.end(), line) != m_hinted.end(); }
+
     // The names that look up [PRINTER_TYPE]: the printer names read, and the names in
-    // the used entries of [PRINTER_NAME] the wizard could not read.
+    // the entries of [PRINTER_NAME] that a model uses (or was given as its hint) but
+    // the wizard could not read.
     std::vector<WString> TypeUsers() const
     {
         std::vector<WString> users = m_printerOrder;
         if (m_names)
             for (const Entry& e : m_names->entries)
-                if (e.hasValue && AnySameName(m_mentionedModels, e.name)) users.push_back(Unquoted(e.value));
+                if (e.hasValue && (AnySameName(m_mentionedModels, e.name) || Hinted(e.line)))
+                    users.push_back(Unquoted(e.value));
         return users;
     }
 
@@ -405,8 +409,7 @@ private:
                 Warning(kCatalogueFile, e.line,
                         "entry " + Quoted(e.name) + where + " is never read: the one on line " +
                             std::to_string(first->line) + " has the same name, and the first one counts");
-            } else if (!AnySameName(users, e.name) &&
-                       std::find(m_hinted.begin(), m_hinted.end(), e.line) == m_hinted.end()) {
+            } else if (!AnySameName(users, e.name) && !Hinted(e.line)) {
                 Warning(kCatalogueFile, e.line,
                         "entry " + Quoted(e.name) + where + " is used by no " + user + ": " + why);
             }

@@ -13,7 +13,8 @@
 #                              missing, the stand-in must not have run at all
 #   expected/NAME.stdout       (optional) what the program wrote to standard output
 # Screenshots of every printed state go to $KORVEL_SHOTS/NAME (default
-# BUILD/e2e-shots/NAME) as PNG files.
+# BUILD/e2e-shots/NAME) as PNG files. KORVEL_UPDATE_GOLDEN=1 first rewrites the
+# expected files a scenario has from its run.
 set -euo pipefail
 build=$(cd "${1:?build directory}" && pwd)
 shift
@@ -111,6 +112,15 @@ for name in "${scenarios[@]}"; do
   cat "$out/uidriver.err"
   ok=1
   [ $rc -eq 0 ] || { echo "FAIL $name: uidriver ended with $rc"; ok=0; }
+  if [ -n "${KORVEL_UPDATE_GOLDEN:-}" ] && [ $rc -eq 0 ]; then
+    # Rewrites the expectations this scenario has (read the difference before
+    # committing it); a missing printer-UI log stays missing, so the stand-in must
+    # still not run where it must not.
+    cp "$out/transcript.txt" "$here/expected/$name.transcript"
+    [ ! -f "$here/expected/$name.stdout" ] || tr -d '\r' < "$out/program-output.txt" > "$here/expected/$name.stdout"
+    [ ! -f "$here/expected/$name.spooler" ] || spoolstate | sort > "$here/expected/$name.spooler"
+    [ ! -f "$here/expected/$name.printui" ] || [ ! -f "$log_unix" ] || cp "$log_unix" "$here/expected/$name.printui"
+  fi
   if ! diff -u "$here/expected/$name.transcript" "$out/transcript.txt" > "$out/transcript.diff"; then
     echo "FAIL $name: the transcript differs"; cat "$out/transcript.diff"; ok=0
   fi

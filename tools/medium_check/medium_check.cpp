@@ -117,11 +117,16 @@ public:
         }
         size_t index = 0;
         for (const CString& s : series) CollectSeries(s.Str(), index++);
+        // Which keys no model uses is known once every model is listed, and which no
+        // printer uses once every printer name is read (and the hints for them given).
+        m_unusedNames = Unused(m_names, m_mentionedModels);
         for (const Listing& listing : m_modelOrder) CheckPrinterName(listing);
+        m_typeUsers = TypeUsers();
+        m_unusedTypes = Unused(m_types, m_typeUsers);
         for (const WString& name : m_printerOrder) CheckPrinter(name);
         CheckFamilies();
         WarnUnused(m_names, m_mentionedModels, "model", "no series lists it");
-        WarnUnused(m_types, TypeUsers(), "printer", "no model has this printer name");
+        WarnUnused(m_types, m_typeUsers, "printer", "no model has this printer name");
         return Sorted();
     }
 
@@ -257,14 +262,16 @@ private:
                         " begins or ends with a blank or a quotation mark, which the wizard keeps "
                         "as part of the name: a printer reports its model without it, so it is never recognised");
 
-        for (const Listing& first : m_modelOrder) {
-            if (first.model != model) continue;
+        auto seen = m_modelIndex.find(model);
+        if (seen != m_modelIndex.end()) {
+            const Listing& first = m_modelOrder[seen->second];
             Warning(kCatalogueFile, line,
                     "model " + Quoted(model) + " is listed again (first in series " + Quoted(first.series) + ", line " +
                         std::to_string(first.line) + "); a USB printer reporting it is placed in series " +
                         Quoted(first.series));
             return;  // its printer name is checked once
         }
+        m_modelIndex[model] = m_modelOrder.size();
         m_modelOrder.push_back({model, series, line});
         m_mentionedModels.push_back(model);
     }
@@ -277,8 +284,7 @@ private:
             const Entry* entry = FindKey(m_names, model);
             if (!entry || !entry->hasValue)
                 Error(kCatalogueFile, listing.line,
-                      "model " + Quoted(model) + " has no entry in [PRINTER_NAME]" +
-                          Hint(m_names, model, m_mentionedModels));
+                      "model " + Quoted(model) + " has no entry in [PRINTER_NAME]" + Hint(m_unusedNames, model));
             else if (!name[0])
                 Error(kCatalogueFile, entry->line, "the printer name of model " + Quoted(model) + " is empty");
             else
@@ -316,9 +322,8 @@ private:
         const Entry* entry = FindKey(m_types, printer);
         if (type < 0) {
             if (!entry || !entry->hasValue) {
-                Error(
-                    kCatalogueFile, line,
-                    "printer name " + quoted + " has no entry in [PRINTER_TYPE]" + Hint(m_types, printer, TypeUsers()));
+                Error(kCatalogueFile, line,
+                      "printer name " + quoted + " has no entry in [PRINTER_TYPE]" + Hint(m_unusedTypes, printer));
             } else {
                 std::vector<WCHAR> value(m_bytes.size() + 16, 0);
                 ::GetPrivateProfileStringW(TEXT("PRINTER_TYPE"), printer.c_str(), nullptr, value.data(),
@@ -371,9 +376,8 @@ private:
     }
 
     // "; did you mean "KEY" on line N?" for the unused key closest to a name not found.
-    std::string Hint(const Section* section, const WString& wanted, const std::vector<WString>& users)
+    std::string Hint(const std::vector<const Entry*>& unused, const WString& wanted)
     {
-        std::vector<const Entry*> unused = Unused(section, users);
         std::vector<WString> keys;
         for (const Entry* e : unused) keys.push_back(e->name);
         int closest = ClosestName(wanted, keys);
@@ -425,9 +429,13 @@ private:
     const Section* m_names = nullptr;        // [PRINTER_NAME] as the profile functions read it
     const Section* m_types = nullptr;        // [PRINTER_TYPE]
     std::vector<Listing> m_modelOrder;       // each model once, where it is first listed
+    std::map<WString, size_t> m_modelIndex;  // model -> its place in m_modelOrder
     std::vector<WString> m_mentionedModels;  // and the lines of series the wizard cannot list
     std::map<WString, int> m_printers;       // printer name -> its PRINTER_NAME line
     std::vector<WString> m_printerOrder;
+    std::vector<const Entry*> m_unusedNames;  // keys of [PRINTER_NAME] no model uses
+    std::vector<WString> m_typeUsers;
+    std::vector<const Entry*> m_unusedTypes;
     std::vector<int> m_hinted;  // lines of entries given as hints
 };
 

@@ -9,6 +9,7 @@
 
 #include "tests/unit/demo_medium.h"
 #include "tests/unit/medium_fixture.h"
+#include "tools/medium_check/closest_name.h"
 #include "tools/medium_check/medium_check.h"
 
 namespace {
@@ -280,6 +281,32 @@ TEST_F(MediumCheck, NearMissesAndLeftovers)
          {"PrinterInfor.Inf:16: warning: ",
           "entry \"qx-110\" in [PRINTER_NAME] is never read: the one on line 12 has the same name"},
          {"PrinterInfor.Inf:20: warning: ", "entry \"Korvel QZ-1\" in [PRINTER_TYPE] is used by no printer"}});
+}
+
+TEST(MediumCheckHint, IsASlipAwayAndNoFurther)
+{
+    // A slip: one edit up to 7 characters, two up to 11, three beyond; a swap of two
+    // neighbours is one edit, letter case none.
+    struct Case {
+        const char* wanted;
+        std::vector<const char*> keys;
+        int closest;
+    };
+    const Case cases[] = {
+        {"KX-2400", {"KX-2040"}, 0},            // swapped
+        {"KX-2400", {"KX-2500", "kx-240"}, 1},  // the nearer, case aside
+        {"KX-2400", {"KX-3500"}, -1},           // two edits in 7 characters
+        {"KX-2400W", {"KX-3500W"}, 0},          // two in 8
+        {"KX-2400W", {"KX-3510W"}, -1},         // three in 8
+        {"Korvel KX-2400 Printer", {"Korvel KX 2400 Printr"}, 0},
+        {"Korvel KX-2400 Printer", {"Korvel KX-2410 Dot Printer"}, -1},
+        {"KX-2400", {}, -1},
+    };
+    for (const Case& c : cases) {
+        std::vector<WString> keys;
+        for (const char* k : c.keys) keys.push_back(text::FromUtf8(k));
+        EXPECT_EQ(medium_check::ClosestName(text::FromUtf8(c.wanted), keys), c.closest) << c.wanted;
+    }
 }
 
 TEST_F(MediumCheck, DriverInfModelLines)

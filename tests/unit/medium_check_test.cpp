@@ -294,7 +294,7 @@ TEST(MediumCheckHint, IsASlipAwayAndNoFurther)
     };
     const Case cases[] = {
         {"KX-2400", {"KX-2040"}, 0},            // swapped
-        {"KX-2400", {"KX-2500", "kx-240"}, 1},  // the nearer, case aside
+        {"KX-2400", {"KX-3500", "kx-240"}, 1},  // the near one, case aside
         {"KX-2400", {"KX-3500"}, -1},           // two edits in 7 characters
         {"KX-2400W", {"KX-3500W"}, 0},          // two in 8
         {"KX-2400W", {"KX-3510W"}, -1},         // three in 8

@@ -11,14 +11,7 @@
 
 class VerifierTest : public SimTest {
 protected:
-    // The violations recorded, as their texts; clears them, so that the test itself
-    // does not fail on what it provoked.
-    static std::vector<std::string> Taken()
-    {
-        std::vector<std::string> texts;
-        for (const sim::Violation& v : sim::TakeViolations()) texts.push_back(v.Text());
-        return texts;
-    }
+    static std::vector<std::string> Taken() { return TakeViolations(); }
     static std::string Hex(HANDLE h)
     {
         char buffer[32];

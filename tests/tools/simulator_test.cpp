@@ -93,7 +93,7 @@ TEST_F(Simulator, ScenarioErrorsNameFileAndLineAndSayWhatIsWrongAndWhatIsExpecte
         {"printer X driver=D driver=E port=LPT1:\n", "1: error: driver= is given twice\n"},
         {"usb vid=1A2B\n", "1: error: usb needs model= or id= (expected: usb model=MODEL "},
         {"usb model=A\n\nusb model=B\n", "3: error: a second USB printer (line 1 has one): one USB printer per"},
-        {"usb model=A answer=later\n", "1: error: answer=later is none of now, late:MS, never and fail ("},
+        {"usb model=A answer=later\n", "1: error: answer=later is none of now, late:MS, never, fail and ignore-cancel[:MS] ("},
         {"rundll32 hang fail=5 slowly\n", "1: error: rundll32 takes 1 word before its options, but the line has 2"},
         {"fail EnumPortsW five\n", "1: error: \"five\" is not a whole number (expected: fail FUNCTION ERROR [TIMES])"},
         {"program KorvelSetup.exe\n", "1: error: the path \"KorvelSetup.exe\" does not begin with a drive letter"},

@@ -34,6 +34,11 @@ enum class DeviceIdAnswer {
     AfterDelay,  // it goes pending and is answered after answerDelayMs (scaled)
     Never,       // it stays pending until cancelled, closed or unplugged
     Fail,        // it fails at once with ERROR_GEN_FAILURE
+    // It goes pending and ignores cancellation: CancelIo and closing the handle leave
+    // it pending; it is answered after answerDelayMs (scaled; never when 0), or fails
+    // when the printer is unplugged. The program must keep its OVERLAPPED, buffer and
+    // event until then.
+    IgnoresCancel,
 };
 
 struct UsbPrinter {

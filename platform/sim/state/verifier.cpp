@@ -9,6 +9,17 @@
 #include "platform/sim/control/verifier.h"
 #include "platform/text.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define KORVEL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KORVEL_ASAN 1
+#endif
+#endif
+#ifdef KORVEL_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace sim {
 
 namespace {
@@ -166,6 +177,22 @@ std::vector<std::pair<const void*, std::string>> TakeUnreportedOpenHandles()
     std::vector<std::pair<const void*, std::string>> handles;
     for (auto& entry : ordered) handles.push_back(std::move(entry.second));
     return handles;
+}
+
+bool CheckBufferSize(const char* function, const char* rule, const void* buffer, size_t bytes,
+                     const std::string& values)
+{
+#ifdef KORVEL_ASAN
+    if (!buffer || !bytes) return true;
+    const void* bad = __asan_region_is_poisoned(const_cast<void*>(buffer), bytes);
+    if (!bad) return true;
+    size_t usable = static_cast<size_t>(static_cast<const char*>(bad) - static_cast<const char*>(buffer));
+    RecordViolation(function, rule, values + ", but only " + std::to_string(usable) + " bytes are there");
+    return false;
+#else
+    (void)function, (void)rule, (void)buffer, (void)bytes, (void)values;
+    return true;
+#endif
 }
 
 std::string Hex(ULONG_PTR value)

@@ -43,6 +43,8 @@ TEST_F(SimDevicesTest, InterfaceDetailUsesTwoCallSizingAndChecksCbSize)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
     EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
     EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(TakeViolatedFunctions(), std::vector<std::string>{"SetupDiDestroyDeviceInfoList"});
 }
 
 TEST_F(SimDevicesTest, OpenRegistryKeysAreHandlesOfTheirOwnKind)

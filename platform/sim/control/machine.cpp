@@ -113,6 +113,14 @@ std::string StdoutText()
 
 size_t OpenHandleCount(const std::string& kind) { return CountHandles(kind); }
 
+int WaitersOn(HANDLE handle)
+{
+    std::shared_ptr<KernelObject> object = LookupHandle(handle);
+    if (!object) return 0;
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    return object->Waiters();
+}
+
 bool WaitForThreads(std::chrono::milliseconds timeout) { return WaitUntilNoThreads(timeout); }
 
 }  // namespace sim

@@ -64,6 +64,8 @@ std::string StdoutText();
 // Open kernel handles of the given kind ("event", "thread", "process", "file",
 // "device", ...), or of every kind when kind is empty.
 size_t OpenHandleCount(const std::string& kind = std::string());
+// Threads waiting on the handle (WaitForSingleObject, GetOverlappedResult) right now.
+int WaitersOn(HANDLE handle);
 // Waits until no thread started with CreateThread (and no simulated process) runs;
 // false on time-out.
 bool WaitForThreads(std::chrono::milliseconds timeout);

@@ -2,6 +2,7 @@
 #include "platform/sim/state/verifier.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -193,6 +194,27 @@ bool CheckBufferSize(const char* function, const char* rule, const void* buffer,
     (void)function, (void)rule, (void)buffer, (void)bytes, (void)values;
     return true;
 #endif
+}
+
+bool IsWritableMemory(const void* buffer, size_t bytes)
+{
+    const auto begin = reinterpret_cast<uintptr_t>(buffer);
+    const uintptr_t end = begin + bytes;
+    std::FILE* maps = std::fopen("/proc/self/maps", "r");
+    if (!maps) return true;  // cannot tell: taken as writable
+    bool writable = false;
+    char line[512];
+    while (std::fgets(line, sizeof line, maps)) {
+        unsigned long long from = 0, to = 0;
+        char permissions[8] = {};
+        if (std::sscanf(line, "%llx-%llx %7s", &from, &to, permissions) != 3) continue;
+        if (begin >= from && end <= to) {
+            writable = permissions[1] == 'w';
+            break;
+        }
+    }
+    std::fclose(maps);
+    return writable;
 }
 
 std::string Hex(ULONG_PTR value)

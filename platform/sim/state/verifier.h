@@ -62,6 +62,10 @@ std::vector<std::pair<const void*, std::string>> TakeUnreportedOpenHandles();
 bool CheckBufferSize(const char* function, const char* rule, const void* buffer, size_t bytes,
                      const std::string& values);
 
+// Whether the bytes lie in memory the program may write (the process's own map says
+// so), for a function that writes to a buffer documented as in/out.
+bool IsWritableMemory(const void* buffer, size_t bytes);
+
 // Hexadecimal text of a value, as "0x1f".
 std::string Hex(ULONG_PTR value);
 // A UTF-16 text as UTF-8 in quotation marks, or "NULL".

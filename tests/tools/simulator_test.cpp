@@ -137,6 +137,23 @@ TEST_F(Simulator, CommandLineTimeScaleIsCheckedAsTheScenariosIs)
     EXPECT_EQ(Run("--time-scale 0.05", "cancel\n").status, 0);
 }
 
+// What the strict machine finds fails the run: here a handle that stays open because
+// its CloseHandle failed, reported when the program ends.
+TEST_F(Simulator, AContractViolationIsPrintedAndFailsTheRun)
+{
+    const std::string walk = "next\nnext\nnext\nnext\nfinish\nanswer ok\n";
+    SimRun clean = Run(Write("clean.scenario", "time-scale 0.05\n"), walk);
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_EQ(clean.out.find("violation:"), std::string::npos) << clean.out;
+
+    SimRun leaking = Run(Write("leak.scenario", "time-scale 0.05\nfail CloseHandle 6 1\n"), walk);
+    EXPECT_EQ(leaking.status, 3) << leaking.out;
+    const std::string line = "\nviolation: CloseHandle: every handle is released before the program ends (handle=";
+    size_t at = leaking.out.find(line);
+    ASSERT_NE(at, std::string::npos) << leaking.out;
+    EXPECT_GT(at, leaking.out.find("\nmachine:\n"));  // after the machine's state
+}
+
 TEST_F(Simulator, ScriptLinesThatAreNotActionsAreRefusedWithTheirFormAndFailTheRun)
 {
     SimRun run = Run("--time-scale 0.05", "next please\nwait abc\nwait\nnext\n");

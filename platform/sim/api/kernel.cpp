@@ -116,6 +116,7 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
 
 BOOL CloseHandle(HANDLE handle)
 {
+    if (sim::FailsNow("CloseHandle")) return FALSE;  // the handle stays open
     // Closing twice, or a value that is no handle, fails as Windows fails (and raises
     // an exception under a debugger); it is a violation besides, since the value may
     // name another object by then.

@@ -11,6 +11,7 @@
 #include "platform/kernel.h"
 #include "platform/registry.h"
 #include "platform/sim/control/devices.h"
+#include "platform/sim/control/registry.h"
 #include "platform/sim/control/verifier.h"
 #include "tests/unit/sim_fixture.h"
 
@@ -243,4 +244,43 @@ TEST_F(VerifierTest, WindowsThatAreGoneAndWindowsOfAnotherThread)
     EXPECT_FALSE(PostMessageW(sheet, WM_NULL, 0, 0));
     EXPECT_FALSE(IsWindow(sheet));  // the one question a gone window may be asked
     EXPECT_EQ(TakeViolatedFunctions(), (std::vector<std::string>{"SendMessageW", "PostMessageW"}));
+}
+
+// A size in bytes where characters are meant declares twice the buffer. Only a build
+// with AddressSanitizer knows where a buffer ends; there each sized call is checked.
+TEST_F(VerifierTest, ASizeInTheWrongUnitIsCaughtWhereTheBufferEnds)
+{
+#if !defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "only an AddressSanitizer build knows where a buffer ends";
+#endif
+    sim::SetMemoryFile(u"C:\\a.ini", "[s]\nk=value\n");
+    sim::SetRegistryValue(HKEY_LOCAL_MACHINE, u"K", u"v", sim::RegSz(u"text"));
+    std::vector<WCHAR> chars(8);  // on the heap: it ends exactly there
+    const DWORD bytes = static_cast<DWORD>(chars.size() * sizeof(WCHAR));
+    struct Case {
+        const char* function;
+        std::function<void()> call;
+    } cases[] = {
+        {"GetPrivateProfileStringW",
+         [&] { GetPrivateProfileStringW(u"s", u"k", u"", chars.data(), bytes, u"C:\\a.ini"); }},
+        {"GetPrivateProfileSectionW", [&] { GetPrivateProfileSectionW(u"s", chars.data(), bytes, u"C:\\a.ini"); }},
+        {"RegQueryValueExW",
+         [&] {
+             HKEY key = nullptr;
+             ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"K", 0, KEY_READ, &key), ERROR_SUCCESS);
+             DWORD size = bytes * 2;
+             RegQueryValueExW(key, u"v", nullptr, nullptr, reinterpret_cast<BYTE*>(chars.data()), &size);
+             RegCloseKey(key);
+         }},
+        {"MultiByteToWideChar",
+         [&] { MultiByteToWideChar(CP_ACP, 0, "abc", 3, chars.data(), static_cast<int>(bytes)); }},
+        {"GetModuleFileNameW", [&] { GetModuleFileNameW(nullptr, chars.data(), bytes); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        c.call();
+        EXPECT_EQ(TakeViolatedFunctions(), std::vector<std::string>{c.function});
+    }
+    GetPrivateProfileStringW(u"s", u"k", u"", chars.data(), static_cast<DWORD>(chars.size()), u"C:\\a.ini");
+    EXPECT_TRUE(TakeViolations().empty());
 }

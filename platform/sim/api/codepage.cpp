@@ -42,9 +42,12 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWS
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
-    sim::CheckBufferSize("MultiByteToWideChar", "cchWideChar is the size of lpWideCharStr in characters", out,
-                         static_cast<size_t>(outChars) * sizeof(WCHAR),
-                         "cbMultiByte=" + std::to_string(bytes) + ", cchWideChar=" + std::to_string(outChars));
+    if (!sim::CheckBufferSize("MultiByteToWideChar", "cchWideChar is the size of lpWideCharStr in characters", out,
+                              static_cast<size_t>(outChars) * sizeof(WCHAR),
+                              "cbMultiByte=" + std::to_string(bytes) + ", cchWideChar=" + std::to_string(outChars))) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     size_t size = bytes < 0 ? std::char_traits<char>::length(text) + 1 : static_cast<size_t>(bytes);
     std::u16string wide;
     if (!sim::DecodeBytes(codePage, text, size, (flags & MB_ERR_INVALID_CHARS) != 0, wide)) {
@@ -72,9 +75,12 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int chars, LPS
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    sim::CheckBufferSize("WideCharToMultiByte", "cbMultiByte is the size of lpMultiByteStr in bytes", out,
-                         static_cast<size_t>(outBytes),
-                         "cchWideChar=" + std::to_string(chars) + ", cbMultiByte=" + std::to_string(outBytes));
+    if (!sim::CheckBufferSize("WideCharToMultiByte", "cbMultiByte is the size of lpMultiByteStr in bytes", out,
+                              static_cast<size_t>(outBytes),
+                              "cchWideChar=" + std::to_string(chars) + ", cbMultiByte=" + std::to_string(outBytes))) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     std::string narrow;
     bool defaulted = false;
     if (!sim::EncodeText(codePage, text, count, narrow, &defaulted)) {

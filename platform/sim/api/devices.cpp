@@ -68,7 +68,8 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID, DWORD, LPVOID out, DWORD
     if (overlapped && overlapped->hEvent &&
         !CheckHandle("DeviceIoControl", "lpOverlapped->hEvent", overlapped->hEvent, {"event"}))
         return Fail(ERROR_INVALID_HANDLE);
-    CheckBufferSize("DeviceIoControl", "nOutBufferSize is the size of lpOutBuffer in bytes", out, outSize, values);
+    if (!CheckBufferSize("DeviceIoControl", "nOutBufferSize is the size of lpOutBuffer in bytes", out, outSize, values))
+        return Fail(ERROR_NOACCESS);
     {
         std::lock_guard<std::mutex> lock(KernelMutex());
         const DeviceRequest* clash = handle->Overlapped() ? PendingOverlappedLocked(overlapped) : nullptr;

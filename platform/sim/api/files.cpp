@@ -122,8 +122,11 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
-    sim::CheckBufferSize("ReadFile", "nNumberOfBytesToRead bytes are there at lpBuffer", buffer, toRead,
-                         sim::HandleValue("hFile", file) + ", nNumberOfBytesToRead=" + std::to_string(toRead));
+    if (!sim::CheckBufferSize("ReadFile", "nNumberOfBytesToRead bytes are there at lpBuffer", buffer, toRead,
+                              sim::HandleValue("hFile", file) + ", nNumberOfBytesToRead=" + std::to_string(toRead))) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
     size_t got = !toRead ? 0 : f ? std::fread(buffer, 1, toRead, f->File()) : m->Read(buffer, toRead);
     *read = static_cast<DWORD>(got);
     return TRUE;  // a read at the end of the file succeeds with 0 bytes

@@ -83,6 +83,12 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
+    if (!sim::CheckBufferSize("GetModuleFileNameW", "nSize is the size of lpFilename in characters", buffer,
+                              static_cast<size_t>(size) * sizeof(WCHAR),
+                              "nSize=" + std::to_string(size) + " characters")) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     if (path.size() >= size) {
         // Since Windows Vista: cut to size - 1, terminated, and the result is size.
         for (DWORD i = 0; i + 1 < size; ++i) buffer[i] = path[i];
@@ -103,6 +109,12 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
     if (sim::FailsNow("GetSystemDirectoryW")) return 0;
     const std::u16string path = sim::SystemDirectory();
     if (!buffer || size <= path.size()) return static_cast<UINT>(path.size() + 1);
+    if (!sim::CheckBufferSize("GetSystemDirectoryW", "uSize is the size of lpBuffer in characters", buffer,
+                              static_cast<size_t>(size) * sizeof(WCHAR),
+                              "uSize=" + std::to_string(size) + " characters")) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     for (size_t i = 0; i < path.size(); ++i) buffer[i] = path[i];
     buffer[path.size()] = 0;
     return static_cast<UINT>(path.size());

@@ -219,6 +219,16 @@ INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header)
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
+    // The sizes tell comctl32 which version of the records the program uses: a page of
+    // an unknown size cannot be made, and the sheet fails; a header's is undefined.
+    if (header->dwSize != sizeof(PROPSHEETHEADERW))
+        sim::RecordViolation("PropertySheetW", "dwSize is the size of PROPSHEETHEADERW",
+                             "dwSize=" + std::to_string(header->dwSize));
+    for (UINT i = 0; i < header->nPages; ++i)
+        if (header->ppsp[i].dwSize != sizeof(PROPSHEETPAGEW)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return -1;
+        }
     Sheet sheet;
     sheet.wizard = (header->dwFlags & PSH_WIZARD) != 0;
     sheet.caption = header->pszCaption ? header->pszCaption : u"";

@@ -45,10 +45,11 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
     if (!KeyUsable("RegEnumKeyExW", key)) return ERROR_INVALID_HANDLE;
     // The class buffer's count may be left out only with the buffer.
     if (!name || !nameChars || reserved || (className && !classChars)) return ERROR_INVALID_PARAMETER;
-    sim::CheckBufferSize("RegEnumKeyExW", "*lpcchName is the size of lpName in characters, its NUL included", name,
-                         static_cast<size_t>(*nameChars) * sizeof(WCHAR),
-                         "lpName=" + sim::Hex(reinterpret_cast<ULONG_PTR>(name)) +
-                             ", *lpcchName=" + std::to_string(*nameChars) + " characters");
+    if (!sim::CheckBufferSize("RegEnumKeyExW", "*lpcchName is the size of lpName in characters, its NUL included", name,
+                              static_cast<size_t>(*nameChars) * sizeof(WCHAR),
+                              "lpName=" + sim::Hex(reinterpret_cast<ULONG_PTR>(name)) +
+                                  ", *lpcchName=" + std::to_string(*nameChars) + " characters"))
+        return ERROR_NOACCESS;
     std::u16string subName;
     {
         std::lock_guard<std::mutex> lock(sim::RegistryMutex());
@@ -78,11 +79,11 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD 
     if (sim::TakeFailure("RegQueryValueExW", &error)) return static_cast<LSTATUS>(error);
     if (!KeyUsable("RegQueryValueExW", key)) return ERROR_INVALID_HANDLE;
     if (reserved || (data && !dataBytes)) return ERROR_INVALID_PARAMETER;
-    if (data)
-        sim::CheckBufferSize("RegQueryValueExW", "*lpcbData is the size of lpData in bytes", data, *dataBytes,
-                             "lpValueName=" + sim::Quote(valueName) +
-                                 ", lpData=" + sim::Hex(reinterpret_cast<ULONG_PTR>(data)) +
-                                 ", *lpcbData=" + std::to_string(*dataBytes) + " bytes");
+    if (data && !sim::CheckBufferSize("RegQueryValueExW", "*lpcbData is the size of lpData in bytes", data, *dataBytes,
+                                      "lpValueName=" + sim::Quote(valueName) +
+                                          ", lpData=" + sim::Hex(reinterpret_cast<ULONG_PTR>(data)) +
+                                          ", *lpcbData=" + std::to_string(*dataBytes) + " bytes"))
+        return ERROR_NOACCESS;
     sim::RegData found;
     {
         std::lock_guard<std::mutex> lock(sim::RegistryMutex());

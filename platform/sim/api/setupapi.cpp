@@ -113,11 +113,12 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA da
     if (detail && detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) return Fail(ERROR_INVALID_USER_BUFFER);
     if (!detail && detailSize) return Fail(ERROR_INVALID_USER_BUFFER);
     if (device && device->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
-    sim::CheckBufferSize("SetupDiGetDeviceInterfaceDetailW",
-                         "DeviceInterfaceDetailDataSize is the size of DeviceInterfaceDetailData in bytes", detail,
-                         detailSize,
-                         "DeviceInterfaceDetailData=" + sim::Hex(reinterpret_cast<ULONG_PTR>(detail)) +
-                             ", DeviceInterfaceDetailDataSize=" + std::to_string(detailSize) + " bytes");
+    if (!sim::CheckBufferSize("SetupDiGetDeviceInterfaceDetailW",
+                              "DeviceInterfaceDetailDataSize is the size of DeviceInterfaceDetailData in bytes", detail,
+                              detailSize,
+                              "DeviceInterfaceDetailData=" + sim::Hex(reinterpret_cast<ULONG_PTR>(detail)) +
+                                  ", DeviceInterfaceDetailDataSize=" + std::to_string(detailSize) + " bytes"))
+        return Fail(ERROR_NOACCESS);
 
     const std::u16string& path = info->Paths()[data->Reserved - 1];
     const size_t offset = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);

@@ -1,6 +1,7 @@
 // DeviceIoControl, GetOverlappedResult and CancelIo of the simulated machine: the
 // IEEE 1284 device-ID request to a USB printer with overlapped I/O (answered at once,
-// after a delay, never, or failed), its outcome and its cancellation.
+// after a delay, never, failed, or pending through its cancellation), its outcome and
+// its cancellation, held to the rules of overlapped I/O (docs/strict-machine.md).
 #include "platform/sim/api/devices.h"
 
 #include <mutex>
@@ -23,14 +24,15 @@ std::string Pointer(const char* name, const void* p)
     return std::string(name) + "=" + sim::Hex(reinterpret_cast<ULONG_PTR>(p));
 }
 
-// A request still outstanding whose OVERLAPPED is this one, or whose buffer shares
-// bytes with [out, out + size); KernelMutex held.
+// The request still outstanding whose OVERLAPPED is this one (KernelMutex held).
 const sim::DeviceRequest* PendingOverlappedLocked(const OVERLAPPED* ov)
 {
     for (const auto& r : sim::Devices().outstanding)
         if (r->overlapped == ov) return r.get();
     return nullptr;
 }
+// The request still outstanding whose buffer shares bytes with [out, out + size)
+// (KernelMutex held).
 const sim::DeviceRequest* PendingBufferLocked(const BYTE* out, DWORD size)
 {
     if (!out || !size) return nullptr;

@@ -10,7 +10,8 @@
 // - DeviceIoControl(IOCTL_USBPRINT_GET_1284_ID) answers at once, after a delay, never,
 //   or fails. A pending request ends when it is answered, cancelled (CancelIo),
 //   the handle is closed, or the printer is unplugged; after that the machine never
-//   touches the caller's buffer or OVERLAPPED again.
+//   touches the caller's buffer or OVERLAPPED again. A printer that ignores
+//   cancellation keeps it pending through CancelIo and the close.
 // - SetupDiOpenClassRegKeyExW(..., DIOCR_INTERFACE, ...) opens
 //   HKLM\<UsbPrintClassKeyPath()>, which exists from reset on.
 #pragma once

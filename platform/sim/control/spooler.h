@@ -17,9 +17,12 @@ struct PrinterState {
     std::u16string name;  // a connection's full name, \\SERVER\NAME
     std::u16string driver;
     std::u16string port;
-    std::u16string server;         // empty for a local printer
-    int jobs = 0;                  // jobs waiting in the queue
-    bool pendingDeletion = false;  // deleted while jobs were queued; goes with the last job
+    std::u16string server;  // empty for a local printer
+    int jobs = 0;           // jobs waiting in the queue
+    // Deleted while jobs were queued or other handles held it open: neither listed nor
+    // opened by name any more, its name still taken and its driver still in use; it
+    // goes with the last job and the last handle.
+    bool pendingDeletion = false;
 };
 
 // Adds a local printer. False (nothing added) for an empty name or a name already
@@ -46,6 +49,9 @@ std::vector<std::u16string> Ports();
 std::u16string DefaultPrinterName();
 // Printer handles the program has opened and not closed.
 size_t OpenPrinterHandleCount();
+// The contract violations the spooler recorded since the reset, one line each:
+// "violation FUNCTION: RULE (VALUES)".
+std::vector<std::string> SpoolerViolations();
 // The spooler, one fact a line, for the simulator's final report.
 std::string DescribeSpooler();
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct Printer {
     unsigned long long id = 0;
     PrinterState state;
     bool paused = false;
+    DWORD setStatus = 0;  // what PRINTER_CONTROL_SET_STATUS set
 };
 
 struct Port {
@@ -40,6 +42,7 @@ struct Spooler {
     std::vector<Port> ports;
     std::u16string defaultPrinter;
     std::map<ULONG_PTR, PrinterHandle> handles;
+    std::set<ULONG_PTR> closedHandles;  // values are never given out again, so a closed one is known
     ULONG_PTR nextHandle = 0x7000000;
     unsigned long long nextId = 1;
     std::multimap<std::string, std::function<void()>> afterCalls;  // see sim::AfterNextSpoolerCall
@@ -50,7 +53,16 @@ Spooler& TheSpooler();
 // are local ports.
 Port MakePort(const std::u16string& name);
 // With the mutex held. An exact match wins over one that differs in letter case.
+// A deleted printer that open handles still hold keeps its name taken, but is found
+// by neither OpenPrinterW nor EnumPrintersW: FindPrinterLocked finds it,
+// FindLivePrinterLocked does not.
 Printer* FindPrinterLocked(Spooler& s, const std::u16string& name);
+Printer* FindLivePrinterLocked(Spooler& s, const std::u16string& name);
+// Open handles on the printer.
+size_t HandlesOnLocked(const Spooler& s, unsigned long long printerId);
+// Takes a deleted printer away once no job and no open handle holds it any more (and
+// with it the default, when it was that); true when it went.
+bool RemoveIfReleasedLocked(Spooler& s, unsigned long long printerId);
 bool DriverPresentLocked(Spooler& s, const std::u16string& name);
 
 // What the printer-UI entry and the driver update do. Each returns ERROR_SUCCESS or
@@ -64,6 +76,12 @@ DWORD SpoolerQueueTestPage(const std::u16string& name);
 std::u16string SpoolerFreePrinterName(const std::u16string& model);
 bool SpoolerHasPort(const std::u16string& name);
 std::u16string SpoolerFirstUsbPort();
+
+// A breach of a documented winspool precondition whose outcome Windows leaves
+// undefined: recorded as a contract violation naming the function, the rule and the
+// caller's values, and written to the log.
+void SpoolerViolation(const char* function, const std::string& rule, const std::string& values);
+std::vector<std::string> SpoolerViolationLines();
 
 // Names compared as the spooler and INF files compare them: letter case ignored.
 bool NamesEqual(const std::u16string& a, const std::u16string& b);

@@ -140,16 +140,17 @@ TEST_F(ExistingPrinters, EachDeletionAsksForTheDriverOfItsOwnName)
     EXPECT_EQ(sim::PrinterDrivers(), std::vector<std::u16string>{u"Old"});
 }
 
-TEST_F(ExistingPrinters, TheQueueIsPurgedEvenWhenThePrinterRecordCannotBeFetched)
+TEST_F(ExistingPrinters, TheQueueIsPurgedWithTheCommandAlone)
 {
     sim::AddPrinterDriver(u"A");
     sim::AddLocalPrinter(u"A", u"A", u"LPT1:", 5);
-    // The sizing call succeeds; the fetch after it fails.
-    sim::AfterNextSpoolerCall("GetPrinterW", [] { sim::FailCall("GetPrinterW", ERROR_INVALID_HANDLE, 1); });
     EXPECT_EQ(installer.DeletePrinterAndDriver(u"A"), 1);
-    // Purged first, so the deletion took the printer at once instead of marking it.
+    // Purged first, so the printer went with its handle instead of waiting for its jobs.
+    EXPECT_EQ(LogWith("purge"), std::vector<std::string>{"purge \"A\" jobs=5"});
     EXPECT_TRUE(sim::Printers().empty());
     EXPECT_TRUE(sim::PrinterDrivers().empty());
+    // The command takes no printer record: pPrinter is NULL, as SetPrinterW requires.
+    EXPECT_EQ(sim::SpoolerViolations(), std::vector<std::string>{});
 
     // Without the purge permission the purge is refused and reported.
     sim::AddLocalPrinter(u"B", u"A", u"LPT1:", 1);

@@ -294,6 +294,13 @@ TEST_F(Spooler, PrinterNamesIgnoreLetterCase)
     std::vector<Printer> printers = LocalPrinters();
     EXPECT_FALSE(Has(printers, kCopy));
     EXPECT_TRUE(Has(printers, kPrinter)) << "listed under its own spelling";
+
+    // Beyond ASCII as well: Latin-1, Cyrillic and Greek letters.
+    ASSERT_TRUE(contract::AddLocalPrinter(W("Korvel Contract ÄЖΣ"), W("LPT1:"), W(kDriver)));
+    WString lower = W("korvel contract äжσ");
+    printer = nullptr;
+    EXPECT_TRUE(::OpenPrinterW(&lower[0], &printer, nullptr));
+    if (printer) ::ClosePrinter(printer);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ std::string Compose(bool ok, const WCHAR* out) { return ok ? text::ToUtf8(out, t
 
 }  // namespace
 
-TEST(InstallerText, AnEmptyNameHasNoFamily)
+TEST(InstallerText, TheFamilyIgnoresLetterCaseAndAnEmptyNameHasNone)
 {
     // With an empty name the copy rule alone would take every printer whose second
     // character is an opening parenthesis.
@@ -28,7 +28,14 @@ TEST(InstallerText, AnEmptyNameHasNoFamily)
     EXPECT_TRUE(printer_family::IsCopyName(u"AB(2)", u"A"));  // index n is not examined
     EXPECT_FALSE(printer_family::IsCopyName(u"A (", u"A"));   // exactly n + 2 characters
     EXPECT_FALSE(printer_family::IsCopyName(u"A", u"A"));
-    EXPECT_FALSE(printer_family::IsSameName(u"a", u"A"));
+    // Letter case is ignored as the spooler ignores it, beyond ASCII too; other
+    // characters must match.
+    for (const char* printer : {"KORVEL QX-110", "korvel qx-110", "Korvel QX-110"})
+        EXPECT_TRUE(printer_family::IsSameName(U(printer).c_str(), u"Korvel QX-110")) << printer;
+    EXPECT_TRUE(printer_family::IsSameName(u"ÄЖΣ", u"äжσ"));
+    EXPECT_TRUE(printer_family::IsCopyName(u"KORVEL ÄЖ (Copy 1)", u"korvel äж"));
+    EXPECT_FALSE(printer_family::IsSameName(u"Korvel QX-11O", u"Korvel QX-110"));
+    EXPECT_FALSE(printer_family::IsCopyName(u"Korvel QX-11O (Copy 1)", u"Korvel QX-110"));
 }
 
 TEST(InstallerText, CommandTextsAreExact)

@@ -265,3 +265,53 @@ TEST_F(FinishPageTest, LongPrinterNamesAreShownAndRemovedWhole)
     ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
     EXPECT_EQ(CountOf(sim::LogLines(), "delete-printer"), 1u);
 }
+
+TEST_F(FinishPageTest, APlugAndPlayQueueIsReplacedWhenTheModelMovesToAnotherPort)
+{
+    // The Plug and Play road names its queue as the driver INF spells the model.
+    const std::u16string ours = u"Korvel KX-2400 Dot Matrix Printer", inf = u"KORVEL KX-2400 Dot Matrix Printer";
+    sim::AddPort(u"USB001");
+    sim::TypicalUsbPrinter usb;
+    usb.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
+    usb.hardwareIds = {u"USBPRINT\\KORVELKX-24008F1C"};
+    sim::PluggedUsbPrinter plugged = sim::PlugInTypicalUsbPrinter(usb);
+    StartWizard();
+    for (int i = 0; i < 3; ++i) Press(Button::Next);
+    Press(Button::Finish);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    ASSERT_EQ(sim::Printers().size(), 1u);
+    ASSERT_EQ(sim::Printers()[0].name, inf);
+    EXPECT_EQ(sim::Printers()[0].port, u"USB001");
+
+    // Unplugged, the same model goes on LPT1:, twice; each run replaces the last one's
+    // printer, leaving one printer of the model, the default, and one driver.
+    sim::UnplugUsbPrinter(plugged.devicePath);
+    for (int run = 2; run <= 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        sim::ClearLog();
+        StartWizard();
+        Press(Button::Next);
+        Choose(IDC_SERIES_COMBO, "KX Series");
+        Choose(IDC_MODEL_LIST, "KX-2400");
+        Press(Button::Next);
+        Press(Button::Next);
+        Press(Button::Finish);
+        ASSERT_EQ(Now().boxes.size(), 1u);
+        EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
+        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+        ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+        std::vector<sim::PrinterState> printers = sim::Printers();
+        ASSERT_EQ(printers.size(), 1u);
+        EXPECT_EQ(printers[0].name, ours);
+        EXPECT_EQ(printers[0].port, u"LPT1:");
+        EXPECT_EQ(printers[0].driver, inf);
+        EXPECT_EQ(sim::DefaultPrinterName(), ours);
+        EXPECT_EQ(sim::PrinterDrivers(), std::vector<std::u16string>{inf});
+        std::vector<std::string> log = sim::LogLines();
+        EXPECT_EQ(CountOf(log, "delete-printer"), 1u);
+        // The page holds the old queue open while the worker deletes it: the queue, and
+        // with it its driver, stays until the page has closed its handle.
+        EXPECT_EQ(CountOf(log, "delete-driver \"" + Utf8(run == 2 ? inf : ours) + "\": error 3001"), 1u);
+    }
+}

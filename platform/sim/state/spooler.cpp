@@ -100,7 +100,7 @@ bool DriverPresentLocked(Spooler& s, const std::u16string& name)
 
 bool NamesEqual(const std::u16string& a, const std::u16string& b)
 {
-    return text::EqualNoCaseAscii(a.data(), a.size(), b.data(), b.size());
+    return text::EqualIgnoringCase(a.data(), a.size(), b.data(), b.size());
 }
 
 std::string Utf8(const std::u16string& s) { return text::ToUtf8(s.data(), s.size()); }

@@ -83,7 +83,8 @@ std::u16string SpoolerFirstUsbPort();
 void SpoolerViolation(const char* function, const std::string& rule, const std::string& values);
 std::vector<std::string> SpoolerViolationLines();
 
-// Names compared as the spooler and INF files compare them: letter case ignored.
+// Names compared as the spooler and INF files compare them: letter case ignored, as far
+// as text::UpperCase goes.
 bool NamesEqual(const std::u16string& a, const std::u16string& b);
 std::string Utf8(const std::u16string& s);
 

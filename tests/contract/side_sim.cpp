@@ -34,6 +34,8 @@ void TearDownMachine()
 bool OnWine() { return false; }
 void KnownWineDifference(const char*) {}
 
+bool PrinterUiStandIn() { return true; }
+
 WString TestDir() { return TEXT("C:\\contract\\"); }
 
 void WriteTestFile(const WString& name, const std::string& bytes)

@@ -77,7 +77,14 @@ DWORD ParsePrintUi(const std::vector<std::u16string>& args, PrintUiCommand& cmd)
 }
 
 // /if: the INF must exist and list the model (letter case ignored, as INF strings
-// are compared); the driver is named as the INF spells the model.
+// are compared); the driver is named as the INF spells the model. When a printer of
+// the name exists already (in any letter case), the new one is named "NAME (Copy n)"
+// with the lowest free n, as the system's own entry names it: that is why the wizard
+// removes a name's copy family before it installs, since earlier installations and a
+// user's retries leave such copies behind. A stand-in that refused the name instead
+// would never make the copies the wizard has to clean up. The Wine stand-in
+// (tools/printui) does the same; one contract test holds both
+// (tests/contract/shell_test.cpp).
 DWORD InstallFromInf(const PrintUiCommand& cmd)
 {
     if (cmd.printer.empty() || cmd.inf.empty() || cmd.model.empty() || cmd.port.empty()) return ERROR_INVALID_PARAMETER;
@@ -94,7 +101,7 @@ DWORD InstallFromInf(const PrintUiCommand& cmd)
     if (driver.empty()) return ERROR_UNKNOWN_PRINTER_DRIVER;
     if (!SpoolerHasPort(cmd.port)) return ERROR_UNKNOWN_PORT;
     DWORD error = SpoolerAddDriver(driver);
-    return error != ERROR_SUCCESS ? error : SpoolerAddPrinter(cmd.printer, driver, cmd.port);
+    return error != ERROR_SUCCESS ? error : SpoolerAddPrinter(SpoolerFreePrinterName(cmd.printer), driver, cmd.port);
 }
 
 DWORD PrintUiEntry(const std::u16string& commandLine)

@@ -132,10 +132,13 @@ TEST_F(PrintUiCommands, WithoutATypeTheDirectoryGoesAfterTheInfSwitchAndNothingI
     sim::SetTimeScale(0.01);
     WriteTypes("Other=24\r\n");
     EXPECT_EQ(installer.InstallPrinter(), 0);
+    // The folder's final backslash is doubled before the closing quotation mark, so the
+    // entry reads the folder as the INF, and the port and model after it, and fails to
+    // read the folder.
     EXPECT_EQ(Commands(), std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
-                                                   "\"D:\\Setup\\PrinterDriver\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
+                                                   "\"D:\\Setup\\PrinterDriver\\\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
-    EXPECT_NE(sim::Rundll32Runs()[0].exitCode, 0u);
+    EXPECT_EQ(sim::Rundll32Runs()[0].exitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(sim::Printers().empty());
 }
 

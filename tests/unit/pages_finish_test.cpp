@@ -192,6 +192,23 @@ TEST_F(FinishPageTest, WorkersThatCannotStartAreReportedAsFailure)
     EXPECT_TRUE(HasPrinter(kName16));
     EXPECT_EQ(sim::OpenPrinterHandleCount(), 0u);
     EXPECT_EQ(sim::OpenHandleCount("event"), 0u);
+
+    // The result timer cannot be set: no worker is started to report through it. The
+    // failure is reported through a timer set again or, when that fails too, at once.
+    for (int failures : {1, 2}) {
+        SCOPED_TRACE(std::to_string(failures) + " SetTimer failures");
+        size_t runs = sim::Rundll32Runs().size();
+        sim::FailCall("SetTimer", ERROR_NOT_ENOUGH_MEMORY, failures);
+        Press(Button::Finish);
+        s = Now();
+        ASSERT_EQ(s.boxes.size(), 1u);
+        EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
+        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+        s = Now();
+        EXPECT_TRUE(s.finish.enabled);
+        EXPECT_TRUE(s.cancel.enabled);
+        EXPECT_EQ(sim::Rundll32Runs().size(), runs) << "nothing was installed";
+    }
     CancelWizard();
 }
 

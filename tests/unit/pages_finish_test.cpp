@@ -51,6 +51,7 @@ protected:
         Press(Button::Next);
         ASSERT_EQ(Now().pageTemplate, static_cast<UINT>(IDD_STEP5));
     }
+    std::vector<std::string> FinishOverAnInstalledPrinter(bool pageCloseFails);
     static void ExpectAllButtonsOff(const sim::ui::Snapshot& s)
     {
         EXPECT_FALSE(s.back.enabled);
@@ -331,4 +332,41 @@ TEST_F(FinishPageTest, APlugAndPlayQueueIsReplacedWhenTheModelMovesToAnotherPort
         // with it its driver, stays until the page has closed its handle.
         EXPECT_EQ(CountOf(log, "delete-driver \"" + Utf8(run == 2 ? inf : ours) + "\": error 3001"), 1u);
     }
+}
+
+// The page holds the chosen printer open while the worker deletes it, so the printer
+// goes only when the page closes that handle. The device tree is re-scanned after that
+// close, and not at all when the close fails.
+std::vector<std::string> FinishPageTest::FinishOverAnInstalledPrinter(bool pageCloseFails)
+{
+    const std::u16string name = kName16;
+    sim::AddPrinterDriver(name);
+    EXPECT_TRUE(sim::AddLocalPrinter(name, name, u"LPT2:"));
+    if (pageCloseFails)  // the worker's last call; the page's ClosePrinter comes next
+        sim::AfterNextSpoolerCall("DeletePrinterDriverExW",
+                                  [] { sim::FailCall("ClosePrinter", ERROR_INVALID_HANDLE, 1); });
+    ToFinishPage();
+    Press(Button::Finish);
+    EXPECT_EQ(Now().boxes.size(), 1u);
+    EXPECT_TRUE(sim::ui::AnswerBox(IDOK));
+    EXPECT_TRUE(Stable());
+    if (sim::ui::ProgramRunning()) CancelWizard();  // a failed installation leaves the page open
+    EXPECT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    return sim::LogLines();
+}
+
+TEST_F(FinishPageTest, TheDeviceTreeIsRescannedAfterThePageHasClosedItsHandle)
+{
+    std::vector<std::string> log = FinishOverAnInstalledPrinter(false);
+    const std::string removed = "close-printer \"" + std::string(kName) + "\": printer removed";
+    ASSERT_LT(IndexOf(log, removed), log.size());
+    EXPECT_LT(IndexOf(log, removed), IndexOf(log, "reenumerate"));
+    EXPECT_EQ(CountOf(log, "reenumerate"), 1u);
+}
+
+TEST_F(FinishPageTest, NoRescanAfterAFailedClose)
+{
+    std::vector<std::string> log = FinishOverAnInstalledPrinter(true);
+    EXPECT_LT(IndexOf(log, "close-printer \"" + std::string(kName) + "\": error 6"), log.size());
+    EXPECT_EQ(CountOf(log, "reenumerate"), 0u);
 }

@@ -44,6 +44,20 @@ std::string Hex(const void* p)
 }
 
 // Runs what a test asked to happen after this call, outside the lock.
+void AfterCall(const char* function);
+
+// Declared first in each spooler function: runs AfterCall when the call returns.
+class AfterCallGuard {
+public:
+    explicit AfterCallGuard(const char* function) : m_function(function) {}
+    ~AfterCallGuard() { AfterCall(m_function); }
+    AfterCallGuard(const AfterCallGuard&) = delete;
+    AfterCallGuard& operator=(const AfterCallGuard&) = delete;
+
+private:
+    const char* m_function;
+};
+
 void AfterCall(const char* function)
 {
     std::vector<std::function<void()>> actions;
@@ -177,9 +191,7 @@ using sim::S;
 BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
                    LPDWORD returned)
 {
-    struct Done {
-        ~Done() { sim::AfterCall("EnumPrintersW"); }
-    } done;
+    sim::AfterCallGuard done("EnumPrintersW");
     if (sim::FailsNow("EnumPrintersW")) return FALSE;
     if (!sim::CheckSizedCall(buffer, bufferSize, needed, returned, true)) return FALSE;
     *returned = 0;
@@ -215,6 +227,7 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD b
 
 BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
 {
+    sim::AfterCallGuard done("OpenPrinterW");
     if (!printer) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -243,9 +256,7 @@ BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
 
 BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed)
 {
-    struct Done {
-        ~Done() { sim::AfterCall("GetPrinterW"); }
-    } done;
+    sim::AfterCallGuard done("GetPrinterW");
     if (sim::FailsNow("GetPrinterW")) return FALSE;
     std::lock_guard<std::mutex> lock(S().mutex);
     sim::PrinterHandle* h = sim::OpenHandleLocked("GetPrinterW", printer);
@@ -269,6 +280,7 @@ BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD bufferSize, L
 
 BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE info, DWORD command)
 {
+    sim::AfterCallGuard done("SetPrinterW");
     if (sim::FailsNow("SetPrinterW")) return FALSE;
     std::string logLine;
     {
@@ -319,6 +331,7 @@ BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE info, DWORD command)
 
 BOOL DeletePrinter(HANDLE printer)
 {
+    sim::AfterCallGuard done("DeletePrinter");
     if (sim::FailsNow("DeletePrinter")) return FALSE;
     std::string logLine;
     {
@@ -352,6 +365,7 @@ BOOL DeletePrinter(HANDLE printer)
 
 BOOL ClosePrinter(HANDLE printer)
 {
+    sim::AfterCallGuard done("ClosePrinter");
     DWORD error = ERROR_SUCCESS;
     sim::TakeFailure("ClosePrinter", &error);
     std::string logLine = "close-printer ";
@@ -384,6 +398,7 @@ BOOL ClosePrinter(HANDLE printer)
 
 BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName, DWORD deleteFlag, DWORD versionFlag)
 {
+    sim::AfterCallGuard done("DeletePrinterDriverExW");
     std::u16string name = sim::Text(driverName);
     DWORD error = ERROR_SUCCESS;
     if (sim::TakeFailure("DeletePrinterDriverExW", &error)) {
@@ -420,6 +435,7 @@ BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName
 
 BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed, LPDWORD returned)
 {
+    sim::AfterCallGuard done("EnumPortsW");
     if (sim::FailsNow("EnumPortsW")) return FALSE;
     if (!sim::CheckSizedCall(buffer, bufferSize, needed, returned, true)) return FALSE;
     *returned = 0;
@@ -456,6 +472,7 @@ BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWO
 
 HANDLE AddPrinterW(LPWSTR server, DWORD level, LPBYTE info)
 {
+    sim::AfterCallGuard done("AddPrinterW");
     if (sim::FailsNow("AddPrinterW")) return nullptr;
     if (!sim::IsLocalServer(server) || !info) {
         SetLastError(!info ? ERROR_INVALID_PARAMETER : ERROR_INVALID_NAME);
@@ -480,6 +497,7 @@ HANDLE AddPrinterW(LPWSTR server, DWORD level, LPBYTE info)
 
 BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD)
 {
+    sim::AfterCallGuard done("AddPrinterDriverExW");
     if (sim::FailsNow("AddPrinterDriverExW")) return FALSE;
     if (!sim::IsLocalServer(server) || !info || (level != 2 && level != 3)) {
         SetLastError(!info                      ? ERROR_INVALID_PARAMETER
@@ -500,6 +518,7 @@ BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD)
 BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
                          LPDWORD returned)
 {
+    sim::AfterCallGuard done("EnumPrinterDriversW");
     if (sim::FailsNow("EnumPrinterDriversW")) return FALSE;
     if (!sim::CheckSizedCall(buffer, bufferSize, needed, returned, true)) return FALSE;
     if (!sim::IsLocalServer(server)) {
@@ -546,6 +565,7 @@ BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR, DWORD level, LPBYTE buffer, DWOR
 
 BOOL SetDefaultPrinterW(LPCWSTR name)
 {
+    sim::AfterCallGuard done("SetDefaultPrinterW");
     if (sim::FailsNow("SetDefaultPrinterW")) return FALSE;
     if (!name || !name[0]) {
         // Keeps the default there is; without one, takes the first local printer.
@@ -572,6 +592,7 @@ BOOL SetDefaultPrinterW(LPCWSTR name)
 
 BOOL GetDefaultPrinterW(LPWSTR buffer, LPDWORD chars)
 {
+    sim::AfterCallGuard done("GetDefaultPrinterW");
     if (sim::FailsNow("GetDefaultPrinterW")) return FALSE;
     if (!chars) {
         SetLastError(ERROR_INVALID_PARAMETER);

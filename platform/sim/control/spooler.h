@@ -56,8 +56,9 @@ std::vector<std::string> SpoolerViolations();
 std::string DescribeSpooler();
 
 // Runs `action` once, right after the next call of the named spooler function
-// (EnumPrintersW, GetPrinterW, ...) has produced its answer: printers added there
-// make a second sizing call come up short, FailCall there fails only the next call.
+// (EnumPrintersW, GetPrinterW, DeletePrinterDriverExW, ...) has produced its answer:
+// printers added there make a second sizing call come up short, FailCall there fails
+// only the next call.
 void AfterNextSpoolerCall(const std::string& function, std::function<void()> action);
 
 }  // namespace sim

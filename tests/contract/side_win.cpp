@@ -44,6 +44,8 @@ void KnownWineDifference(const char* what) { std::printf("[   WINE   ] known dif
 
 bool PrinterUiStandIn() { return OnWine(); }
 
+void ExpectViolation(const char*) {}
+
 WString TestDir() { return g_dir; }
 
 void WriteTestFile(const WString& name, const std::string& bytes)

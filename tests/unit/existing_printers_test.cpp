@@ -5,6 +5,7 @@
 #include "platform/devinst.h"
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/spooler.h"
+#include "platform/sim/control/verifier.h"
 #include "platform/spooler.h"
 #include "tests/unit/sim_fixture.h"
 
@@ -151,7 +152,7 @@ TEST_F(ExistingPrinters, TheQueueIsPurgedWithTheCommandAlone)
     EXPECT_TRUE(sim::Printers().empty());
     EXPECT_TRUE(sim::PrinterDrivers().empty());
     // The command takes no printer record: pPrinter is NULL, as SetPrinterW requires.
-    EXPECT_EQ(sim::SpoolerViolations(), std::vector<std::string>{});
+    EXPECT_TRUE(sim::Violations().empty());
 
     // Without the purge permission the purge is refused and reported.
     sim::AddLocalPrinter(u"B", u"A", u"LPT1:", 1);

@@ -5,6 +5,7 @@
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "platform/sim/control/verifier.h"
 #include "tests/unit/wizard_fixture.h"
 
 using sim::ui::Button;
@@ -369,4 +370,10 @@ TEST_F(FinishPageTest, NoRescanAfterAFailedClose)
     std::vector<std::string> log = FinishOverAnInstalledPrinter(true);
     EXPECT_LT(IndexOf(log, "close-printer \"" + std::string(kName) + "\": error 6"), log.size());
     EXPECT_EQ(CountOf(log, "reenumerate"), 0u);
+    // The handle whose close failed is left open: nothing more the program can do.
+    sim::EndProgram();
+    std::vector<sim::Violation> leaks = sim::TakeViolations();
+    ASSERT_EQ(leaks.size(), 1u);
+    EXPECT_EQ(leaks[0].function + ": " + leaks[0].rule,
+              "ClosePrinter: every handle is released before the program ends");
 }

@@ -6,7 +6,6 @@
 #include "platform/sim/api/spooler.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -14,6 +13,7 @@
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/spooler.h"
+#include "platform/sim/state/verifier.h"
 
 namespace sim {
 
@@ -35,13 +35,6 @@ Printer* FindByIdLocked(Spooler& s, unsigned long long id)
 }
 
 std::u16string Text(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }
-
-std::string Hex(const void* p)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%#llx", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(p)));
-    return text;
-}
 
 // Runs what a test asked to happen after this call, outside the lock.
 void AfterCall(const char* function);
@@ -76,20 +69,9 @@ void AfterCall(const char* function)
 // a handle of another kind or a made-up value is a contract violation as well.
 PrinterHandle* OpenHandleLocked(const char* function, HANDLE handle)
 {
-    ULONG_PTR value = reinterpret_cast<ULONG_PTR>(handle);
-    auto it = S().handles.find(value);
+    auto it = S().handles.find(reinterpret_cast<ULONG_PTR>(handle));
     if (it != S().handles.end()) return &it->second;
-    SetLastError(ERROR_INVALID_HANDLE);
-    if (!handle) return nullptr;
-    if (S().closedHandles.count(value)) {
-        SpoolerViolation(function, "printer handle used after ClosePrinter closed it", "hPrinter=" + Hex(handle));
-    } else if (std::shared_ptr<KernelObject> object = LookupHandle(handle)) {
-        SpoolerViolation(function,
-                         std::string("a handle of another kind (") + object->Kind() + ") passed as a printer handle",
-                         "hPrinter=" + Hex(handle));
-    } else {
-        SpoolerViolation(function, "not a printer handle", "hPrinter=" + Hex(handle));
-    }
+    if (handle) CheckHandle(function, "hPrinter", handle, {"printer"});
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
 }
@@ -251,6 +233,7 @@ BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
     S().nextHandle += 8;
     S().handles[value] = h;
     *printer = reinterpret_cast<HANDLE>(value);
+    sim::NoteHandleOpened(*printer, "printer");
     return TRUE;
 }
 
@@ -291,7 +274,7 @@ BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE info, DWORD command)
         std::string values = "Level=" + std::to_string(level) + ", pPrinter=" + (info ? "non-NULL" : "NULL") +
                              ", Command=" + std::to_string(command);
         if (command != 0 && level != 0) {
-            sim::SpoolerViolation("SetPrinterW", "a command needs Level 0", values);
+            sim::RecordViolation("SetPrinterW", "a command needs Level 0", values);
             SetLastError(ERROR_INVALID_LEVEL);
             return FALSE;
         }
@@ -300,13 +283,13 @@ BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE info, DWORD command)
             return FALSE;
         }
         if (command == PRINTER_CONTROL_SET_STATUS && !info) {
-            sim::SpoolerViolation("SetPrinterW", "PRINTER_CONTROL_SET_STATUS needs pPrinter to point at the status",
-                                  values);
+            sim::RecordViolation("SetPrinterW", "PRINTER_CONTROL_SET_STATUS needs pPrinter to point at the status",
+                                 values);
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
         if (command != PRINTER_CONTROL_SET_STATUS && info)
-            sim::SpoolerViolation(
+            sim::RecordViolation(
                 "SetPrinterW",
                 "with Level 0 and a command other than PRINTER_CONTROL_SET_STATUS, pPrinter must be NULL", values);
         if (!(h->access & sim::kPrinterAccessAdminister)) {
@@ -382,7 +365,7 @@ BOOL ClosePrinter(HANDLE printer)
             if (error == ERROR_SUCCESS) {
                 ULONG_PTR value = reinterpret_cast<ULONG_PTR>(printer);
                 S().handles.erase(value);
-                S().closedHandles.insert(value);
+                sim::NoteHandleClosed(printer);
                 if (p && sim::RemoveIfReleasedLocked(S(), id)) logLine += ": printer removed";
             }
         }

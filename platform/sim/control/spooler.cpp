@@ -116,8 +116,6 @@ size_t OpenPrinterHandleCount()
     return TheSpooler().handles.size();
 }
 
-std::vector<std::string> SpoolerViolations() { return SpoolerViolationLines(); }
-
 std::string DescribeSpooler()
 {
     std::lock_guard<std::mutex> lock(TheSpooler().mutex);

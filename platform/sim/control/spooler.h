@@ -49,9 +49,6 @@ std::vector<std::u16string> Ports();
 std::u16string DefaultPrinterName();
 // Printer handles the program has opened and not closed.
 size_t OpenPrinterHandleCount();
-// The contract violations the spooler recorded since the reset, one line each:
-// "violation FUNCTION: RULE (VALUES)".
-std::vector<std::string> SpoolerViolations();
 // The spooler, one fact a line, for the simulator's final report.
 std::string DescribeSpooler();
 

@@ -64,35 +64,6 @@ bool RemoveIfReleasedLocked(Spooler& s, unsigned long long printerId)
     return true;
 }
 
-namespace {
-// Apart from the spooler's mutex, so that a call can record a violation while it holds that.
-struct Violations {
-    std::mutex mutex;
-    std::vector<std::string> lines;
-};
-Violations& TheViolations()
-{
-    static Violations v;
-    return v;
-}
-}  // namespace
-
-void SpoolerViolation(const char* function, const std::string& rule, const std::string& values)
-{
-    std::string line = std::string("violation ") + function + ": " + rule + " (" + values + ")";
-    {
-        std::lock_guard<std::mutex> lock(TheViolations().mutex);
-        TheViolations().lines.push_back(line);
-    }
-    Log(line);
-}
-
-std::vector<std::string> SpoolerViolationLines()
-{
-    std::lock_guard<std::mutex> lock(TheViolations().mutex);
-    return TheViolations().lines;
-}
-
 bool DriverPresentLocked(Spooler& s, const std::u16string& name)
 {
     return std::any_of(s.drivers.begin(), s.drivers.end(), [&](const auto& d) { return NamesEqual(d, name); });
@@ -199,10 +170,7 @@ void ResetSpoolerPart()
     StandardPorts(s);
     s.defaultPrinter.clear();
     s.handles.clear();
-    s.closedHandles.clear();
     s.afterCalls.clear();
-    std::lock_guard<std::mutex> violations(TheViolations().mutex);
-    TheViolations().lines.clear();
 }
 
 }  // namespace sim

@@ -7,7 +7,6 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -42,7 +41,6 @@ struct Spooler {
     std::vector<Port> ports;
     std::u16string defaultPrinter;
     std::map<ULONG_PTR, PrinterHandle> handles;
-    std::set<ULONG_PTR> closedHandles;  // values are never given out again, so a closed one is known
     ULONG_PTR nextHandle = 0x7000000;
     unsigned long long nextId = 1;
     std::multimap<std::string, std::function<void()>> afterCalls;  // see sim::AfterNextSpoolerCall
@@ -76,12 +74,6 @@ DWORD SpoolerQueueTestPage(const std::u16string& name);
 std::u16string SpoolerFreePrinterName(const std::u16string& model);
 bool SpoolerHasPort(const std::u16string& name);
 std::u16string SpoolerFirstUsbPort();
-
-// A breach of a documented winspool precondition whose outcome Windows leaves
-// undefined: recorded as a contract violation naming the function, the rule and the
-// caller's values, and written to the log.
-void SpoolerViolation(const char* function, const std::string& rule, const std::string& values);
-std::vector<std::string> SpoolerViolationLines();
 
 // Names compared as the spooler and INF files compare them: letter case ignored, as far
 // as text::UpperCase goes.

@@ -6,6 +6,7 @@
 #include "platform/sim/api/kernel.h"
 #include "platform/sim/control/machine.h"
 #include "platform/sim/state/verifier.h"
+#include "platform/sim/state/machine.h"
 #include "platform/sim/state/windows.h"
 
 using sim::win::FindLocked;
@@ -169,6 +170,7 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index)
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc)
 {
     using namespace sim::win;
+    if (sim::FailsNow("SetTimer")) return 0;
     ThreadQueue* me = CurrentQueue();
     std::lock_guard<std::mutex> lock(Mutex());
     Window* w = UsableLocked("SetTimer", hwnd);

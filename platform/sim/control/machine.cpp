@@ -56,6 +56,14 @@ void SetModulePath(const std::u16string& windowsPath)
     Machine().modulePath = windowsPath;
 }
 
+void SetCurrentFolder(const std::u16string& windowsPath)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    std::u16string folder = windowsPath;
+    while (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
+    Machine().currentFolder = folder;
+}
+
 std::u16string SystemDirectory() { return u"C:\\Windows\\system32"; }
 
 void MapDrive(char letter, const std::string& hostFolder)

@@ -28,6 +28,9 @@ std::chrono::nanoseconds Scaled(DWORD ms);
 // --- the program and its files -------------------------------------------------------
 // What GetModuleFileNameW(NULL, ...) answers; a Windows path such as D:\Setup.exe.
 void SetModulePath(const std::u16string& windowsPath);
+// The process's current folder (a Windows path such as D:\Tools). At reset it is the
+// program's own folder, as when a user starts the program from there.
+void SetCurrentFolder(const std::u16string& windowsPath);
 // What GetSystemDirectoryW answers: C:\Windows\system32 (a 32-bit program on 64-bit
 // Windows is given the same path, redirected by the system).
 std::u16string SystemDirectory();

@@ -1,5 +1,6 @@
 #include "detect/USBPort.h"
 
+#include "detect/DeviceIdRequest.h"
 #include "detect/DeviceIdText.h"
 #include "detect/UsbPrintClass.h"
 #include "platform/devinst.h"
@@ -11,8 +12,6 @@ namespace {
 
 // Interfaces examined by FindUsbPrinter: enumeration indices 0 to 126.
 constexpr DWORD kMaxInterfaces = 127;
-// How long the device gets to answer the device-ID request.
-constexpr DWORD kDeviceIdWaitMs = 500;
 // A registry value is read into this many bytes; larger data counts as not read.
 constexpr DWORD kValueBytes = 520;
 // The value-text buffer of GetUsbPortName, in characters.
@@ -106,37 +105,14 @@ void CUSBPort::CloseDevice()
     if (m_hDevice != nullptr && m_hDevice != INVALID_HANDLE_VALUE) {
         ::CloseHandle(m_hDevice);
         m_hDevice = INVALID_HANDLE_VALUE;
+        devid::ReleaseEndedRequests();  // closing cancels what was given up on the handle
     }
 }
 
 BOOL CUSBPort::ReadDeviceId(BYTE* buffer, DWORD size, DWORD* returned)
 {
     if (m_hDevice == nullptr || m_hDevice == INVALID_HANDLE_VALUE) return FALSE;
-    HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (!event) return FALSE;
-
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = event;
-    DWORD count = 0;
-    BOOL ok = ::DeviceIoControl(m_hDevice, IOCTL_USBPRINT_GET_1284_ID, nullptr, 0, buffer, size, &count, &overlapped);
-    if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
-        if (::WaitForSingleObject(event, kDeviceIdWaitMs) == WAIT_OBJECT_0) {
-            ok = ::GetOverlappedResult(m_hDevice, &overlapped, &count, TRUE);
-        } else {
-            // The request still refers to the caller's buffer and to `overlapped`:
-            // cancel it and wait until it has finished before either goes away.
-            // CancelIo reaches the requests this thread issued on the handle, and
-            // this thread issued the request (XP has no CancelIoEx).
-            HANDLE device = m_hDevice;
-            if (!::CancelIo(device)) CloseDevice();  // closing the handle cancels whatever is left on it
-            DWORD ignored = 0;
-            ::GetOverlappedResult(device, &overlapped, &ignored, TRUE);
-            ok = FALSE;
-        }
-    }
-    ::CloseHandle(event);
-    if (ok && returned) *returned = count;
-    return ok ? TRUE : FALSE;
+    return devid::RequestDeviceId(m_hDevice, buffer, size, returned);
 }
 
 BOOL CUSBPort::GetUsbPortName(CString& port)

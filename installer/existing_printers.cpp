@@ -77,19 +77,9 @@ int CPrinterInstaller::DeletePrinterAndDriver(LPCWSTR name)
 
 int CPrinterInstaller::PurgePrinter(HANDLE printer)
 {
-    auto fetch = [printer](BYTE* buffer, DWORD size, DWORD* needed) {
-        return ::GetPrinterW(printer, 2, buffer, size, needed);
-    };
-    // The purge needs only the handle and the command: the record is asked for
-    // whatever the first call's error, and without it (the second call failed) the
-    // purge goes ahead all the same.
-    two_call::Rules rules;
-    rules.anyErrorGivesSize = true;
-    two_call::Buffer record;
-    two_call::Outcome outcome = record.Fetch(fetch, rules);
-    if (outcome == two_call::kNoMemory) return 0;
-    LPBYTE info = outcome == two_call::kFetched ? record.Data() : nullptr;
-    return ::SetPrinterW(printer, 0, info, PRINTER_CONTROL_PURGE) ? 1 : 0;
+    // The command needs only the handle: with level 0 and any command but
+    // PRINTER_CONTROL_SET_STATUS, SetPrinterW requires the record to be NULL.
+    return ::SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE) ? 1 : 0;
 }
 
 int CPrinterInstaller::PrinterExists(LPCWSTR name)

@@ -7,7 +7,7 @@ namespace printer_family {
 bool IsSameName(const WCHAR* printer, const WCHAR* name)
 {
     if (!printer || !name || !name[0]) return false;
-    return text::Equal(printer, name);
+    return text::EqualIgnoringCase(printer, text::Length(printer), name, text::Length(name));
 }
 
 bool IsCopyName(const WCHAR* printer, const WCHAR* name)
@@ -15,9 +15,7 @@ bool IsCopyName(const WCHAR* printer, const WCHAR* name)
     if (!printer || !name || !name[0]) return false;
     size_t n = text::Length(name);
     if (text::Length(printer) <= n + 2) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (printer[i] != name[i]) return false;
-    return printer[n + 1] == '(';
+    return text::EqualIgnoringCase(printer, n, name, n) && printer[n + 1] == '(';
 }
 
 }  // namespace printer_family

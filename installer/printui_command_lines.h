@@ -9,14 +9,16 @@
 namespace printui {
 
 // Room for one command, terminating NUL included. The longest command the field
-// capacities allow (199-character name and port, 259-character path) has 909
-// characters.
-constexpr size_t kCommandCapacity = 1024;
+// capacities allow has 1765 characters: a 199-character name (twice), a 259-character
+// path and a 199-character port, each made only of backslashes, which are doubled.
+constexpr size_t kCommandCapacity = 1800;
 
-// Each writes its command into `out`. The values go between quotation marks as they
-// stand, so a value that holds a quotation mark would end its quoted part early and
-// turn the rest into switches of its own: such a value is refused, as is a command
-// that does not fit. On refusal `out` is empty and false is returned.
+// Each writes its command into `out`. The values go between quotation marks, with
+// the backslashes they end with doubled, so that the entry's split
+// (CommandLineToArgvW) gives each back as it stands. A value that holds a quotation
+// mark would end its quoted part early and turn the rest into switches of its own:
+// such a value is refused, as is a command that does not fit. On refusal `out` is
+// empty and false is returned.
 
 // PRINTUI.DLL,PrintUIEntry /if /n "printer" /f "inf" /r "port" /m "printer" (with a final blank)
 bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf, const WCHAR* port);

@@ -97,13 +97,15 @@ BOOL CStep5::OnWizardFinish()
         if (::ClosePrinter(printer)) g_Installer.ReenumerateDevices();
     }
 
-    HANDLE installer = ::CreateThread(nullptr, 0, &CStep5::InstallThreadProc, this, 0, nullptr);
+    // The result timer first: a worker whose result nobody would take leaves the page
+    // with every button disabled for good, so without a timer no worker starts.
+    m_nTimerId = SetTimer(kResultTimer, kResultPollMs, nullptr);
+    HANDLE installer = m_nTimerId ? ::CreateThread(nullptr, 0, &CStep5::InstallThreadProc, this, 0, nullptr) : nullptr;
     if (!installer) {
         ReportStartFailure();
         return FALSE;
     }
     ::CloseHandle(installer);
-    m_nTimerId = SetTimer(kResultTimer, kResultPollMs, nullptr);
     return FALSE;
 }
 
@@ -113,6 +115,7 @@ void CStep5::ReportStartFailure()
     SendMessage(WM_REFRESHPAGE, 0, 0);
     m_nInstallResult.store(-1, std::memory_order_release);
     m_nTimerId = SetTimer(kResultTimer, kResultPollMs, nullptr);
+    if (!m_nTimerId) ReportResult();  // no timer to report through: at once
 }
 
 DWORD WINAPI CStep5::DeletePrintersThreadProc(LPVOID event)
@@ -149,21 +152,25 @@ DWORD WINAPI CStep5::InstallThreadProc(LPVOID param)
 
 LRESULT CStep5::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    int result = m_nInstallResult.load(std::memory_order_acquire);
-    if (static_cast<UINT_PTR>(wParam) == m_nTimerId && result != 0) {
-        KillTimer(m_nTimerId);
-        m_bInstalling = false;
-        if (result == -1) {
-            MessageBox(kFailed, TEXT("ERROR"), MB_OK | MB_ICONERROR);
-        } else if (result == 1) {
-            MessageBox(kSuccessBox, TEXT("OK"), MB_OK | MB_ICONINFORMATION);
-            EndDialog(IDCANCEL);
-        }
-        m_nInstallResult.store(0, std::memory_order_relaxed);
-        EnableWizardButtons(true);
-    }
+    if (static_cast<UINT_PTR>(wParam) == m_nTimerId && m_nInstallResult.load(std::memory_order_acquire) != 0)
+        ReportResult();
     handled = FALSE;  // the timer message goes on to the default handling
     return 0;
+}
+
+void CStep5::ReportResult()
+{
+    int result = m_nInstallResult.load(std::memory_order_acquire);
+    if (m_nTimerId) KillTimer(m_nTimerId);
+    m_bInstalling = false;
+    if (result == -1) {
+        MessageBox(kFailed, TEXT("ERROR"), MB_OK | MB_ICONERROR);
+    } else if (result == 1) {
+        MessageBox(kSuccessBox, TEXT("OK"), MB_OK | MB_ICONINFORMATION);
+        EndDialog(IDCANCEL);
+    }
+    m_nInstallResult.store(0, std::memory_order_relaxed);
+    EnableWizardButtons(true);
 }
 
 LRESULT CStep5::OnRefreshPage(UINT, WPARAM, LPARAM, BOOL&)

@@ -36,8 +36,10 @@ private:
     LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnRefreshPage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     // The installation failed before or without its worker: report it through the
-    // timer, as a failed installation is reported.
+    // timer, as a failed installation is reported, or at once when no timer can be set.
     void ReportStartFailure();
+    // The outcome the worker stored: its message box, then the buttons back on.
+    void ReportResult();
 
     static DWORD WINAPI DeletePrintersThreadProc(LPVOID event);
     static DWORD WINAPI InstallThreadProc(LPVOID page);

@@ -12,21 +12,6 @@ WString CutAtNul(WString s)
     return s;
 }
 
-WCHAR Upper(WCHAR c)
-{
-    if (c < 0x80) return (c >= 'a' && c <= 'z') ? static_cast<WCHAR>(c - 32) : c;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<WCHAR>(c - 32);
-    if (c == 0xFF) return 0x178;
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return static_cast<WCHAR>(c & ~1u);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1u) ? c : static_cast<WCHAR>(c - 1);
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x3B1 && c <= 0x3C9) return static_cast<WCHAR>(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return static_cast<WCHAR>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<WCHAR>(c - 80);
-    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<WCHAR>(c - 32);
-    return c;
-}
-
 // The header's name when the line is a section header.
 bool SectionHeader(const WString& line, WString* name)
 {
@@ -66,10 +51,7 @@ WString Trim(const WString& s)
 
 bool SameName(const WString& a, const WString& b)
 {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Upper(a[i]) != Upper(b[i])) return false;
-    return true;
+    return text::EqualIgnoringCase(a.data(), a.size(), b.data(), b.size());
 }
 
 std::vector<Section> Scan(const WString& text)

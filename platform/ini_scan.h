@@ -46,8 +46,8 @@ bool DecodeMarkedUtf16(const std::string& bytes, WString* text);
 
 bool IsBlank(WCHAR c);
 WString Trim(const WString& s);
-// Equal without regard to the letter case of the scripts a catalogue may use: Latin,
-// Greek, Cyrillic and the full-width forms of code page 936.
+// Equal without regard to the letter case of the scripts a catalogue may use
+// (text::EqualIgnoringCase).
 bool SameName(const WString& a, const WString& b);
 
 // The first section of the name, and the first entry of the name in a section (with a

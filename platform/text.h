@@ -25,8 +25,16 @@ int Append(WCHAR* dst, size_t capacity, const WCHAR* src);
 
 int Compare(const WCHAR* a, const WCHAR* b);
 bool Equal(const WCHAR* a, const WCHAR* b);
-// Case-insensitive for ASCII letters only, as the profile functions match names.
+// Case-insensitive for ASCII letters only.
 bool EqualNoCaseAscii(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen);
+// The upper case of a letter as Windows' own table gives it (RtlUpcaseUnicodeChar, by
+// which the registry, the profile functions and the spooler match names), for the
+// scripts a printer or catalogue name may use: ASCII, Latin-1, Latin Extended-A, Greek,
+// Cyrillic and the full-width Latin letters of code page 936. Any other character
+// stands for itself, so two names are never taken as one where Windows keeps them apart.
+WCHAR UpperCase(WCHAR c);
+// Equal letter for letter after UpperCase.
+bool EqualIgnoringCase(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen);
 bool StartsWith(const WCHAR* s, const WCHAR* prefix);
 // The first `c` in s, or null when there is none (or s is null).
 const WCHAR* Find(const WCHAR* s, WCHAR c);

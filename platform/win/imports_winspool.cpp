@@ -16,10 +16,6 @@ KORVEL_SYSTEM_FUNCTION(kWinspool, FALSE, WINBOOL, OpenPrinterW,
                        (LPWSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults),
                        (printerName, printer, defaults))
 
-KORVEL_SYSTEM_FUNCTION(kWinspool, FALSE, WINBOOL, GetPrinterW,
-                       (HANDLE printer, DWORD level, LPBYTE data, DWORD size, LPDWORD needed),
-                       (printer, level, data, size, needed))
-
 KORVEL_SYSTEM_FUNCTION(kWinspool, FALSE, WINBOOL, SetPrinterW,
                        (HANDLE printer, DWORD level, LPBYTE data, DWORD command), (printer, level, data, command))
 

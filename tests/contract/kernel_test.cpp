@@ -78,6 +78,52 @@ TEST_F(Kernel, ClosingAHandleTwiceFailsWithInvalidHandle)
     contract::ExpectViolation("CloseHandle");
 }
 
+TEST_F(Kernel, AHandleOfAnotherKindOrClosedFailsWithInvalidHandle)
+{
+    HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = ::CreateThread(nullptr, 0, &SetTheEvent, event, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(::WaitForSingleObject(thread, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ::SetLastError(0);
+    EXPECT_FALSE(::SetEvent(thread));  // a thread is no event
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    contract::ExpectViolation("SetEvent");
+    EXPECT_TRUE(::CloseHandle(thread));
+
+    ASSERT_TRUE(::CloseHandle(event));
+    ::SetLastError(0);
+    EXPECT_EQ(::WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_FAILED));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    contract::ExpectViolation("WaitForSingleObject");
+}
+
+TEST_F(Kernel, ConversionsRefuseOneBufferForBothAndFlagsUtf8DoesNotTake)
+{
+    if (contract::OnWine()) {
+        // Wine converts one buffer into itself, and takes MB_PRECOMPOSED and a default
+        // character with UTF-8; the documentation refuses all three, as Windows does.
+        contract::KnownWineDifference("the conversions take one buffer for both, and flags and a default for UTF-8");
+        return;
+    }
+    char text[16] = "abc";
+    WCHAR wide[16] = {'a', 'b', 'c', 0};
+    ::SetLastError(0);
+    EXPECT_EQ(::MultiByteToWideChar(CP_ACP, 0, text, 4, reinterpret_cast<LPWSTR>(text), 8), 0);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    ::SetLastError(0);
+    EXPECT_EQ(::WideCharToMultiByte(CP_ACP, 0, wide, 4, reinterpret_cast<LPSTR>(wide), 32, nullptr, nullptr), 0);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    WCHAR out[16];
+    ::SetLastError(0);
+    EXPECT_EQ(::MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, text, 4, out, 16), 0);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
+    char bytes[16];
+    const char fallback[] = "?";
+    ::SetLastError(0);
+    EXPECT_EQ(::WideCharToMultiByte(CP_UTF8, 0, wide, 4, bytes, 16, fallback, nullptr), 0);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 TEST_F(Kernel, CodePage936HasTheEuroSignAndReportsTheDefaultCharacter)
 {
     char bytes[8] = {0};

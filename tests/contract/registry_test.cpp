@@ -135,6 +135,7 @@ TEST_F(Registry, ClosingAKeyTwiceFailsWithInvalidHandle)
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(::RegCloseKey(key), static_cast<LSTATUS>(ERROR_SUCCESS));
     EXPECT_EQ(::RegCloseKey(key), static_cast<LSTATUS>(ERROR_INVALID_HANDLE));
+    contract::ExpectViolation("RegCloseKey");
 }
 
 }  // namespace

@@ -39,10 +39,16 @@ bool SetRegistryString(const WString& path, const WString& name, const WString& 
 bool SetRegistryDword(const WString& path, const WString& name, DWORD value);
 void DeleteRegistryTree(const WString& path);
 
+// Whether rundll32 runs a printer-UI stand-in for PRINTUI.DLL,PrintUIEntry: the
+// simulated one, or under Wine tools/printui (tests/wine/contract.sh puts it in the
+// prefix). On Windows the system's own entry runs, which wants a real driver package.
+bool PrinterUiStandIn();
+
 // Spooler: a driver (Wine's PostScript driver files on Windows) and local printers.
 bool AddPrinterDriver(const WString& driver);
 bool AddLocalPrinter(const WString& name, const WString& port, const WString& driver);
-// Removes the printers and the driver again, whatever state the test left.
+// Removes the printers whose names begin with the prefix (letter case aside) and the
+// driver again, whatever state the test left.
 void RemovePrinters(const WString& namePrefix, const WString& driver);
 
 }  // namespace contract

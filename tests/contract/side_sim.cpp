@@ -37,6 +37,8 @@ void TearDownMachine()
 bool OnWine() { return false; }
 void KnownWineDifference(const char*) {}
 
+bool PrinterUiStandIn() { return true; }
+
 void ExpectViolation(const char* function)
 {
     std::vector<sim::Violation> violations = sim::TakeViolations();

@@ -42,6 +42,8 @@ bool OnWine()
 
 void KnownWineDifference(const char* what) { std::printf("[   WINE   ] known difference: %s\n", what); }
 
+bool PrinterUiStandIn() { return OnWine(); }
+
 void ExpectViolation(const char*) {}
 
 WString TestDir() { return g_dir; }
@@ -125,7 +127,11 @@ void RemovePrinters(const WString& namePrefix, const WString& driver)
     if (needed && ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &count)) {
         auto* printers = reinterpret_cast<PRINTER_INFO_4W*>(buffer.data());
         for (DWORD i = 0; i < count; ++i) {
-            if (WString(printers[i].pPrinterName).compare(0, namePrefix.size(), namePrefix) != 0) continue;
+            WString name = printers[i].pPrinterName;
+            if (name.size() < namePrefix.size() ||
+                ::CompareStringOrdinal(name.c_str(), static_cast<int>(namePrefix.size()), namePrefix.c_str(),
+                                       static_cast<int>(namePrefix.size()), TRUE) != CSTR_EQUAL)
+                continue;
             HANDLE printer = nullptr;
             PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
             if (::OpenPrinterW(printers[i].pPrinterName, &printer, &access)) {

@@ -2,6 +2,7 @@
 // two-call sizing, opening, purging and deleting printers, deleting drivers, and
 // listing ports. Wine's known differences are pinned where they occur.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/spooler.h"
 #include "tests/contract/fixture.h"
@@ -172,28 +173,36 @@ TEST_F(Spooler, DeletingAnUnknownDriverFails)
     }
 }
 
-TEST_F(Spooler, AddingAPrinterUnderAnExistingNameIsRefused)
+TEST_F(Spooler, AddingAPrinterUnderAnExistingNameIsRefusedInAnyLetterCase)
 {
-    WString name = W(kPrinter), port = W("LPT3:"), driver = W(kDriver), processor = W("WinPrint"), type = W("RAW");
-    PRINTER_INFO_2W info = {};
-    info.pPrinterName = &name[0];
-    info.pPortName = &port[0];
-    info.pDriverName = &driver[0];
-    info.pPrintProcessor = &processor[0];
-    info.pDatatype = &type[0];
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    ::SetLastError(0);
-    HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    DWORD error = ::GetLastError();
-    bool added = printer != nullptr;
-    if (printer) ::ClosePrinter(printer);
-    if (contract::OnWine()) {
-        contract::KnownWineDifference("AddPrinterW under an existing printer's name succeeds and changes that printer");
-        EXPECT_TRUE(added);
-    } else {
-        EXPECT_FALSE(added);
-        EXPECT_EQ(error, static_cast<DWORD>(ERROR_PRINTER_ALREADY_EXISTS));
+    for (const char* spelling : {kPrinter, "korvel CONTRACT A"}) {
+        WString name = W(spelling), port = W("LPT3:"), driver = W(kDriver), processor = W("WinPrint"), type = W("RAW");
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = &name[0];
+        info.pPortName = &port[0];
+        info.pDriverName = &driver[0];
+        info.pPrintProcessor = &processor[0];
+        info.pDatatype = &type[0];
+        info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+        ::SetLastError(0);
+        HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+        DWORD error = ::GetLastError();
+        bool added = printer != nullptr;
+        if (printer) ::ClosePrinter(printer);
+        if (contract::OnWine()) {
+            contract::KnownWineDifference(
+                "AddPrinterW under an existing printer's name succeeds and changes that printer");
+            EXPECT_TRUE(added) << spelling;
+        } else {
+            EXPECT_FALSE(added) << spelling;
+            EXPECT_EQ(error, static_cast<DWORD>(ERROR_PRINTER_ALREADY_EXISTS)) << spelling;
+        }
     }
+    int named = 0;
+    for (const Printer& p : LocalPrinters())
+        named += text::EqualNoCaseAscii(W(p.name.c_str()).c_str(), p.name.size(), W(kPrinter).c_str(),
+                                        std::strlen(kPrinter));
+    EXPECT_EQ(named, 1) << "never two printers whose names differ only in letter case";
 }
 
 TEST_F(Spooler, PortsAreSizedByAFirstCallAndListTheLocalPorts)
@@ -215,14 +224,83 @@ TEST_F(Spooler, PortsAreSizedByAFirstCallAndListTheLocalPorts)
     EXPECT_NE(std::find(names.begin(), names.end(), "COM1:"), names.end());
 }
 
-TEST_F(Spooler, ClosingAPrinterHandleTwiceFailsWithInvalidHandle)
+TEST_F(Spooler, APrinterDeletedWhileAnotherHandleHoldsItGoesWithTheLastHandle)
 {
-    HANDLE printer = OpenForAll(kPrinter);
-    ASSERT_NE(printer, nullptr);
-    EXPECT_TRUE(::ClosePrinter(printer));
+    // The copy goes first, so that only the printer uses the driver.
+    HANDLE copy = OpenForAll(kCopy);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(::DeletePrinter(copy));
+    EXPECT_TRUE(::ClosePrinter(copy));
+
+    WString name = W(kPrinter), driver = W(kDriver);
+    HANDLE held = nullptr;
+    ASSERT_TRUE(::OpenPrinterW(&name[0], &held, nullptr));
+    HANDLE deleting = OpenForAll(kPrinter);
+    ASSERT_NE(deleting, nullptr);
+    EXPECT_TRUE(::DeletePrinter(deleting));
+    EXPECT_TRUE(::ClosePrinter(deleting));
+
+    // Gone from the list and from OpenPrinterW at once...
+    EXPECT_FALSE(Has(LocalPrinters(), kPrinter));
+    HANDLE again = nullptr;
     ::SetLastError(0);
-    EXPECT_FALSE(::ClosePrinter(printer));
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    BOOL reopened = ::OpenPrinterW(&name[0], &again, nullptr);
+    DWORD openError = ::GetLastError();
+    if (again) ::ClosePrinter(again);
+    ::SetLastError(0);
+    BOOL driverDeleted = ::DeletePrinterDriverExW(nullptr, nullptr, &driver[0], 0, 0);
+    DWORD driverError = ::GetLastError();
+    if (contract::OnWine()) {
+        contract::KnownWineDifference(
+            "a printer deleted while another handle holds it still opens by name, and its driver goes at once");
+        EXPECT_TRUE(reopened);
+        EXPECT_TRUE(driverDeleted);
+    } else {
+        EXPECT_FALSE(reopened);
+        EXPECT_EQ(openError, static_cast<DWORD>(ERROR_INVALID_PRINTER_NAME));
+        // ...but the printer object lives on, with its driver, until its last handle is closed.
+        EXPECT_FALSE(driverDeleted);
+        EXPECT_EQ(driverError, static_cast<DWORD>(ERROR_PRINTER_DRIVER_IN_USE));
+        DWORD needed = 0;
+        ::GetPrinterW(held, 2, nullptr, 0, &needed);
+        std::vector<BYTE> buffer(needed);
+        ASSERT_TRUE(::GetPrinterW(held, 2, buffer.data(), needed, &needed));
+        EXPECT_NE(reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->Status & PRINTER_STATUS_PENDING_DELETION, 0u);
+    }
+    EXPECT_TRUE(::ClosePrinter(held));
+    if (!contract::OnWine()) {
+        EXPECT_TRUE(::DeletePrinterDriverExW(nullptr, nullptr, &driver[0], 0, 0));
+    }
+}
+
+TEST_F(Spooler, PrinterNamesIgnoreLetterCase)
+{
+    // Opened, made the default and deleted under another spelling.
+    WString other = W("KORVEL contract a");
+    HANDLE printer = nullptr;
+    ASSERT_TRUE(::OpenPrinterW(&other[0], &printer, nullptr));
+    EXPECT_TRUE(::ClosePrinter(printer));
+
+    ASSERT_TRUE(::SetDefaultPrinterW(other.c_str()));
+    WCHAR chosen[256];
+    DWORD chars = 256;
+    ASSERT_TRUE(::GetDefaultPrinterW(chosen, &chars));
+    EXPECT_TRUE(text::EqualNoCaseAscii(chosen, text::Length(chosen), other.data(), other.size())) << U8(chosen);
+
+    HANDLE deleting = OpenForAll("korvel CONTRACT a (copy 1)");
+    ASSERT_NE(deleting, nullptr);
+    EXPECT_TRUE(::DeletePrinter(deleting));
+    EXPECT_TRUE(::ClosePrinter(deleting));
+    std::vector<Printer> printers = LocalPrinters();
+    EXPECT_FALSE(Has(printers, kCopy));
+    EXPECT_TRUE(Has(printers, kPrinter)) << "listed under its own spelling";
+
+    // Beyond ASCII as well: Latin-1, Cyrillic and Greek letters.
+    ASSERT_TRUE(contract::AddLocalPrinter(W("Korvel Contract ÄЖΣ"), W("LPT1:"), W(kDriver)));
+    WString lower = W("korvel contract äжσ");
+    printer = nullptr;
+    EXPECT_TRUE(::OpenPrinterW(&lower[0], &printer, nullptr));
+    if (printer) ::ClosePrinter(printer);
 }
 
 }  // namespace

@@ -302,6 +302,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzz::StrictMachine strict;
     fuzz::Input in(data, size);
     sim::SetCodePage(kCodePages[in.Byte() & 3]);
     int sectionShift = static_cast<int8_t>(in.Byte());

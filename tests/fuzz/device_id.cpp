@@ -63,6 +63,7 @@ void CheckIdText(fuzz::Input& in)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzz::StrictMachine strict;
     fuzz::Input in(data, size);
     uint8_t head = in.Byte();
     sim::SetCodePage(kCodePages[head & 7]);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/control/verifier.h"
 #include "platform/text.h"
 #include "platform/types.h"
 
@@ -22,6 +23,22 @@ namespace fuzz {
 }
 
 #define FUZZ_CHECK(condition) ((condition) ? (void)0 : ::fuzz::Fail(__FILE__, __LINE__, #condition))
+
+// Held for one input: a call that broke a rule of the strict machine
+// (docs/strict-machine.md) stops the run like a failed check, with each violation.
+class StrictMachine {
+public:
+    StrictMachine() = default;
+    StrictMachine(const StrictMachine&) = delete;
+    StrictMachine& operator=(const StrictMachine&) = delete;
+    ~StrictMachine()
+    {
+        std::vector<sim::Violation> violations = sim::TakeViolations();
+        if (violations.empty()) return;
+        for (const sim::Violation& v : violations) std::fprintf(stderr, "violation: %s\n", v.Text().c_str());
+        std::abort();
+    }
+};
 
 // Reads the fuzzer's bytes front to back; past the end every value is zero.
 class Input {

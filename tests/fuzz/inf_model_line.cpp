@@ -108,6 +108,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzz::StrictMachine strict;
     fuzz::Input in(data, size);
     uint8_t mode = in.Byte();
     int shift = in.Byte();

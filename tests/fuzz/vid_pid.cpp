@@ -117,6 +117,7 @@ void CheckPortName(const std::u16string& chars, size_t capacity)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzz::StrictMachine strict;
     fuzz::Input in(data, size);
     uint8_t flags = in.Byte();
     size_t capacity = in.Byte();

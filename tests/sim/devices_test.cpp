@@ -43,6 +43,8 @@ TEST_F(SimDevicesTest, InterfaceDetailUsesTwoCallSizingAndChecksCbSize)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
     EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
     EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(TakeViolatedFunctions(), std::vector<std::string>{"SetupDiDestroyDeviceInfoList"});
 }
 
 TEST_F(SimDevicesTest, OpenRegistryKeysAreHandlesOfTheirOwnKind)
@@ -95,11 +97,16 @@ TEST_F(SimDevicesTest, PendingRequestsEndByCancelCloseOrUnplug)
     EXPECT_TRUE(CancelIo(device));  // nothing left to cancel is no failure
     EXPECT_FALSE(CancelIo(event));  // not a file handle
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(TakeViolatedFunctions(), std::vector<std::string>{"CancelIo"});
 
+    // Closing the handle cancels; the program learns of the end through the event.
     issue(ov, device);
     EXPECT_TRUE(CloseHandle(device));
-    EXPECT_FALSE(GetOverlappedResult(device, &ov, &count, TRUE));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(ov.Internal, 0xC0000120u);                           // STATUS_CANCELLED
+    EXPECT_FALSE(GetOverlappedResult(device, &ov, &count, TRUE));  // the handle is gone
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(TakeViolatedFunctions(), std::vector<std::string>{"GetOverlappedResult"});
 
     device = open();
     issue(ov, device);

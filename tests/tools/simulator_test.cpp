@@ -93,7 +93,7 @@ TEST_F(Simulator, ScenarioErrorsNameFileAndLineAndSayWhatIsWrongAndWhatIsExpecte
         {"printer X driver=D driver=E port=LPT1:\n", "1: error: driver= is given twice\n"},
         {"usb vid=1A2B\n", "1: error: usb needs model= or id= (expected: usb model=MODEL "},
         {"usb model=A\n\nusb model=B\n", "3: error: a second USB printer (line 1 has one): one USB printer per"},
-        {"usb model=A answer=later\n", "1: error: answer=later is none of now, late:MS, never and fail ("},
+        {"usb model=A answer=later\n", "1: error: answer=later is none of now, late:MS, never, fail and ignore-cancel[:MS] ("},
         {"rundll32 hang fail=5 slowly\n", "1: error: rundll32 takes 1 word before its options, but the line has 2"},
         {"fail EnumPortsW five\n", "1: error: \"five\" is not a whole number (expected: fail FUNCTION ERROR [TIMES])"},
         {"program KorvelSetup.exe\n", "1: error: the path \"KorvelSetup.exe\" does not begin with a drive letter"},
@@ -135,6 +135,23 @@ TEST_F(Simulator, CommandLineTimeScaleIsCheckedAsTheScenariosIs)
     SimRun unknown = Run("--fast");
     EXPECT_EQ(unknown.out.rfind("korvel-sim: unknown option --fast\nusage: ", 0), 0u) << unknown.out;
     EXPECT_EQ(Run("--time-scale 0.05", "cancel\n").status, 0);
+}
+
+// What the strict machine finds fails the run: here a handle that stays open because
+// its CloseHandle failed, reported when the program ends.
+TEST_F(Simulator, AContractViolationIsPrintedAndFailsTheRun)
+{
+    const std::string walk = "next\nnext\nnext\nnext\nfinish\nanswer ok\n";
+    SimRun clean = Run(Write("clean.scenario", "time-scale 0.05\n"), walk);
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_EQ(clean.out.find("violation:"), std::string::npos) << clean.out;
+
+    SimRun leaking = Run(Write("leak.scenario", "time-scale 0.05\nfail CloseHandle 6 1\n"), walk);
+    EXPECT_EQ(leaking.status, 3) << leaking.out;
+    const std::string line = "\nviolation: CloseHandle: every handle is released before the program ends (handle=";
+    size_t at = leaking.out.find(line);
+    ASSERT_NE(at, std::string::npos) << leaking.out;
+    EXPECT_GT(at, leaking.out.find("\nmachine:\n"));  // after the machine's state
 }
 
 TEST_F(Simulator, ScriptLinesThatAreNotActionsAreRefusedWithTheirFormAndFailTheRun)

@@ -5,6 +5,7 @@
 #include "platform/devinst.h"
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/spooler.h"
+#include "platform/sim/control/verifier.h"
 #include "platform/spooler.h"
 #include "tests/unit/sim_fixture.h"
 
@@ -50,8 +51,9 @@ TEST_F(ExistingPrinters, FindsTheNameAndItsCopiesInEnumerationOrder)
         ASSERT_TRUE(sim::AddLocalPrinter(name, u"A", u"LPT1:"));
     CStringList list;
     list.push_back(CString(u"kept"));  // the list is appended to, not emptied
-    EXPECT_EQ(installer.FindInstalledPrinters(u"A", list), 4);
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"kept", "A", "A (Copy 1)", "AB(2)", "A ()"}));
+    EXPECT_EQ(installer.FindInstalledPrinters(u"A", list), 5);
+    // Letter case aside, as the spooler compares printer names.
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"kept", "A", "A (Copy 1)", "AB(2)", "A ()", "a (Copy 1)"}));
 }
 
 TEST_F(ExistingPrinters, NoPrintersFindsNothing)
@@ -140,16 +142,17 @@ TEST_F(ExistingPrinters, EachDeletionAsksForTheDriverOfItsOwnName)
     EXPECT_EQ(sim::PrinterDrivers(), std::vector<std::u16string>{u"Old"});
 }
 
-TEST_F(ExistingPrinters, TheQueueIsPurgedEvenWhenThePrinterRecordCannotBeFetched)
+TEST_F(ExistingPrinters, TheQueueIsPurgedWithTheCommandAlone)
 {
     sim::AddPrinterDriver(u"A");
     sim::AddLocalPrinter(u"A", u"A", u"LPT1:", 5);
-    // The sizing call succeeds; the fetch after it fails.
-    sim::AfterNextSpoolerCall("GetPrinterW", [] { sim::FailCall("GetPrinterW", ERROR_INVALID_HANDLE, 1); });
     EXPECT_EQ(installer.DeletePrinterAndDriver(u"A"), 1);
-    // Purged first, so the deletion took the printer at once instead of marking it.
+    // Purged first, so the printer went with its handle instead of waiting for its jobs.
+    EXPECT_EQ(LogWith("purge"), std::vector<std::string>{"purge \"A\" jobs=5"});
     EXPECT_TRUE(sim::Printers().empty());
     EXPECT_TRUE(sim::PrinterDrivers().empty());
+    // The command takes no printer record: pPrinter is NULL, as SetPrinterW requires.
+    EXPECT_TRUE(sim::Violations().empty());
 
     // Without the purge permission the purge is refused and reported.
     sim::AddLocalPrinter(u"B", u"A", u"LPT1:", 1);
@@ -161,14 +164,13 @@ TEST_F(ExistingPrinters, TheQueueIsPurgedEvenWhenThePrinterRecordCannotBeFetched
     ::ClosePrinter(printer);
 }
 
-TEST_F(ExistingPrinters, ExistenceNeedsTheExactName)
+TEST_F(ExistingPrinters, ExistenceNeedsTheNameInAnyLetterCase)
 {
     sim::AddLocalPrinter(u"A (Copy 1)", u"A", u"LPT1:");
     sim::AddLocalPrinter(u"AB", u"A", u"LPT1:");
-    sim::AddLocalPrinter(u"a", u"A", u"LPT1:");
     sim::AddPrinterConnection(u"OFFICE", u"A", u"A");
     EXPECT_EQ(installer.PrinterExists(u"A"), 0);
-    sim::AddLocalPrinter(u"A", u"A", u"LPT1:");
+    sim::AddLocalPrinter(u"a", u"A", u"LPT1:");
     EXPECT_EQ(installer.PrinterExists(u"A"), 1);
 }
 

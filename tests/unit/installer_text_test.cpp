@@ -7,6 +7,7 @@
 #include "installer/launcher_messages.h"
 #include "installer/printer_family.h"
 #include "installer/printui_command_lines.h"
+#include "platform/shell.h"
 #include "platform/text.h"
 
 namespace {
@@ -15,9 +16,20 @@ std::u16string U(const char* s) { return text::FromUtf8(s); }
 
 std::string Compose(bool ok, const WCHAR* out) { return ok ? text::ToUtf8(out, text::Length(out)) : "<refused>"; }
 
+// The command as the printer-UI entry receives its arguments (CommandLineToArgvW, as
+// Windows splits), the entry point first.
+std::vector<std::u16string> Split(const WCHAR* command)
+{
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(command, &argc);
+    std::vector<std::u16string> out(argv, argv + (argv ? argc : 0));
+    ::LocalFree(argv);
+    return out;
+}
+
 }  // namespace
 
-TEST(InstallerText, AnEmptyNameHasNoFamily)
+TEST(InstallerText, TheFamilyIgnoresLetterCaseAndAnEmptyNameHasNone)
 {
     // With an empty name the copy rule alone would take every printer whose second
     // character is an opening parenthesis.
@@ -28,7 +40,14 @@ TEST(InstallerText, AnEmptyNameHasNoFamily)
     EXPECT_TRUE(printer_family::IsCopyName(u"AB(2)", u"A"));  // index n is not examined
     EXPECT_FALSE(printer_family::IsCopyName(u"A (", u"A"));   // exactly n + 2 characters
     EXPECT_FALSE(printer_family::IsCopyName(u"A", u"A"));
-    EXPECT_FALSE(printer_family::IsSameName(u"a", u"A"));
+    // Letter case is ignored as the spooler ignores it, beyond ASCII too; other
+    // characters must match.
+    for (const char* printer : {"KORVEL QX-110", "korvel qx-110", "Korvel QX-110"})
+        EXPECT_TRUE(printer_family::IsSameName(U(printer).c_str(), u"Korvel QX-110")) << printer;
+    EXPECT_TRUE(printer_family::IsSameName(u"ÄЖΣ", u"äжσ"));
+    EXPECT_TRUE(printer_family::IsCopyName(u"KORVEL ÄЖ (Copy 1)", u"korvel äж"));
+    EXPECT_FALSE(printer_family::IsSameName(u"Korvel QX-11O", u"Korvel QX-110"));
+    EXPECT_FALSE(printer_family::IsCopyName(u"Korvel QX-11O (Copy 1)", u"Korvel QX-110"));
 }
 
 TEST(InstallerText, CommandTextsAreExact)
@@ -49,6 +68,31 @@ TEST(InstallerText, CommandTextsAreExact)
     ASSERT_TRUE(
         printui::ComposeInstallCommand(out, printui::kCommandCapacity, name.c_str(), inf.c_str(), port.c_str()));
     EXPECT_EQ(text::Length(out), 909u);
+}
+
+TEST(InstallerText, EveryValueArrivesWholeWhateverBackslashesItEndsWith)
+{
+    // Backslashes before a closing quotation mark are doubled, so that a port such as
+    // C:\out\ or the bare driver folder stays one argument and the switches after it
+    // survive.
+    const std::u16string values[] = {u"",       u"A",    u"C:\\out\\", u"D:\\PrinterDriver\\", u"\\\\srv\\q\\\\",
+                                     u"a\\b c", u" A\t", u"\\"};
+    WCHAR out[printui::kCommandCapacity];
+    for (const std::u16string& v : values) {
+        SCOPED_TRACE(text::ToUtf8(v));
+        ASSERT_TRUE(printui::ComposeInstallCommand(out, printui::kCommandCapacity, v.c_str(), v.c_str(), v.c_str()));
+        EXPECT_EQ(Split(out), (std::vector<std::u16string>{u"PRINTUI.DLL,PrintUIEntry", u"/if", u"/n", v, u"/f", v,
+                                                           u"/r", v, u"/m", v}));
+        ASSERT_TRUE(printui::ComposeSetDefaultCommand(out, printui::kCommandCapacity, v.c_str()));
+        EXPECT_EQ(Split(out), (std::vector<std::u16string>{u"PRINTUI.DLL,PrintUIEntry", u"/y", u"/q", u"/n", v}));
+    }
+    // Every value the fields hold fits, backslashes to the last character.
+    std::u16string name(199, u'\\'), port(199, u'\\'), inf(259, u'\\');
+    ASSERT_TRUE(
+        printui::ComposeInstallCommand(out, printui::kCommandCapacity, name.c_str(), inf.c_str(), port.c_str()));
+    EXPECT_EQ(Split(out)[3], name);
+    EXPECT_EQ(Split(out)[5], inf);
+    EXPECT_EQ(Split(out)[7], port);
 }
 
 TEST(InstallerText, AQuotationMarkInAnyValueRefusesTheCommand)

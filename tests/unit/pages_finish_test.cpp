@@ -5,6 +5,7 @@
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "platform/sim/control/verifier.h"
 #include "tests/unit/wizard_fixture.h"
 
 using sim::ui::Button;
@@ -51,6 +52,7 @@ protected:
         Press(Button::Next);
         ASSERT_EQ(Now().pageTemplate, static_cast<UINT>(IDD_STEP5));
     }
+    std::vector<std::string> FinishOverAnInstalledPrinter(bool pageCloseFails);
     static void ExpectAllButtonsOff(const sim::ui::Snapshot& s)
     {
         EXPECT_FALSE(s.back.enabled);
@@ -192,6 +194,23 @@ TEST_F(FinishPageTest, WorkersThatCannotStartAreReportedAsFailure)
     EXPECT_TRUE(HasPrinter(kName16));
     EXPECT_EQ(sim::OpenPrinterHandleCount(), 0u);
     EXPECT_EQ(sim::OpenHandleCount("event"), 0u);
+
+    // The result timer cannot be set: no worker is started to report through it. The
+    // failure is reported through a timer set again or, when that fails too, at once.
+    for (int failures : {1, 2}) {
+        SCOPED_TRACE(std::to_string(failures) + " SetTimer failures");
+        size_t runs = sim::Rundll32Runs().size();
+        sim::FailCall("SetTimer", ERROR_NOT_ENOUGH_MEMORY, failures);
+        Press(Button::Finish);
+        s = Now();
+        ASSERT_EQ(s.boxes.size(), 1u);
+        EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
+        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+        s = Now();
+        EXPECT_TRUE(s.finish.enabled);
+        EXPECT_TRUE(s.cancel.enabled);
+        EXPECT_EQ(sim::Rundll32Runs().size(), runs) << "nothing was installed";
+    }
     CancelWizard();
 }
 
@@ -264,4 +283,97 @@ TEST_F(FinishPageTest, LongPrinterNamesAreShownAndRemovedWhole)
     ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
     ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
     EXPECT_EQ(CountOf(sim::LogLines(), "delete-printer"), 1u);
+}
+
+TEST_F(FinishPageTest, APlugAndPlayQueueIsReplacedWhenTheModelMovesToAnotherPort)
+{
+    // The Plug and Play road names its queue as the driver INF spells the model.
+    const std::u16string ours = u"Korvel KX-2400 Dot Matrix Printer", inf = u"KORVEL KX-2400 Dot Matrix Printer";
+    sim::AddPort(u"USB001");
+    sim::TypicalUsbPrinter usb;
+    usb.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
+    usb.hardwareIds = {u"USBPRINT\\KORVELKX-24008F1C"};
+    sim::PluggedUsbPrinter plugged = sim::PlugInTypicalUsbPrinter(usb);
+    StartWizard();
+    for (int i = 0; i < 3; ++i) Press(Button::Next);
+    Press(Button::Finish);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    ASSERT_EQ(sim::Printers().size(), 1u);
+    ASSERT_EQ(sim::Printers()[0].name, inf);
+    EXPECT_EQ(sim::Printers()[0].port, u"USB001");
+
+    // Unplugged, the same model goes on LPT1:, twice; each run replaces the last one's
+    // printer, leaving one printer of the model, the default, and one driver.
+    sim::UnplugUsbPrinter(plugged.devicePath);
+    for (int run = 2; run <= 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        sim::ClearLog();
+        StartWizard();
+        Press(Button::Next);
+        Choose(IDC_SERIES_COMBO, "KX Series");
+        Choose(IDC_MODEL_LIST, "KX-2400");
+        Press(Button::Next);
+        Press(Button::Next);
+        Press(Button::Finish);
+        ASSERT_EQ(Now().boxes.size(), 1u);
+        EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
+        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+        ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+        std::vector<sim::PrinterState> printers = sim::Printers();
+        ASSERT_EQ(printers.size(), 1u);
+        EXPECT_EQ(printers[0].name, ours);
+        EXPECT_EQ(printers[0].port, u"LPT1:");
+        EXPECT_EQ(printers[0].driver, inf);
+        EXPECT_EQ(sim::DefaultPrinterName(), ours);
+        EXPECT_EQ(sim::PrinterDrivers(), std::vector<std::u16string>{inf});
+        std::vector<std::string> log = sim::LogLines();
+        EXPECT_EQ(CountOf(log, "delete-printer"), 1u);
+        // The page holds the old queue open while the worker deletes it: the queue, and
+        // with it its driver, stays until the page has closed its handle.
+        EXPECT_EQ(CountOf(log, "delete-driver \"" + Utf8(run == 2 ? inf : ours) + "\": error 3001"), 1u);
+    }
+}
+
+// The page holds the chosen printer open while the worker deletes it, so the printer
+// goes only when the page closes that handle. The device tree is re-scanned after that
+// close, and not at all when the close fails.
+std::vector<std::string> FinishPageTest::FinishOverAnInstalledPrinter(bool pageCloseFails)
+{
+    const std::u16string name = kName16;
+    sim::AddPrinterDriver(name);
+    EXPECT_TRUE(sim::AddLocalPrinter(name, name, u"LPT2:"));
+    if (pageCloseFails)  // the worker's last call; the page's ClosePrinter comes next
+        sim::AfterNextSpoolerCall("DeletePrinterDriverExW",
+                                  [] { sim::FailCall("ClosePrinter", ERROR_INVALID_HANDLE, 1); });
+    ToFinishPage();
+    Press(Button::Finish);
+    EXPECT_EQ(Now().boxes.size(), 1u);
+    EXPECT_TRUE(sim::ui::AnswerBox(IDOK));
+    EXPECT_TRUE(Stable());
+    if (sim::ui::ProgramRunning()) CancelWizard();  // a failed installation leaves the page open
+    EXPECT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    return sim::LogLines();
+}
+
+TEST_F(FinishPageTest, TheDeviceTreeIsRescannedAfterThePageHasClosedItsHandle)
+{
+    std::vector<std::string> log = FinishOverAnInstalledPrinter(false);
+    const std::string removed = "close-printer \"" + std::string(kName) + "\": printer removed";
+    ASSERT_LT(IndexOf(log, removed), log.size());
+    EXPECT_LT(IndexOf(log, removed), IndexOf(log, "reenumerate"));
+    EXPECT_EQ(CountOf(log, "reenumerate"), 1u);
+}
+
+TEST_F(FinishPageTest, NoRescanAfterAFailedClose)
+{
+    std::vector<std::string> log = FinishOverAnInstalledPrinter(true);
+    EXPECT_LT(IndexOf(log, "close-printer \"" + std::string(kName) + "\": error 6"), log.size());
+    EXPECT_EQ(CountOf(log, "reenumerate"), 0u);
+    // The handle whose close failed is left open: nothing more the program can do.
+    sim::EndProgram();
+    std::vector<sim::Violation> leaks = sim::TakeViolations();
+    ASSERT_EQ(leaks.size(), 1u);
+    EXPECT_EQ(leaks[0].function + ": " + leaks[0].rule,
+              "ClosePrinter: every handle is released before the program ends");
 }

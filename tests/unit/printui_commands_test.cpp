@@ -69,9 +69,13 @@ TEST_F(PrintUiCommands, AFailedStartShowsTheMessageOfItsLastError)
 
 TEST_F(PrintUiCommands, Rundll32IsStartedByItsFullPathInTheSystemFolder)
 {
+    // A rundll32.exe on the setup medium, the program's and the current folder, which
+    // the bare name would find first.
+    WriteFile("rundll32.exe", "MZ");
     EXPECT_EQ(installer.RunRundll32(u"PRINTUI.DLL,PrintUIEntry /y /q /n \"A\""), 1);
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
     EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].file), "C:\\Windows\\system32\\rundll32.exe");
+    EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].program), "C:\\Windows\\system32\\rundll32.exe");
 
     // Without the system folder nothing is started: its error is the launcher's.
     sim::FailCall("GetSystemDirectoryW", ERROR_ACCESS_DENIED, 1);
@@ -128,10 +132,13 @@ TEST_F(PrintUiCommands, WithoutATypeTheDirectoryGoesAfterTheInfSwitchAndNothingI
     sim::SetTimeScale(0.01);
     WriteTypes("Other=24\r\n");
     EXPECT_EQ(installer.InstallPrinter(), 0);
+    // The folder's final backslash is doubled before the closing quotation mark, so the
+    // entry reads the folder as the INF, and the port and model after it, and fails to
+    // read the folder.
     EXPECT_EQ(Commands(), std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
-                                                   "\"D:\\Setup\\PrinterDriver\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
+                                                   "\"D:\\Setup\\PrinterDriver\\\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
-    EXPECT_NE(sim::Rundll32Runs()[0].exitCode, 0u);
+    EXPECT_EQ(sim::Rundll32Runs()[0].exitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(sim::Printers().empty());
 }
 

@@ -2,6 +2,7 @@
 // request and its time-out, and the port name from the interface keys.
 #include <thread>
 
+#include "detect/DeviceIdRequest.h"
 #include "detect/USBPort.h"
 #include "platform/sim/control/devices.h"
 #include "tests/unit/sim_fixture.h"
@@ -185,22 +186,71 @@ TEST_F(UsbPortTest, LateOrMissingAnswersNeverReachTheCallersMemory)
     }
 }
 
-TEST_F(UsbPortTest, ACancelThatFailsFallsBackToClosingTheDevice)
+// A request that does not end when cancelled (a device that ignores the cancel, or a
+// cancel that fails) is given up after the answer's 500 ms and the cancel's 500 ms:
+// its memory is kept, since the system may still write into it, and nothing reaches
+// the caller's buffer, also when the device answers later.
+TEST_F(UsbPortTest, ARequestThatOutlivesItsCancelIsKeptAndTheWaitIsBounded)
 {
-    sim::SetTimeScale(0.1);
-    sim::UsbPrinter never = Interface(u"\\\\?\\usb#vid_1a2b&pid_3c4d#never");
-    never.answer = sim::DeviceIdAnswer::Never;
-    sim::PlugInUsbPrinter(never);
+    struct Case {
+        const char* what;
+        sim::DeviceIdAnswer answer;
+        DWORD answerDelayMs;
+        bool failCancel;
+    } cases[] = {
+        {"device ignores the cancel, never answers", sim::DeviceIdAnswer::IgnoresCancel, 0, false},
+        {"device ignores the cancel, answers late", sim::DeviceIdAnswer::IgnoresCancel, 1500, false},
+        {"CancelIo fails, device never answers", sim::DeviceIdAnswer::Never, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshMachine();
+        sim::SetTimeScale(0.1);
+        sim::UsbPrinter printer = Interface(u"\\\\?\\usb#vid_1a2b&pid_3c4d#hung");
+        printer.answer = c.answer;
+        printer.answerDelayMs = c.answerDelayMs;
+        sim::PlugInUsbPrinter(printer);
+        CUSBPort port;
+        CString vid, pid;
+        ASSERT_TRUE(port.FindUsbPrinter(vid, pid));
+        if (c.failCancel) sim::FailCall("CancelIo", ERROR_INVALID_HANDLE, 1);
+        const int kept = devid::KeptRequestCount();
+        std::vector<BYTE> buffer(64, 0xEE);
+        DWORD count = 7;
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(port.ReadDeviceId(buffer.data(), 64, &count));
+        auto held = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(held, std::chrono::milliseconds(95));  // the two waits of 500 ms, scaled
+        EXPECT_LT(held, std::chrono::milliseconds(600));
+        EXPECT_EQ(devid::KeptRequestCount(), kept + 1);
+        port.CloseDevice();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // past the late answer
+        EXPECT_EQ(buffer, std::vector<BYTE>(64, 0xEE));
+        EXPECT_EQ(count, 7u);
+        // Released once it has ended: closing the handle ended the request whose
+        // cancel failed, the late answer ended its own; the other is still pending.
+        devid::ReleaseEndedRequests();
+        EXPECT_EQ(devid::KeptRequestCount(), kept + (c.answerDelayMs || c.failCancel ? 0 : 1));
+    }
+}
+
+// At the machine's own speed: the caller is held about a second, no more.
+TEST_F(UsbPortTest, ADeviceThatIgnoresTheCancelHoldsTheCallerAboutASecond)
+{
+    sim::UsbPrinter printer = Interface(u"\\\\?\\usb#vid_1a2b&pid_3c4d#hung");
+    printer.answer = sim::DeviceIdAnswer::IgnoresCancel;
+    sim::PlugInUsbPrinter(printer);
     CUSBPort port;
     CString vid, pid;
     ASSERT_TRUE(port.FindUsbPrinter(vid, pid));
-    sim::FailCall("CancelIo", ERROR_INVALID_HANDLE, 1);
-    BYTE buffer[16];
+    BYTE buffer[64];
     DWORD count = 0;
+    auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(port.ReadDeviceId(buffer, sizeof(buffer), &count));
-    EXPECT_EQ(sim::OutstandingDeviceRequests(), 0u);
-    EXPECT_EQ(port.DeviceHandle(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(sim::OpenHandleCount(), 0u);
+    auto held = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(held, std::chrono::milliseconds(990));
+    EXPECT_LT(held, std::chrono::milliseconds(1400));
+    port.CloseDevice();
 }
 
 TEST_F(UsbPortTest, PortNameOfTheTypicalPrinterLeavesTheDeviceOpen)

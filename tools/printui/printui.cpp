@@ -6,8 +6,11 @@
 //   /k /n NAME                            print a test page on NAME
 // /q (quiet) is accepted; nothing is ever shown. The driver is installed only when
 // the INF exists and lists MODEL on a model line (letter case aside), under the name
-// as the INF spells it; its files are Wine's PostScript driver. When a printer NAME exists already, the new one is
-// named "NAME (Copy 1)" (or the next free copy number), as the system's own entry does.
+// as the INF spells it; its files are Wine's PostScript driver. When a printer NAME
+// exists already (in any letter case), the new one is named "NAME (Copy 1)" (or the
+// next free copy number), as the system's own entry does: the copies it leaves are why
+// the wizard removes a name's copy family before it installs. The simulated rundll32
+// does the same, and one contract test (tests/contract/shell_test.cpp) holds both.
 //
 // Each call appends a line to the file named by KORVEL_PRINTUI_LOG (UTF-8), so a
 // test can tell that this entry, not the system's, was run. KORVEL_PRINTUI_DELAY_MS

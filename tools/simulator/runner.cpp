@@ -128,11 +128,12 @@ void Runner::SettleBriefly()
 void Runner::PrintEvents()
 {
     // What the program did that the user does not see on the page: command lines it
-    // ran, driver updates, standard output.
+    // ran, driver updates, deletions, printer handles closed, standard output.
     std::vector<std::string> log = sim::LogLines();
     for (; m_logSeen < log.size(); ++m_logSeen) {
         const std::string& l = log[m_logSeen];
-        for (const char* prefix : {"run ", "driver-update ", "delete-printer ", "delete-driver ", "reenumerate "})
+        for (const char* prefix :
+             {"run ", "driver-update ", "delete-printer ", "delete-driver ", "close-printer ", "reenumerate "})
             if (l.rfind(prefix, 0) == 0) m_out << l << "\n";
     }
     std::string out = sim::StdoutText();

@@ -100,9 +100,10 @@ std::string CheckUsb(const ScenarioLine& line)
     if (line.Option("model") && line.Option("id")) return "usb takes model= or id=, not both";
     long ms = 0;
     if (const std::string* a = line.Option("answer"))
-        if (*a != "now" && *a != "never" && *a != "fail" &&
-            !(a->rfind("late:", 0) == 0 && ParseNumber(a->substr(5), &ms) && ms >= 0))
-            return "answer=" + *a + " is none of now, late:MS, never and fail";
+        if (*a != "now" && *a != "never" && *a != "fail" && *a != "ignore-cancel" &&
+            !(a->rfind("late:", 0) == 0 && ParseNumber(a->substr(5), &ms) && ms >= 0) &&
+            !(a->rfind("ignore-cancel:", 0) == 0 && ParseNumber(a->substr(14), &ms) && ms >= 0))
+            return "answer=" + *a + " is none of now, late:MS, never, fail and ignore-cancel[:MS]";
     if (const std::string* p = line.Option("plugged"); p && *p != "no" && *p != "yes")
         return "plugged=" + *p + " is neither no nor yes";
     return "";
@@ -115,7 +116,7 @@ std::string CheckRundll32(const ScenarioLine& line)
 
 const char kUsbForm[] =
     "usb model=MODEL (or id=\"DEVICE ID\") [vid=XXXX] [pid=XXXX] [serial=S] [port-number=N] [linked=N] "
-    "[answer=now|late:MS|never|fail] [hardware-id=ID] [plugged=no]";
+    "[answer=now|late:MS|never|fail|ignore-cancel[:MS]] [hardware-id=ID] [plugged=no]";
 
 // One row per statement: keyword, form, words (least, most, what they are, whether
 // they are texts), options (known, required, numeric), check.
@@ -469,6 +470,9 @@ bool Scenario::PlugUsb(std::string* error) const
             p.answer = sim::DeviceIdAnswer::Never;
         } else if (*v == "fail") {
             p.answer = sim::DeviceIdAnswer::Fail;
+        } else if (v->rfind("ignore-cancel", 0) == 0) {
+            p.answer = sim::DeviceIdAnswer::IgnoresCancel;
+            if (v->size() > 14 && ParseNumber(v->substr(14), &number)) p.answerDelayMs = static_cast<DWORD>(number);
         } else if (ParseNumber(v->substr(5), &number)) {
             p.answer = sim::DeviceIdAnswer::AfterDelay;
             p.answerDelayMs = static_cast<DWORD>(number);

@@ -8,6 +8,7 @@
 #include "platform/sim/api/kernel.h"
 #include "platform/sim/state/codepage.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/verifier.h"
 
 namespace {
 
@@ -31,8 +32,20 @@ UINT GetACP() { return sim::CodePage(); }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR out, int outChars)
 {
-    if (!text || bytes == 0 || outChars < 0 || (outChars > 0 && !out)) {
+    // The same pointer for both strings is refused, as documented.
+    if (!text || bytes == 0 || outChars < 0 || (outChars > 0 && !out) ||
+        static_cast<const void*>(text) == static_cast<const void*>(out)) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (sim::ResolveCodePage(codePage) == CP_UTF8 && (flags & ~static_cast<DWORD>(MB_ERR_INVALID_CHARS))) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    if (!sim::CheckBufferSize("MultiByteToWideChar", "cchWideChar is the size of lpWideCharStr in characters", out,
+                              static_cast<size_t>(outChars) * sizeof(WCHAR),
+                              "cbMultiByte=" + std::to_string(bytes) + ", cchWideChar=" + std::to_string(outChars))) {
+        SetLastError(ERROR_NOACCESS);
         return 0;
     }
     size_t size = bytes < 0 ? std::char_traits<char>::length(text) + 1 : static_cast<size_t>(bytes);
@@ -44,16 +57,28 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWS
     return HandOut(wide, out, outChars);
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int chars, LPSTR out, int outBytes, LPCSTR,
-                        PBOOL usedDefault)
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int chars, LPSTR out, int outBytes,
+                        LPCSTR defaultChar, PBOOL usedDefault)
 {
-    if (!text || chars == 0 || outBytes < 0 || (outBytes > 0 && !out)) {
+    if (!text || chars == 0 || outBytes < 0 || (outBytes > 0 && !out) ||
+        static_cast<const void*>(text) == static_cast<const void*>(out)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     size_t count = chars < 0 ? std::char_traits<char16_t>::length(text) + 1 : static_cast<size_t>(chars);
-    if (usedDefault && sim::ResolveCodePage(codePage) == CP_UTF8) {  // UTF-8 has no default character
+    const bool utf8 = sim::ResolveCodePage(codePage) == CP_UTF8;
+    if (utf8 && (flags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS))) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    if (utf8 && (usedDefault || defaultChar)) {  // UTF-8 has no default character
         SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (!sim::CheckBufferSize("WideCharToMultiByte", "cbMultiByte is the size of lpMultiByteStr in bytes", out,
+                              static_cast<size_t>(outBytes),
+                              "cchWideChar=" + std::to_string(chars) + ", cbMultiByte=" + std::to_string(outBytes))) {
+        SetLastError(ERROR_NOACCESS);
         return 0;
     }
     std::string narrow;

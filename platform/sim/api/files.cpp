@@ -11,6 +11,7 @@
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/verifier.h"
 
 namespace {
 
@@ -101,18 +102,33 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped)
 {
+    if (!sim::CheckHandle("ReadFile", "hFile", file, {"file", "device"})) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     auto f = sim::LookupHandleAs<HostFile>(file);
     auto m = f ? nullptr : sim::LookupHandleAs<InMemoryFile>(file);
-    if ((!f && !m) || overlapped) {
-        SetLastError((f || m) ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    if ((!f && !m) || overlapped) {  // devices and overlapped reads are not part of this machine
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (!buffer && toRead) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (!read) {  // written unconditionally for a synchronous read
+        sim::RecordViolation("ReadFile", "lpNumberOfBytesRead can be NULL only when lpOverlapped is not NULL",
+                             sim::HandleValue("hFile", file) + ", lpNumberOfBytesRead=NULL, lpOverlapped=NULL");
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    if (!sim::CheckBufferSize("ReadFile", "nNumberOfBytesToRead bytes are there at lpBuffer", buffer, toRead,
+                              sim::HandleValue("hFile", file) + ", nNumberOfBytesToRead=" + std::to_string(toRead))) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
     size_t got = !toRead ? 0 : f ? std::fread(buffer, 1, toRead, f->File()) : m->Read(buffer, toRead);
-    if (read) *read = static_cast<DWORD>(got);
+    *read = static_cast<DWORD>(got);
     return TRUE;  // a read at the end of the file succeeds with 0 bytes
 }
 

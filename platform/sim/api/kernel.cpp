@@ -10,6 +10,7 @@
 
 #include "platform/kernel.h"
 #include "platform/sim/control/machine.h"
+#include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/verifier.h"
@@ -82,6 +83,12 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
+    if (!sim::CheckBufferSize("GetModuleFileNameW", "nSize is the size of lpFilename in characters", buffer,
+                              static_cast<size_t>(size) * sizeof(WCHAR),
+                              "nSize=" + std::to_string(size) + " characters")) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     if (path.size() >= size) {
         // Since Windows Vista: cut to size - 1, terminated, and the result is size.
         for (DWORD i = 0; i + 1 < size; ++i) buffer[i] = path[i];
@@ -102,6 +109,12 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
     if (sim::FailsNow("GetSystemDirectoryW")) return 0;
     const std::u16string path = sim::SystemDirectory();
     if (!buffer || size <= path.size()) return static_cast<UINT>(path.size() + 1);
+    if (!sim::CheckBufferSize("GetSystemDirectoryW", "uSize is the size of lpBuffer in characters", buffer,
+                              static_cast<size_t>(size) * sizeof(WCHAR),
+                              "uSize=" + std::to_string(size) + " characters")) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     for (size_t i = 0; i < path.size(); ++i) buffer[i] = path[i];
     buffer[path.size()] = 0;
     return static_cast<UINT>(path.size());
@@ -110,13 +123,39 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
 // The kinds of handle CloseHandle closes; registry keys, device information sets and
 // printer handles have functions of their own.
 #define KERNEL_KINDS "event", "thread", "process", "file", "device"
+// The kinds a wait can wait on.
+#define WAITABLE_KINDS "event", "thread", "process", "file", "device"
 
 BOOL CloseHandle(HANDLE handle)
 {
+    if (sim::FailsNow("CloseHandle")) return FALSE;  // the handle stays open
     // Closing twice, or a value that is no handle, fails as Windows fails (and raises
     // an exception under a debugger); it is a violation besides, since the value may
     // name another object by then.
-    if (!sim::CheckHandle("CloseHandle", "hObject", handle, {KERNEL_KINDS}) || !sim::RemoveHandle(handle)) {
+    if (!sim::CheckHandle("CloseHandle", "hObject", handle, {KERNEL_KINDS})) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    // What still refers to the object: Windows closes it all the same, and what
+    // happens to the waiter or the request is undefined.
+    if (auto object = sim::LookupHandle(handle)) {
+        int waiters;
+        {
+            std::lock_guard<std::mutex> lock(sim::KernelMutex());
+            waiters = object->Waiters();
+        }
+        if (waiters)
+            sim::RecordViolation(
+                "CloseHandle", "a handle is not closed while a wait on it is pending",
+                sim::HandleValue("hObject", handle) + ", waited on by " + std::to_string(waiters) + " thread(s)");
+    }
+    std::string pending = sim::PendingRequestUsing(handle);
+    if (!pending.empty())
+        sim::RecordViolation("CloseHandle",
+                             "an event is not closed while a request that signals it is pending (the system sets "
+                             "it when the request ends)",
+                             sim::HandleValue("hObject", handle) + ", " + pending);
+    if (!sim::RemoveHandle(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -133,9 +172,9 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
     return sim::AddHandle(std::make_shared<Event>(manualReset != FALSE, initialState != FALSE));
 }
 
-static BOOL SetEventState(HANDLE handle, bool signaled)
+static BOOL SetEventState(const char* function, HANDLE handle, bool signaled)
 {
-    auto event = sim::LookupHandleAs<Event>(handle);
+    auto event = sim::CheckHandle(function, "hEvent", handle, {"event"}) ? sim::LookupHandleAs<Event>(handle) : nullptr;
     if (!event) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -148,26 +187,49 @@ static BOOL SetEventState(HANDLE handle, bool signaled)
     return TRUE;
 }
 
-BOOL SetEvent(HANDLE event) { return SetEventState(event, true); }
-BOOL ResetEvent(HANDLE event) { return SetEventState(event, false); }
+BOOL SetEvent(HANDLE event) { return SetEventState("SetEvent", event, true); }
+BOOL ResetEvent(HANDLE event) { return SetEventState("ResetEvent", event, false); }
+
+namespace sim {
+
+void SignalEventObject(HANDLE handle)
+{
+    if (auto event = LookupHandleAs<Event>(handle)) {
+        std::lock_guard<std::mutex> lock(KernelMutex());
+        event->Set(true);
+    }
+    KernelChanged().notify_all();
+}
+
+DWORD WaitForObject(const std::shared_ptr<KernelObject>& object, DWORD ms)
+{
+    object->OnWaitBegins(ms);
+    std::unique_lock<std::mutex> lock(KernelMutex());
+    auto ready = [&] { return object->IsSignaled(); };
+    object->AddWaiter(+1);
+    bool satisfied = true;
+    if (ms == INFINITE)
+        KernelChanged().wait(lock, ready);
+    else
+        satisfied = KernelChanged().wait_for(lock, Scaled(ms), ready);
+    object->AddWaiter(-1);
+    if (!satisfied) return WAIT_TIMEOUT;
+    object->OnWaitSatisfied();
+    return WAIT_OBJECT_0;
+}
+
+}  // namespace sim
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD ms)
 {
-    auto object = sim::LookupHandle(handle);
+    auto object = sim::CheckHandle("WaitForSingleObject", "hHandle", handle, {WAITABLE_KINDS})
+                      ? sim::LookupHandle(handle)
+                      : nullptr;
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
-    object->OnWaitBegins(ms);
-    std::unique_lock<std::mutex> lock(sim::KernelMutex());
-    auto ready = [&] { return object->IsSignaled(); };
-    if (ms == INFINITE) {
-        sim::KernelChanged().wait(lock, ready);
-    } else if (!sim::KernelChanged().wait_for(lock, sim::Scaled(ms), ready)) {
-        return WAIT_TIMEOUT;
-    }
-    object->OnWaitSatisfied();
-    return WAIT_OBJECT_0;
+    return sim::WaitForObject(object, ms);
 }
 
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
@@ -191,9 +253,17 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
 
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode)
 {
-    auto object = sim::LookupHandleAs<sim::CompletionObject>(process);
-    if (!object || !exitCode) {
+    // A thread's exit code is GetExitCodeThread's: a thread handle is of the wrong kind.
+    auto object = sim::CheckHandle("GetExitCodeProcess", "hProcess", process, {"process"})
+                      ? sim::LookupHandleAs<sim::CompletionObject>(process)
+                      : nullptr;
+    if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!exitCode) {  // written unconditionally on Windows
+        sim::RecordViolation("GetExitCodeProcess", "lpExitCode points to a DWORD", "lpExitCode=NULL");
+        SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
     std::lock_guard<std::mutex> lock(sim::KernelMutex());

@@ -2,6 +2,7 @@
 // top-level window disabled, until the user (the control API) answers it.
 #include "platform/sim/api/msgbox.h"
 
+#include "platform/sim/api/kernel.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/windows.h"
 #include "platform/text.h"
@@ -26,6 +27,15 @@ std::string Describe(const sim::ui::BoxState& b)
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
 {
+    // The buttons are one of MB_OK to MB_CANCELTRYCONTINUE; any other value fails.
+    if ((type & 0xF) > 6) {
+        SetLastError(ERROR_INVALID_MSGBOX_STYLE);
+        return 0;
+    }
+    if (owner) {
+        std::lock_guard<std::mutex> lock(Mutex());
+        if (!UsableLocked("MessageBoxW", owner)) return 0;
+    }
     Box box;
     box.state.text = text ? text : u"";
     box.state.caption = caption ? caption : u"Error";

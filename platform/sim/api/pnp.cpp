@@ -11,6 +11,7 @@
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/pnp.h"
 #include "platform/sim/state/spooler.h"
+#include "platform/sim/state/windows.h"
 
 namespace sim {
 
@@ -65,6 +66,10 @@ DWORD UpdateDriver(LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags)
 BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags,
                                         PBOOL rebootRequired)
 {
+    if (parent) {
+        std::lock_guard<std::mutex> lock(sim::win::Mutex());
+        if (!sim::win::UsableLocked("UpdateDriverForPlugAndPlayDevicesW", parent)) return FALSE;
+    }
     sim::DriverUpdate record;
     record.hardwareId = hardwareId ? hardwareId : u"";
     record.infPath = fullInfPath ? fullInfPath : u"";
@@ -93,8 +98,8 @@ CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, DEVINSTID_W deviceId, ULONG flags
 {
     if (!devInst) return CR_INVALID_POINTER;
     *devInst = 0;
+    if (flags & ~0x7u) return CR_INVALID_FLAG;               // CM_LOCATE_DEVNODE_BITS
     if (deviceId && deviceId[0]) return CR_NO_SUCH_DEVNODE;  // only the root is located here
-    (void)flags;
     std::lock_guard<std::mutex> lock(sim::Pnp().mutex);
     if (sim::Pnp().locate != CR_SUCCESS) return sim::Pnp().locate;
     *devInst = sim::kRootDevNode;
@@ -104,6 +109,7 @@ CONFIGRET CM_Locate_DevNodeW(PDEVINST devInst, DEVINSTID_W deviceId, ULONG flags
 CONFIGRET CM_Reenumerate_DevNode(DEVINST devInst, ULONG flags)
 {
     CONFIGRET result;
+    if (flags & ~0x7u) return CR_INVALID_FLAG;  // CM_REENUMERATE_BITS
     {
         std::lock_guard<std::mutex> lock(sim::Pnp().mutex);
         if (devInst != sim::kRootDevNode) return CR_INVALID_DEVNODE;

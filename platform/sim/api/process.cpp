@@ -13,6 +13,7 @@
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/process.h"
+#include "platform/sim/state/verifier.h"
 #include "platform/text.h"
 
 namespace {
@@ -86,6 +87,14 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return FALSE;
     }
+    // CreateProcessW writes into the command line while it parses it: a constant one
+    // may cause an access violation.
+    if (commandLine && !sim::IsWritableMemory(commandLine, (text::Length(commandLine) + 1) * sizeof(WCHAR)))
+        sim::RecordViolation("CreateProcessW", "lpCommandLine is writable memory (the function may modify it)",
+                             "lpCommandLine=" + Utf8OrNone(commandLine) + ", read-only");
+    if (startup->cb != sizeof(STARTUPINFOW))
+        sim::RecordViolation("CreateProcessW", "lpStartupInfo->cb is the size of STARTUPINFOW",
+                             "cb=" + std::to_string(startup->cb));
     // The program names the file it starts; a bare command line is not part of this machine.
     std::optional<std::string> host = sim::HostPath(application);
     std::error_code ec;

@@ -29,6 +29,7 @@
 #include "platform/sim/api/kernel.h"
 #include "platform/sim/state/codepage.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/verifier.h"
 
 namespace sim {
 
@@ -163,6 +164,12 @@ DWORD GetPrivateProfileSectionW(LPCWSTR section, LPWSTR buffer, DWORD size, LPCW
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
+    if (!sim::CheckBufferSize("GetPrivateProfileSectionW", "nSize is the size of lpReturnedString in characters",
+                              buffer, static_cast<size_t>(size) * sizeof(WCHAR),
+                              "lpAppName=" + sim::Quote(section) + ", nSize=" + std::to_string(size) + " characters")) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     buffer[0] = 0;
     if (size > 1) buffer[1] = 0;
     if (sim::FailsNow("GetPrivateProfileSectionW")) return 0;
@@ -187,6 +194,13 @@ DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValu
                                LPCWSTR file)
 {
     if (!buffer || size == 0) return 0;
+    if (!sim::CheckBufferSize("GetPrivateProfileStringW", "nSize is the size of lpReturnedString in characters", buffer,
+                              static_cast<size_t>(size) * sizeof(WCHAR),
+                              "lpAppName=" + sim::Quote(section) + ", lpKeyName=" + sim::Quote(key) +
+                                  ", nSize=" + std::to_string(size) + " characters")) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     std::u16string fallback = defaultValue ? std::u16string(defaultValue) : std::u16string();
     DWORD error;
     std::shared_ptr<const sim::Profile> profile;

@@ -6,6 +6,7 @@
 
 #include "platform/sim/api/kernel.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/verifier.h"
 #include "platform/sim/state/windows.h"
 
 namespace sim {
@@ -155,7 +156,15 @@ LRESULT SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) Cancel(*s);
         return 0;
-    case PSM_SETWIZBUTTONS: SetWizardButtons(*s, static_cast<DWORD>(lParam)); return 0;
+    case PSM_SETWIZBUTTONS:
+        // Back, Next, Finish, disabled Finish, and (since Vista) Cancel: any other bit is
+        // a mistaken flag, whose effect Windows leaves open.
+        if (static_cast<DWORD>(lParam) & ~static_cast<DWORD>(0x1F))
+            sim::RecordViolation("PropSheet_SetWizButtons",
+                                 "the flags are PSWIZB_BACK, PSWIZB_NEXT, PSWIZB_FINISH, PSWIZB_DISABLEDFINISH",
+                                 "dwFlags=" + sim::Hex(static_cast<ULONG_PTR>(lParam)));
+        SetWizardButtons(*s, static_cast<DWORD>(lParam));
+        return 0;
     case PSM_PRESSBUTTON: PressButton(*s, wParam); return 0;
     case PSM_SETCURSEL: return SetCurSel(*s, static_cast<int>(wParam), 1) ? TRUE : FALSE;
     case PSM_GETCURRENTPAGEHWND: return reinterpret_cast<LRESULT>(s->ActivePage());
@@ -210,6 +219,16 @@ INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header)
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
+    // The sizes tell comctl32 which version of the records the program uses: a page of
+    // an unknown size cannot be made, and the sheet fails; a header's is undefined.
+    if (header->dwSize != sizeof(PROPSHEETHEADERW))
+        sim::RecordViolation("PropertySheetW", "dwSize is the size of PROPSHEETHEADERW",
+                             "dwSize=" + std::to_string(header->dwSize));
+    for (UINT i = 0; i < header->nPages; ++i)
+        if (header->ppsp[i].dwSize != sizeof(PROPSHEETPAGEW)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return -1;
+        }
     Sheet sheet;
     sheet.wizard = (header->dwFlags & PSH_WIZARD) != 0;
     sheet.caption = header->pszCaption ? header->pszCaption : u"";

@@ -9,12 +9,28 @@
 
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/registry.h"
+#include "platform/sim/state/verifier.h"
+
+namespace {
+
+// A key the functions take: a predefined root or an open key. Anything else is a
+// violation, and the call fails with ERROR_INVALID_HANDLE.
+bool KeyUsable(const char* function, HKEY key)
+{
+    return sim::IsPredefinedKey(key) || sim::CheckHandle(function, "hKey", key, {"regkey"});
+}
+
+}  // namespace
 
 LSTATUS RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM, PHKEY result)
 {
     DWORD error;
     if (sim::TakeFailure("RegOpenKeyExW", &error)) return static_cast<LSTATUS>(error);
     if (!result) return ERROR_INVALID_PARAMETER;
+    if (!KeyUsable("RegOpenKeyExW", parent)) {
+        *result = nullptr;
+        return ERROR_INVALID_HANDLE;
+    }
     LSTATUS status;
     HKEY key = sim::OpenRegistryKey(parent, subKey ? subKey : u"", &status);
     *result = key;
@@ -26,7 +42,14 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
 {
     DWORD error;
     if (sim::TakeFailure("RegEnumKeyExW", &error)) return static_cast<LSTATUS>(error);
-    if (!name || !nameChars || reserved) return ERROR_INVALID_PARAMETER;
+    if (!KeyUsable("RegEnumKeyExW", key)) return ERROR_INVALID_HANDLE;
+    // The class buffer's count may be left out only with the buffer.
+    if (!name || !nameChars || reserved || (className && !classChars)) return ERROR_INVALID_PARAMETER;
+    if (!sim::CheckBufferSize("RegEnumKeyExW", "*lpcchName is the size of lpName in characters, its NUL included", name,
+                              static_cast<size_t>(*nameChars) * sizeof(WCHAR),
+                              "lpName=" + sim::Hex(reinterpret_cast<ULONG_PTR>(name)) +
+                                  ", *lpcchName=" + std::to_string(*nameChars) + " characters"))
+        return ERROR_NOACCESS;
     std::u16string subName;
     {
         std::lock_guard<std::mutex> lock(sim::RegistryMutex());
@@ -54,7 +77,13 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD 
 {
     DWORD error;
     if (sim::TakeFailure("RegQueryValueExW", &error)) return static_cast<LSTATUS>(error);
+    if (!KeyUsable("RegQueryValueExW", key)) return ERROR_INVALID_HANDLE;
     if (reserved || (data && !dataBytes)) return ERROR_INVALID_PARAMETER;
+    if (data && !sim::CheckBufferSize("RegQueryValueExW", "*lpcbData is the size of lpData in bytes", data, *dataBytes,
+                                      "lpValueName=" + sim::Quote(valueName) +
+                                          ", lpData=" + sim::Hex(reinterpret_cast<ULONG_PTR>(data)) +
+                                          ", *lpcbData=" + std::to_string(*dataBytes) + " bytes"))
+        return ERROR_NOACCESS;
     sim::RegData found;
     {
         std::lock_guard<std::mutex> lock(sim::RegistryMutex());
@@ -85,7 +114,7 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD 
 LSTATUS RegCloseKey(HKEY key)
 {
     if (sim::IsPredefinedKey(key)) return ERROR_SUCCESS;  // predefined keys are never closed
-    if (!sim::LookupHandleAs<sim::KeyHandle>(key)) return ERROR_INVALID_HANDLE;
+    if (!sim::CheckHandle("RegCloseKey", "hKey", key, {"regkey"})) return ERROR_INVALID_HANDLE;
     sim::RemoveHandle(key);
     return ERROR_SUCCESS;
 }

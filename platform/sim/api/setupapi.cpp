@@ -11,6 +11,7 @@
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/registry.h"
+#include "platform/sim/state/verifier.h"
 
 namespace {
 
@@ -85,8 +86,9 @@ BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID* int
                                  PSP_DEVICE_INTERFACE_DATA data)
 {
     if (sim::FailsNow("SetupDiEnumDeviceInterfaces")) return FALSE;
+    if (!sim::CheckHandle("SetupDiEnumDeviceInterfaces", "DeviceInfoSet", set, {"devinfo"}))
+        return Fail(ERROR_INVALID_HANDLE);
     auto info = sim::LookupHandleAs<DeviceInfoSet>(set);
-    if (!info) return Fail(ERROR_INVALID_HANDLE);
     if (!interfaceClass) return Fail(ERROR_INVALID_PARAMETER);
     if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
     if (!(*interfaceClass == sim::kUsbPrintInterfaceClass) || index >= info->Paths().size())
@@ -102,14 +104,21 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA da
                                       PSP_DEVINFO_DATA device)
 {
     if (sim::FailsNow("SetupDiGetDeviceInterfaceDetailW")) return FALSE;
+    if (!sim::CheckHandle("SetupDiGetDeviceInterfaceDetailW", "DeviceInfoSet", set, {"devinfo"}))
+        return Fail(ERROR_INVALID_HANDLE);
     auto info = sim::LookupHandleAs<DeviceInfoSet>(set);
-    if (!info) return Fail(ERROR_INVALID_HANDLE);
     if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || data->Reserved == 0 ||
         data->Reserved > info->Paths().size())
         return Fail(ERROR_INVALID_PARAMETER);
     if (detail && detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) return Fail(ERROR_INVALID_USER_BUFFER);
     if (!detail && detailSize) return Fail(ERROR_INVALID_USER_BUFFER);
     if (device && device->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
+    if (!sim::CheckBufferSize("SetupDiGetDeviceInterfaceDetailW",
+                              "DeviceInterfaceDetailDataSize is the size of DeviceInterfaceDetailData in bytes", detail,
+                              detailSize,
+                              "DeviceInterfaceDetailData=" + sim::Hex(reinterpret_cast<ULONG_PTR>(detail)) +
+                                  ", DeviceInterfaceDetailDataSize=" + std::to_string(detailSize) + " bytes"))
+        return Fail(ERROR_NOACCESS);
 
     const std::u16string& path = info->Paths()[data->Reserved - 1];
     const size_t offset = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
@@ -128,7 +137,8 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA da
 
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
 {
-    if (!sim::LookupHandleAs<DeviceInfoSet>(set)) return Fail(ERROR_INVALID_HANDLE);
+    if (!sim::CheckHandle("SetupDiDestroyDeviceInfoList", "DeviceInfoSet", set, {"devinfo"}))
+        return Fail(ERROR_INVALID_HANDLE);
     sim::RemoveHandle(set);
     return TRUE;
 }

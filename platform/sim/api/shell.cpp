@@ -1,6 +1,7 @@
-// Shell32 of the simulated machine: ShellExecuteExW, which can start one program,
-// rundll32, as a simulated process (state/rundll32.h); CommandLineToArgvW, splitting
-// exactly as Windows does; LocalFree for its result.
+// Shell32 of the simulated machine: ShellExecuteExW, which finds the program as
+// Windows searches for it and starts it as a simulated process (state/rundll32.h):
+// the system's rundll32 runs the printer-UI entry, any other program does nothing;
+// CommandLineToArgvW, splitting exactly as Windows does; LocalFree for its result.
 #include "platform/sim/api/shell.h"
 
 #include <cstdlib>
@@ -34,11 +35,12 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info)
     }
     std::u16string file = info->lpFile ? info->lpFile : u"";
     std::u16string verb = info->lpVerb ? info->lpVerb : u"";
+    sim::FoundProgram program;
     if (sim::TakeFailure("ShellExecuteExW", &error)) {
     } else if (how.startError) {
         error = how.startError;
-    } else if (!sim::IsRundll32(file)) {
-        error = ERROR_FILE_NOT_FOUND;  // the only program this machine has
+    } else if (!sim::FindProgram(file, info->lpDirectory ? info->lpDirectory : u"", &program)) {
+        error = ERROR_FILE_NOT_FOUND;
     } else if (!verb.empty() && !sim::NamesEqual(verb, u"open")) {
         error = ERROR_NO_ASSOCIATION;
     }
@@ -49,7 +51,7 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info)
         return FALSE;
     }
     std::u16string parameters = info->lpParameters ? info->lpParameters : u"";
-    info->hProcess = sim::StartRundll32(file, parameters, how, (info->fMask & SEE_MASK_NOCLOSEPROCESS) != 0);
+    info->hProcess = sim::StartRundll32(file, program, parameters, how, (info->fMask & SEE_MASK_NOCLOSEPROCESS) != 0);
     info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
     SetLastError(ERROR_SUCCESS);
     return TRUE;

@@ -10,8 +10,10 @@
 #include <mutex>
 
 #include "platform/sim/api/kernel.h"
+#include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/spooler.h"
+#include "platform/sim/state/verifier.h"
 
 namespace sim {
 
@@ -20,8 +22,6 @@ namespace {
 constexpr ACCESS_MASK kPrinterAccessAdminister = 0x00000004;
 constexpr ACCESS_MASK kPrinterAccessUse = 0x00000008;
 constexpr ACCESS_MASK kDelete = 0x00010000;
-constexpr DWORD kPrinterStatusPaused = 0x00000001;
-constexpr DWORD kPrinterStatusPendingDeletion = 0x00000004;
 
 const std::u16string kEnvironment = u"Windows x64";
 
@@ -34,17 +34,23 @@ Printer* FindByIdLocked(Spooler& s, unsigned long long id)
     return nullptr;
 }
 
-void RemovePrinterLocked(Spooler& s, unsigned long long id)
-{
-    auto it = std::find_if(s.printers.begin(), s.printers.end(), [&](const Printer& p) { return p.id == id; });
-    if (it == s.printers.end()) return;
-    if (NamesEqual(s.defaultPrinter, it->state.name)) s.defaultPrinter.clear();
-    s.printers.erase(it);
-}
-
 std::u16string Text(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }
 
 // Runs what a test asked to happen after this call, outside the lock.
+void AfterCall(const char* function);
+
+// Declared first in each spooler function: runs AfterCall when the call returns.
+class AfterCallGuard {
+public:
+    explicit AfterCallGuard(const char* function) : m_function(function) {}
+    ~AfterCallGuard() { AfterCall(m_function); }
+    AfterCallGuard(const AfterCallGuard&) = delete;
+    AfterCallGuard& operator=(const AfterCallGuard&) = delete;
+
+private:
+    const char* m_function;
+};
+
 void AfterCall(const char* function)
 {
     std::vector<std::function<void()>> actions;
@@ -57,11 +63,55 @@ void AfterCall(const char* function)
     for (auto& action : actions) action();
 }
 
-// Records first, their strings packed from the end of the buffer, as the spooler
-// returns them.
+// The open printer handle behind the value, with the lock held; null, with the last
+// error ERROR_INVALID_HANDLE, for anything else. winspool checks for NULL; any other
+// value it follows as its own record of an open printer, so a handle already closed,
+// a handle of another kind or a made-up value is a contract violation as well.
+PrinterHandle* OpenHandleLocked(const char* function, HANDLE handle)
+{
+    auto it = S().handles.find(reinterpret_cast<ULONG_PTR>(handle));
+    if (it != S().handles.end()) return &it->second;
+    if (handle) CheckHandle(function, "hPrinter", handle, {"printer"});
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+}
+
+// The printer an open handle stands for; null, with ERROR_INVALID_HANDLE, for a handle
+// to the print server.
+Printer* PrinterOfLocked(const PrinterHandle& h)
+{
+    Printer* p = FindByIdLocked(S(), h.printerId);
+    if (!p) SetLastError(ERROR_INVALID_HANDLE);
+    return p;
+}
+
+std::string Quoted(const std::u16string& name) { return "\"" + Utf8(name) + "\""; }
+
+// A sized call's buffer: null only with a size of 0, and both counts there to write.
+// Windows' RPC stubs fail the call before it reaches the spooler.
+bool CheckSizedCall(LPBYTE buffer, DWORD bufferSize, LPDWORD needed, LPDWORD returned, bool hasReturned)
+{
+    if (!needed || (hasReturned && !returned)) {
+        SetLastError(RPC_X_NULL_REF_POINTER);
+        return false;
+    }
+    if (!buffer && bufferSize) {
+        SetLastError(ERROR_INVALID_USER_BUFFER);
+        return false;
+    }
+    return true;
+}
+
+// Records first, their strings packed from the end of the caller's buffer, as the
+// spooler returns them. The RPC stub hands the whole buffer back, all bufferSize bytes
+// of it, so the whole of it is written: a size in characters, or any size larger than
+// the buffer, writes past its end.
 class Packer {
 public:
-    Packer(LPBYTE buffer, size_t size) : m_base(buffer), m_tail(size) {}
+    Packer(LPBYTE buffer, size_t size) : m_base(buffer), m_tail(size)
+    {
+        if (size) std::memset(buffer, 0, size);
+    }
     LPWSTR Put(const std::u16string& s)
     {
         m_tail -= (s.size() + 1) * sizeof(WCHAR);
@@ -105,7 +155,8 @@ void FillInfo2(const Printer& p, PRINTER_INFO_2W& r, Packer& pack)
     r.Attributes = st.server.empty() ? PRINTER_ATTRIBUTE_LOCAL : PRINTER_ATTRIBUTE_NETWORK;
     r.Priority = 1;
     r.DefaultPriority = 1;
-    r.Status = (p.paused ? kPrinterStatusPaused : 0) | (st.pendingDeletion ? kPrinterStatusPendingDeletion : 0);
+    r.Status = p.setStatus | (p.paused ? PRINTER_STATUS_PAUSED : 0) |
+               (st.pendingDeletion ? PRINTER_STATUS_PENDING_DELETION : 0);
     r.cJobs = static_cast<DWORD>(st.jobs);
 }
 
@@ -122,14 +173,9 @@ using sim::S;
 BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
                    LPDWORD returned)
 {
-    struct Done {
-        ~Done() { sim::AfterCall("EnumPrintersW"); }
-    } done;
+    sim::AfterCallGuard done("EnumPrintersW");
     if (sim::FailsNow("EnumPrintersW")) return FALSE;
-    if (!needed || !returned || (!buffer && bufferSize)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (!sim::CheckSizedCall(buffer, bufferSize, needed, returned, true)) return FALSE;
     *returned = 0;
     if (level != 2) {  // the only level this machine answers
         SetLastError(ERROR_INVALID_LEVEL);
@@ -143,6 +189,7 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD b
     std::vector<const sim::Printer*> chosen;
     for (const sim::Printer& p : S().printers) {
         bool local = p.state.server.empty();
+        if (p.state.pendingDeletion) continue;  // deleted: no longer listed
         if ((local && (flags & PRINTER_ENUM_LOCAL)) || (!local && (flags & PRINTER_ENUM_CONNECTIONS)))
             chosen.push_back(&p);
     }
@@ -153,7 +200,7 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD b
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    sim::Packer pack(buffer, size);
+    sim::Packer pack(buffer, bufferSize);
     PRINTER_INFO_2W* records = reinterpret_cast<PRINTER_INFO_2W*>(buffer);
     for (size_t i = 0; i < chosen.size(); ++i) sim::FillInfo2(*chosen[i], records[i], pack);
     *returned = static_cast<DWORD>(chosen.size());
@@ -162,6 +209,7 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD b
 
 BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
 {
+    sim::AfterCallGuard done("OpenPrinterW");
     if (!printer) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -174,7 +222,7 @@ BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
     sim::PrinterHandle h;
     h.access = access;
     if (name && name[0]) {  // no name: the local print server
-        sim::Printer* p = sim::FindPrinterLocked(S(), name);
+        sim::Printer* p = sim::FindLivePrinterLocked(S(), name);
         if (!p) {
             SetLastError(ERROR_INVALID_PRINTER_NAME);
             return FALSE;
@@ -185,38 +233,19 @@ BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
     S().nextHandle += 8;
     S().handles[value] = h;
     *printer = reinterpret_cast<HANDLE>(value);
+    sim::NoteHandleOpened(*printer, "printer");
     return TRUE;
 }
 
-namespace {
-// The printer behind an open handle, with the lock held; null with the last error set.
-sim::Printer* PrinterOf(HANDLE handle, sim::PrinterHandle** out = nullptr)
-{
-    auto it = S().handles.find(reinterpret_cast<ULONG_PTR>(handle));
-    if (it == S().handles.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    if (out) *out = &it->second;
-    sim::Printer* p = sim::FindByIdLocked(S(), it->second.printerId);
-    if (!p) SetLastError(ERROR_INVALID_HANDLE);  // the server, or a printer already gone
-    return p;
-}
-}  // namespace
-
 BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed)
 {
-    struct Done {
-        ~Done() { sim::AfterCall("GetPrinterW"); }
-    } done;
+    sim::AfterCallGuard done("GetPrinterW");
     if (sim::FailsNow("GetPrinterW")) return FALSE;
     std::lock_guard<std::mutex> lock(S().mutex);
-    sim::Printer* p = PrinterOf(printer);
+    sim::PrinterHandle* h = sim::OpenHandleLocked("GetPrinterW", printer);
+    sim::Printer* p = h ? sim::PrinterOfLocked(*h) : nullptr;
     if (!p) return FALSE;
-    if (!needed || (!buffer && bufferSize)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (!sim::CheckSizedCall(buffer, bufferSize, needed, nullptr, false)) return FALSE;
     if (level != 2) {
         SetLastError(ERROR_INVALID_LEVEL);
         return FALSE;
@@ -227,25 +256,42 @@ BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD bufferSize, L
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    sim::Packer pack(buffer, size);
+    sim::Packer pack(buffer, bufferSize);
     sim::FillInfo2(*p, *reinterpret_cast<PRINTER_INFO_2W*>(buffer), pack);
     return TRUE;
 }
 
-BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE, DWORD command)
+BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE info, DWORD command)
 {
+    sim::AfterCallGuard done("SetPrinterW");
     if (sim::FailsNow("SetPrinterW")) return FALSE;
     std::string logLine;
     {
         std::lock_guard<std::mutex> lock(S().mutex);
-        sim::PrinterHandle* h = nullptr;
-        sim::Printer* p = PrinterOf(printer, &h);
+        sim::PrinterHandle* h = sim::OpenHandleLocked("SetPrinterW", printer);
+        sim::Printer* p = h ? sim::PrinterOfLocked(*h) : nullptr;
         if (!p) return FALSE;
-        // A command goes with level 0; changing the printer's record is not part of this machine.
-        if (command == 0 || level != 0) {
-            SetLastError(command == 0 ? ERROR_NOT_SUPPORTED : ERROR_INVALID_LEVEL);
+        std::string values = "Level=" + std::to_string(level) + ", pPrinter=" + (info ? "non-NULL" : "NULL") +
+                             ", Command=" + std::to_string(command);
+        if (command != 0 && level != 0) {
+            sim::RecordViolation("SetPrinterW", "a command needs Level 0", values);
+            SetLastError(ERROR_INVALID_LEVEL);
             return FALSE;
         }
+        if (command == 0) {  // changing the printer's record is not part of this machine
+            SetLastError(level == 0 ? ERROR_INVALID_LEVEL : ERROR_NOT_SUPPORTED);
+            return FALSE;
+        }
+        if (command == PRINTER_CONTROL_SET_STATUS && !info) {
+            sim::RecordViolation("SetPrinterW", "PRINTER_CONTROL_SET_STATUS needs pPrinter to point at the status",
+                                 values);
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        if (command != PRINTER_CONTROL_SET_STATUS && info)
+            sim::RecordViolation(
+                "SetPrinterW",
+                "with Level 0 and a command other than PRINTER_CONTROL_SET_STATUS, pPrinter must be NULL", values);
         if (!(h->access & sim::kPrinterAccessAdminister)) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
@@ -253,47 +299,47 @@ BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE, DWORD command)
         switch (command) {
         case PRINTER_CONTROL_PAUSE: p->paused = true; return TRUE;
         case PRINTER_CONTROL_RESUME: p->paused = false; return TRUE;
-        case PRINTER_CONTROL_PURGE: {
-            logLine = "purge \"" + sim::Utf8(p->state.name) + "\" jobs=" + std::to_string(p->state.jobs);
+        case PRINTER_CONTROL_SET_STATUS: p->setStatus = *reinterpret_cast<const DWORD*>(info); return TRUE;
+        case PRINTER_CONTROL_PURGE:
+            // A deleted printer waiting for its jobs goes once its last handle is closed.
+            logLine = "purge " + sim::Quoted(p->state.name) + " jobs=" + std::to_string(p->state.jobs);
             p->state.jobs = 0;
-            if (p->state.pendingDeletion) {  // it was waiting only for its jobs
-                logLine += "\ndelete-printer \"" + sim::Utf8(p->state.name) + "\"";
-                sim::RemovePrinterLocked(S(), p->id);
-            }
             break;
-        }
         default: SetLastError(ERROR_INVALID_PRINTER_COMMAND); return FALSE;
         }
     }
-    for (size_t at = 0; at <= logLine.size();) {
-        size_t end = logLine.find('\n', at);
-        if (end == std::string::npos) end = logLine.size();
-        sim::Log(logLine.substr(at, end - at));
-        at = end + 1;
-    }
+    sim::Log(logLine);
     return TRUE;
 }
 
 BOOL DeletePrinter(HANDLE printer)
 {
+    sim::AfterCallGuard done("DeletePrinter");
     if (sim::FailsNow("DeletePrinter")) return FALSE;
     std::string logLine;
     {
         std::lock_guard<std::mutex> lock(S().mutex);
-        sim::PrinterHandle* h = nullptr;
-        sim::Printer* p = PrinterOf(printer, &h);
+        sim::PrinterHandle* h = sim::OpenHandleLocked("DeletePrinter", printer);
+        sim::Printer* p = h ? sim::PrinterOfLocked(*h) : nullptr;
         if (!p) return FALSE;
         if (!(h->access & sim::kDelete) || !p->state.server.empty()) {  // a connection is not ours to delete
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
-        logLine = "delete-printer \"" + sim::Utf8(p->state.name) + "\"";
-        if (p->state.jobs > 0) {
-            // Windows keeps a printer with queued jobs until they are done.
-            p->state.pendingDeletion = true;
-            logLine += " pending jobs=" + std::to_string(p->state.jobs);
+        logLine = "delete-printer " + sim::Quoted(p->state.name);
+        if (p->state.pendingDeletion) {
+            logLine += ": deleted already";
         } else {
-            sim::RemovePrinterLocked(S(), p->id);
+            // The printer is marked and unlisted at once; the object goes when neither a
+            // queued job nor an open handle (this one included) holds it any more.
+            p->state.pendingDeletion = true;
+            if (sim::NamesEqual(S().defaultPrinter, p->state.name)) S().defaultPrinter.clear();
+            size_t others = sim::HandlesOnLocked(S(), p->id) - 1;
+            if (p->state.jobs > 0 || others > 0) {
+                logLine += " pending";
+                if (p->state.jobs > 0) logLine += " jobs=" + std::to_string(p->state.jobs);
+                if (others > 0) logLine += " handles=" + std::to_string(others);
+            }
         }
     }
     sim::Log(logLine);
@@ -302,16 +348,40 @@ BOOL DeletePrinter(HANDLE printer)
 
 BOOL ClosePrinter(HANDLE printer)
 {
-    std::lock_guard<std::mutex> lock(S().mutex);
-    if (!S().handles.erase(reinterpret_cast<ULONG_PTR>(printer))) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    sim::AfterCallGuard done("ClosePrinter");
+    DWORD error = ERROR_SUCCESS;
+    sim::TakeFailure("ClosePrinter", &error);
+    std::string logLine = "close-printer ";
+    {
+        std::lock_guard<std::mutex> lock(S().mutex);
+        sim::PrinterHandle* h = sim::OpenHandleLocked("ClosePrinter", printer);
+        if (!h) {
+            logLine += "(no open printer handle)";
+            if (error == ERROR_SUCCESS) error = ERROR_INVALID_HANDLE;
+        } else {
+            unsigned long long id = h->printerId;
+            sim::Printer* p = sim::FindByIdLocked(S(), id);
+            logLine += p ? sim::Quoted(p->state.name) : std::string("(print server)");
+            if (error == ERROR_SUCCESS) {
+                ULONG_PTR value = reinterpret_cast<ULONG_PTR>(printer);
+                S().handles.erase(value);
+                sim::NoteHandleClosed(printer);
+                if (p && sim::RemoveIfReleasedLocked(S(), id)) logLine += ": printer removed";
+            }
+        }
+    }
+    if (error != ERROR_SUCCESS) {
+        sim::Log(logLine + ": error " + std::to_string(error));
+        SetLastError(error);
         return FALSE;
     }
+    sim::Log(logLine);
     return TRUE;
 }
 
 BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName, DWORD deleteFlag, DWORD versionFlag)
 {
+    sim::AfterCallGuard done("DeletePrinterDriverExW");
     std::u16string name = sim::Text(driverName);
     DWORD error = ERROR_SUCCESS;
     if (sim::TakeFailure("DeletePrinterDriverExW", &error)) {
@@ -348,11 +418,9 @@ BOOL DeletePrinterDriverExW(LPWSTR server, LPWSTR environment, LPWSTR driverName
 
 BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed, LPDWORD returned)
 {
+    sim::AfterCallGuard done("EnumPortsW");
     if (sim::FailsNow("EnumPortsW")) return FALSE;
-    if (!needed || !returned || (!buffer && bufferSize)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (!sim::CheckSizedCall(buffer, bufferSize, needed, returned, true)) return FALSE;
     *returned = 0;
     if (!sim::IsLocalServer(name)) {
         SetLastError(ERROR_INVALID_NAME);
@@ -371,7 +439,7 @@ BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWO
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    sim::Packer pack(buffer, size);
+    sim::Packer pack(buffer, bufferSize);
     PORT_INFO_2W* records = reinterpret_cast<PORT_INFO_2W*>(buffer);
     for (size_t i = 0; i < S().ports.size(); ++i) {
         const sim::Port& p = S().ports[i];
@@ -387,6 +455,7 @@ BOOL EnumPortsW(LPWSTR name, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWO
 
 HANDLE AddPrinterW(LPWSTR server, DWORD level, LPBYTE info)
 {
+    sim::AfterCallGuard done("AddPrinterW");
     if (sim::FailsNow("AddPrinterW")) return nullptr;
     if (!sim::IsLocalServer(server) || !info) {
         SetLastError(!info ? ERROR_INVALID_PARAMETER : ERROR_INVALID_NAME);
@@ -411,6 +480,7 @@ HANDLE AddPrinterW(LPWSTR server, DWORD level, LPBYTE info)
 
 BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD)
 {
+    sim::AfterCallGuard done("AddPrinterDriverExW");
     if (sim::FailsNow("AddPrinterDriverExW")) return FALSE;
     if (!sim::IsLocalServer(server) || !info || (level != 2 && level != 3)) {
         SetLastError(!info                      ? ERROR_INVALID_PARAMETER
@@ -431,9 +501,11 @@ BOOL AddPrinterDriverExW(LPWSTR server, DWORD level, LPBYTE info, DWORD)
 BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR, DWORD level, LPBYTE buffer, DWORD bufferSize, LPDWORD needed,
                          LPDWORD returned)
 {
+    sim::AfterCallGuard done("EnumPrinterDriversW");
     if (sim::FailsNow("EnumPrinterDriversW")) return FALSE;
-    if (!needed || !returned || (!buffer && bufferSize) || !sim::IsLocalServer(server)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    if (!sim::CheckSizedCall(buffer, bufferSize, needed, returned, true)) return FALSE;
+    if (!sim::IsLocalServer(server)) {
+        SetLastError(ERROR_INVALID_NAME);
         return FALSE;
     }
     *returned = 0;
@@ -455,7 +527,7 @@ BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR, DWORD level, LPBYTE buffer, DWOR
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    sim::Packer pack(buffer, size);
+    sim::Packer pack(buffer, bufferSize);
     DRIVER_INFO_3W* records = reinterpret_cast<DRIVER_INFO_3W*>(buffer);
     for (size_t i = 0; i < drivers.size(); ++i) {
         DRIVER_INFO_3W& r = records[i];
@@ -476,6 +548,7 @@ BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR, DWORD level, LPBYTE buffer, DWOR
 
 BOOL SetDefaultPrinterW(LPCWSTR name)
 {
+    sim::AfterCallGuard done("SetDefaultPrinterW");
     if (sim::FailsNow("SetDefaultPrinterW")) return FALSE;
     if (!name || !name[0]) {
         // Keeps the default there is; without one, takes the first local printer.
@@ -502,6 +575,8 @@ BOOL SetDefaultPrinterW(LPCWSTR name)
 
 BOOL GetDefaultPrinterW(LPWSTR buffer, LPDWORD chars)
 {
+    sim::AfterCallGuard done("GetDefaultPrinterW");
+    if (sim::FailsNow("GetDefaultPrinterW")) return FALSE;
     if (!chars) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

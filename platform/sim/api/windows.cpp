@@ -5,6 +5,8 @@
 
 #include "platform/sim/api/kernel.h"
 #include "platform/sim/control/machine.h"
+#include "platform/sim/state/verifier.h"
+#include "platform/sim/state/machine.h"
 #include "platform/sim/state/windows.h"
 
 using sim::win::FindLocked;
@@ -15,11 +17,8 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     using namespace sim::win;
     ThreadQueue* me = CurrentQueue();
     std::unique_lock<std::mutex> lock(Mutex());
-    Window* w = FindLocked(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window* w = UsableLocked("SendMessageW", hwnd);
+    if (!w) return 0;
     if (w->queue == me) {
         lock.unlock();
         return Dispatch(hwnd, msg, wParam, lParam);
@@ -39,11 +38,8 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    sim::win::Window* w = sim::win::UsableLocked("PostMessageW", hwnd);
+    if (!w) return FALSE;
     w->queue->posted.push_back({hwnd, msg, wParam, lParam});
     w->queue->wake.notify_all();
     return TRUE;
@@ -52,25 +48,25 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 HWND GetDlgItem(HWND dialog, int id)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(dialog);
-    if (w)
-        for (HWND child : w->children)
-            if (FindLocked(child)->id == id) return child;
-    SetLastError(w ? ERROR_NOT_FOUND : ERROR_INVALID_WINDOW_HANDLE);
+    sim::win::Window* w = sim::win::UsableLocked("GetDlgItem", dialog);
+    if (!w) return nullptr;
+    for (HWND child : w->children)
+        if (FindLocked(child)->id == id) return child;
+    SetLastError(ERROR_NOT_FOUND);
     return nullptr;
 }
 
 int GetDlgCtrlID(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
+    sim::win::Window* w = sim::win::UsableLocked("GetDlgCtrlID", hwnd);
     return w ? w->id : 0;
 }
 
 HWND GetParent(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
+    sim::win::Window* w = sim::win::UsableLocked("GetParent", hwnd);
     return w ? w->parent : nullptr;
 }
 
@@ -97,7 +93,7 @@ int GetWindowTextLengthW(HWND hwnd) { return static_cast<int>(SendMessageW(hwnd,
 BOOL ShowWindow(HWND hwnd, int command)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
+    sim::win::Window* w = sim::win::UsableLocked("ShowWindow", hwnd);
     if (!w) return FALSE;
     BOOL wasVisible = w->visible ? TRUE : FALSE;
     w->visible = command != SW_HIDE;
@@ -107,7 +103,7 @@ BOOL ShowWindow(HWND hwnd, int command)
 BOOL EnableWindow(HWND hwnd, BOOL enable)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
+    sim::win::Window* w = sim::win::UsableLocked("EnableWindow", hwnd);
     if (!w) return FALSE;
     BOOL wasDisabled = w->enabled ? FALSE : TRUE;
     w->enabled = enable != FALSE;
@@ -118,7 +114,7 @@ BOOL IsWindowVisible(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(Mutex());
     // Visible only when the window and every parent are.
-    for (sim::win::Window* w = FindLocked(hwnd); w; w = FindLocked(w->parent)) {
+    for (sim::win::Window* w = sim::win::UsableLocked("IsWindowVisible", hwnd); w; w = FindLocked(w->parent)) {
         if (!w->visible) return FALSE;
         if (!w->parent) return TRUE;
     }
@@ -128,18 +124,22 @@ BOOL IsWindowVisible(HWND hwnd)
 BOOL IsWindowEnabled(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
+    sim::win::Window* w = sim::win::UsableLocked("IsWindowEnabled", hwnd);
     return w && w->enabled ? TRUE : FALSE;
 }
 
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
+    sim::win::Window* w = sim::win::UsableLocked("SetWindowLongPtrW", hwnd);
     if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
+    if ((index == DWLP_MSGRESULT || index == DWLP_USER) && w->className != "#32770")
+        sim::RecordViolation("SetWindowLongPtrW", "the DWLP_ values are valid only for a dialog box",
+                             "hWnd=" + sim::Hex(reinterpret_cast<ULONG_PTR>(hwnd)) + ", a " + w->className +
+                                 " window, nIndex=" + std::to_string(index));
     LONG_PTR* slot = nullptr;
     if (index == DWLP_MSGRESULT)
         slot = &w->msgResult;
@@ -159,7 +159,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value)
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index)
 {
     std::lock_guard<std::mutex> lock(Mutex());
-    sim::win::Window* w = FindLocked(hwnd);
+    sim::win::Window* w = sim::win::UsableLocked("GetWindowLongPtrW", hwnd);
     if (!w) return 0;
     if (index == DWLP_MSGRESULT) return w->msgResult;
     if (index == DWLP_USER) return w->user;
@@ -170,12 +170,17 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index)
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc)
 {
     using namespace sim::win;
+    if (sim::FailsNow("SetTimer")) return 0;
+    ThreadQueue* me = CurrentQueue();
     std::lock_guard<std::mutex> lock(Mutex());
-    Window* w = FindLocked(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window* w = UsableLocked("SetTimer", hwnd);
+    if (!w) return 0;
+    // Windows requires the window to be the calling thread's; Wine puts the timer on
+    // the window's thread, and so does this machine, after recording the fault.
+    if (w->queue != me)
+        sim::RecordViolation("SetTimer", "the window is owned by the calling thread",
+                             "hWnd=" + sim::Hex(reinterpret_cast<ULONG_PTR>(hwnd)) +
+                                 ", nIDEvent=" + std::to_string(id) + ", a window of another thread");
     auto period = std::chrono::duration_cast<Clock::duration>(sim::Scaled(std::max<UINT>(ms, 10)));
     auto& timers = w->queue->timers;
     timers.erase(
@@ -190,7 +195,7 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id)
 {
     using namespace sim::win;
     std::lock_guard<std::mutex> lock(Mutex());
-    Window* w = FindLocked(hwnd);
+    Window* w = sim::win::UsableLocked("KillTimer", hwnd);
     if (!w) return FALSE;
     auto& timers = w->queue->timers;
     auto it =

@@ -10,7 +10,8 @@
 // - DeviceIoControl(IOCTL_USBPRINT_GET_1284_ID) answers at once, after a delay, never,
 //   or fails. A pending request ends when it is answered, cancelled (CancelIo),
 //   the handle is closed, or the printer is unplugged; after that the machine never
-//   touches the caller's buffer or OVERLAPPED again.
+//   touches the caller's buffer or OVERLAPPED again. A printer that ignores
+//   cancellation keeps it pending through CancelIo and the close.
 // - SetupDiOpenClassRegKeyExW(..., DIOCR_INTERFACE, ...) opens
 //   HKLM\<UsbPrintClassKeyPath()>, which exists from reset on.
 #pragma once
@@ -34,6 +35,11 @@ enum class DeviceIdAnswer {
     AfterDelay,  // it goes pending and is answered after answerDelayMs (scaled)
     Never,       // it stays pending until cancelled, closed or unplugged
     Fail,        // it fails at once with ERROR_GEN_FAILURE
+    // It goes pending and ignores cancellation: CancelIo and closing the handle leave
+    // it pending; it is answered after answerDelayMs (scaled; never when 0), or fails
+    // when the printer is unplugged. The program must keep its OVERLAPPED, buffer and
+    // event until then.
+    IgnoresCancel,
 };
 
 struct UsbPrinter {

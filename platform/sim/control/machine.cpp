@@ -56,6 +56,14 @@ void SetModulePath(const std::u16string& windowsPath)
     Machine().modulePath = windowsPath;
 }
 
+void SetCurrentFolder(const std::u16string& windowsPath)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    std::u16string folder = windowsPath;
+    while (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
+    Machine().currentFolder = folder;
+}
+
 std::u16string SystemDirectory() { return u"C:\\Windows\\system32"; }
 
 void MapDrive(char letter, const std::string& hostFolder)
@@ -112,6 +120,14 @@ std::string StdoutText()
 }
 
 size_t OpenHandleCount(const std::string& kind) { return CountHandles(kind); }
+
+int WaitersOn(HANDLE handle)
+{
+    std::shared_ptr<KernelObject> object = LookupHandle(handle);
+    if (!object) return 0;
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    return object->Waiters();
+}
 
 bool WaitForThreads(std::chrono::milliseconds timeout) { return WaitUntilNoThreads(timeout); }
 

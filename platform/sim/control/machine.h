@@ -28,6 +28,9 @@ std::chrono::nanoseconds Scaled(DWORD ms);
 // --- the program and its files -------------------------------------------------------
 // What GetModuleFileNameW(NULL, ...) answers; a Windows path such as D:\Setup.exe.
 void SetModulePath(const std::u16string& windowsPath);
+// The process's current folder (a Windows path such as D:\Tools). At reset it is the
+// program's own folder, as when a user starts the program from there.
+void SetCurrentFolder(const std::u16string& windowsPath);
 // What GetSystemDirectoryW answers: C:\Windows\system32 (a 32-bit program on 64-bit
 // Windows is given the same path, redirected by the system).
 std::u16string SystemDirectory();
@@ -64,6 +67,8 @@ std::string StdoutText();
 // Open kernel handles of the given kind ("event", "thread", "process", "file",
 // "device", ...), or of every kind when kind is empty.
 size_t OpenHandleCount(const std::string& kind = std::string());
+// Threads waiting on the handle (WaitForSingleObject, GetOverlappedResult) right now.
+int WaitersOn(HANDLE handle);
 // Waits until no thread started with CreateThread (and no simulated process) runs;
 // false on time-out.
 bool WaitForThreads(std::chrono::milliseconds timeout);

@@ -21,6 +21,7 @@ void EndRundll32Processes();
 
 struct Rundll32Run {
     std::u16string file;        // the program as the caller named it
+    std::u16string program;     // what ran: the system's rundll32, or a file the search found first
     std::u16string parameters;  // what the program passed after "rundll32"
     std::vector<DWORD> waits;   // time-outs (ms, unscaled) the program waited on the process with
     bool ended = false;

@@ -17,9 +17,12 @@ struct PrinterState {
     std::u16string name;  // a connection's full name, \\SERVER\NAME
     std::u16string driver;
     std::u16string port;
-    std::u16string server;         // empty for a local printer
-    int jobs = 0;                  // jobs waiting in the queue
-    bool pendingDeletion = false;  // deleted while jobs were queued; goes with the last job
+    std::u16string server;  // empty for a local printer
+    int jobs = 0;           // jobs waiting in the queue
+    // Deleted while jobs were queued or other handles held it open: neither listed nor
+    // opened by name any more, its name still taken and its driver still in use; it
+    // goes with the last job and the last handle.
+    bool pendingDeletion = false;
 };
 
 // Adds a local printer. False (nothing added) for an empty name or a name already
@@ -50,8 +53,9 @@ size_t OpenPrinterHandleCount();
 std::string DescribeSpooler();
 
 // Runs `action` once, right after the next call of the named spooler function
-// (EnumPrintersW, GetPrinterW, ...) has produced its answer: printers added there
-// make a second sizing call come up short, FailCall there fails only the next call.
+// (EnumPrintersW, GetPrinterW, DeletePrinterDriverExW, ...) has produced its answer:
+// printers added there make a second sizing call come up short, FailCall there fails
+// only the next call.
 void AfterNextSpoolerCall(const std::string& function, std::function<void()> action);
 
 }  // namespace sim

@@ -135,6 +135,13 @@ Snapshot Take()
     return TakeLocked();
 }
 
+HWND SheetWindow()
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    const Sheet* sheet = OpenSheetLocked();
+    return sheet ? sheet->hwnd : nullptr;
+}
+
 bool Press(Button button, std::string* why)
 {
     int id = button == Button::Back     ? IDC_BACK_BUTTON
@@ -155,7 +162,7 @@ bool Press(Button button, std::string* why)
         target = hwnd;
     }
     // A click: the button tells the sheet by WM_COMMAND, on the sheet's thread.
-    return PostMessageW(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? true : Refuse(why, "the wizard is gone");
+    return PostToWindow(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? true : Refuse(why, "the wizard is gone");
 }
 
 static bool PostToSheet(UINT msg, WPARAM wParam, std::string* why)
@@ -168,7 +175,7 @@ static bool PostToSheet(UINT msg, WPARAM wParam, std::string* why)
         if (AnyBoxOpenLocked()) return Refuse(why, "a message box is open");
         target = sheet->hwnd;
     }
-    return PostMessageW(target, msg, wParam, 0) ? true : Refuse(why, "the wizard is gone");
+    return PostToWindow(target, msg, wParam, 0) ? true : Refuse(why, "the wizard is gone");
 }
 
 bool CloseSheet(std::string* why) { return PostToSheet(WM_SYSCOMMAND, SC_CLOSE, why); }
@@ -198,7 +205,7 @@ bool Choose(int controlId, const std::u16string& item, std::string* why)
         if (it == w->items.end()) return Refuse(why, "the list has no such item");
         index = static_cast<WPARAM>(it - w->items.begin());
     }
-    return PostMessageW(control, kUserSelect, index, 0) ? true : Refuse(why, "the list is gone");
+    return PostToWindow(control, kUserSelect, index, 0) ? true : Refuse(why, "the list is gone");
 }
 
 // Waits until ready() (called with Mutex() held) holds; false on time-out. Threads end

@@ -57,6 +57,9 @@ struct Snapshot {
     const ControlState* Control(int id) const;
 };
 Snapshot Take();
+// The open sheet's window (null when none is open), for tests that call the window
+// functions themselves.
+HWND SheetWindow();
 
 // --- what the user does ---------------------------------------------------------------
 // Each action is refused (false, with the reason in *why) when a user could not do

@@ -34,12 +34,14 @@ void EndProgram()
     StopStartedProcesses();
     WaitForThreads(std::chrono::milliseconds(5000));
 
-    // A request the program cancelled but the device never finished is the device's
-    // fault: the program must keep its OVERLAPPED, buffer and event, and may.
+    // A request the program cancelled but the device did not end is the device's
+    // fault: the program must keep its OVERLAPPED, buffer and event, and may keep
+    // them to its end (also when the device ends the request later).
     std::set<const void*> keptEvents;
     std::vector<std::string> pending;
     {
         std::lock_guard<std::mutex> lock(KernelMutex());
+        keptEvents.insert(Devices().keptEvents.begin(), Devices().keptEvents.end());
         for (auto& r : Devices().outstanding) {
             if (r->cancelling) {
                 if (r->overlapped && r->overlapped->hEvent) keptEvents.insert(r->overlapped->hEvent);

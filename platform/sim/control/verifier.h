@@ -28,7 +28,8 @@ std::vector<Violation> TakeViolations();
 // for its threads, and records a violation for every handle still open and every
 // device request still pending that the program never cancelled. Each is reported
 // once, also when the check runs again before the machine is reset. ResetMachine
-// runs it first.
+// runs it first. Processes started later end at once without acting, until the
+// machine is reset.
 void EndProgram();
 
 }  // namespace sim

@@ -7,6 +7,7 @@
 
 #include "platform/sim/api/kernel.h"
 #include "platform/sim/control/machine.h"
+#include "platform/sim/state/verifier.h"
 #include "platform/text.h"
 
 namespace sim {
@@ -47,8 +48,18 @@ std::shared_ptr<UsbDevice> FindDeviceLocked(const std::u16string& devicePath)
 void Signal(const std::vector<HANDLE>& events)
 {
     for (HANDLE e : events)
-        if (e) ::SetEvent(e);
+        if (e) SignalEventObject(e);
     KernelChanged().notify_all();
+}
+
+std::string PendingRequestUsing(HANDLE event)
+{
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    for (const auto& r : Devices().outstanding)
+        if (r->overlapped && r->overlapped->hEvent == event)
+            return "pending request: lpOverlapped=" + Hex(reinterpret_cast<ULONG_PTR>(r->overlapped)) +
+                   (r->cancelling ? ", cancelled but not yet ended" : ", not cancelled");
+    return std::string();
 }
 
 HANDLE FinishLocked(DeviceRequest& request, ULONG_PTR status)
@@ -62,8 +73,9 @@ HANDLE FinishLocked(DeviceRequest& request, ULONG_PTR status)
     request.overlapped->Internal = status;
     request.overlapped->InternalHigh = count;
     HANDLE event = request.overlapped->hEvent;
+    if (request.cancelling && request.ignoresCancel && event) Devices().keptEvents.push_back(event);
     request.done = true;
-    request.owner->SetSignaled(true);
+    if (request.owner) request.owner->SetSignaled(true);
     request.overlapped = nullptr;
     request.out = nullptr;
     auto& list = Devices().outstanding;
@@ -75,10 +87,16 @@ HANDLE FinishLocked(DeviceRequest& request, ULONG_PTR status)
 
 DeviceHandle::~DeviceHandle()
 {
-    // Closing the handle cancels what is still pending on it.
+    // Closing the handle cancels what is still pending on it; a device that ignores
+    // cancellation keeps its requests, which no longer belong to a handle.
     std::vector<HANDLE> events;
     {
         std::lock_guard<std::mutex> lock(KernelMutex());
+        for (auto& r : Devices().outstanding)
+            if (r->owner == this && r->ignoresCancel) {  // the program asked by closing
+                r->owner = nullptr;
+                r->cancelling = true;
+            }
         events = FinishMatchingLocked([this](const DeviceRequest& r) { return r.owner == this; }, kStatusCancelled);
         --m_device->openHandles;
     }
@@ -93,7 +111,7 @@ void FinishLater(std::shared_ptr<DeviceRequest> request, DWORD delayMs, bool asC
         HANDLE event = nullptr;
         {
             std::unique_lock<std::mutex> lock(KernelMutex());
-            auto ended = [&] { return request->done || (!asCancel && request->cancelling); };
+            auto ended = [&] { return request->done || (!asCancel && request->cancelling && !request->ignoresCancel); };
             KernelChanged().wait_for(lock, delay, ended);
             if (ended()) return;
             event = FinishLocked(*request, asCancel ? kStatusCancelled : kStatusSuccess);
@@ -134,6 +152,7 @@ void ResetDevicesPart()
             r->out = nullptr;
         }
         s.outstanding.clear();
+        s.keptEvents.clear();
         for (auto& d : s.present) d->present = false;
         s.present.clear();
         s.requestCount = 0;

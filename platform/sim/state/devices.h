@@ -36,13 +36,16 @@ struct UsbDevice {
 class DeviceHandle;
 
 struct DeviceRequest {
-    DeviceHandle* owner = nullptr;  // valid until done: a closing handle finishes its requests
+    // Valid until done: a closing handle finishes its requests, or (those of a device
+    // that ignores cancellation) lets go of them.
+    DeviceHandle* owner = nullptr;
     std::shared_ptr<UsbDevice> device;
     LPOVERLAPPED overlapped = nullptr;
     BYTE* out = nullptr;
     DWORD outSize = 0;
-    DWORD thread = 0;  // the thread that issued it: CancelIo reaches only that thread's requests
-    bool cancelling = false;
+    DWORD thread = 0;            // the thread that issued it: CancelIo reaches only that thread's requests
+    bool cancelling = false;     // the program asked: CancelIo, or the handle closed
+    bool ignoresCancel = false;  // the device keeps it pending all the same
     bool done = false;
     bool reported = false;  // as still pending when the program ended
 };
@@ -72,6 +75,10 @@ struct DeviceState {
     std::vector<std::shared_ptr<UsbDevice>> present;  // in plug order
     std::vector<std::shared_ptr<DeviceRequest>> outstanding;
     size_t requestCount = 0;
+    // The events of requests that ended only after the device had ignored their
+    // cancellation: the program kept them for the request, as it must, and cannot
+    // know when it ended.
+    std::vector<HANDLE> keptEvents;
 };
 DeviceState& Devices();
 
@@ -92,6 +99,11 @@ std::vector<HANDLE> FinishMatchingLocked(Match match, ULONG_PTR status)
         if (match(*r)) events.push_back(FinishLocked(*r, status));
     return events;
 }
+
+// The pending request whose OVERLAPPED names the event, for CloseHandle (the system
+// sets the event when the request ends); empty when there is none. Closing a device
+// with a request pending is no fault: it cancels the request, as on Windows.
+std::string PendingRequestUsing(HANDLE event);
 
 // Sets the events (KernelMutex not held) and wakes every waiter.
 void Signal(const std::vector<HANDLE>& events);

@@ -26,6 +26,12 @@ public:
     virtual void OnWaitSatisfied() {}
     // Called by the wait functions, before waiting, with the time-out asked for (ms).
     virtual void OnWaitBegins(DWORD) {}
+    // Threads waiting on the object now (KernelMutex held).
+    int Waiters() const { return m_waiters; }
+    void AddWaiter(int delta) { m_waiters += delta; }
+
+private:
+    int m_waiters = 0;
 };
 
 HANDLE AddHandle(std::shared_ptr<KernelObject> object);
@@ -40,6 +46,14 @@ bool RemoveHandle(HANDLE handle);
 void ClearHandles();
 // Open handles of the kind, or of every kind when kind is empty.
 size_t CountHandles(const std::string& kind);
+
+// Waits for the object as WaitForSingleObject does, for the machine's own functions
+// that wait on the caller's behalf (GetOverlappedResult): WAIT_OBJECT_0 or WAIT_TIMEOUT.
+DWORD WaitForObject(const std::shared_ptr<KernelObject>& object, DWORD ms);
+// Sets an event for the machine itself (a request that ends), without the checks of
+// SetEvent: a handle that is no longer an event is the program's fault, recorded
+// where it closed it.
+void SignalEventObject(HANDLE handle);
 
 // A waitable that becomes signalled once and stays so (threads, processes).
 class CompletionObject : public KernelObject {

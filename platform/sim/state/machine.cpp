@@ -24,6 +24,7 @@ void MachineState::Reset()
 {
     timeScale = 1.0;
     modulePath = u"C:\\Setup\\KorvelSetup.exe";
+    currentFolder.clear();
     drives.clear();
     memoryFiles.clear();
     wow64 = false;
@@ -86,6 +87,15 @@ UINT CodePage()
 {
     std::lock_guard<std::mutex> lock(Machine().mutex);
     return Machine().codePage;
+}
+
+std::u16string CurrentFolder()
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    if (!Machine().currentFolder.empty()) return Machine().currentFolder;
+    const std::u16string& program = Machine().modulePath;
+    size_t slash = program.find_last_of(u"\\/");
+    return slash == std::u16string::npos ? std::u16string() : program.substr(0, slash);
 }
 
 std::optional<std::string> MemoryFile(const WCHAR* windowsPath)

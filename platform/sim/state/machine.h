@@ -24,6 +24,7 @@ struct MachineState {
     std::mutex mutex;
     double timeScale = 1.0;
     std::u16string modulePath = u"C:\\Setup\\KorvelSetup.exe";
+    std::u16string currentFolder;        // empty: the program's own folder
     std::map<char, std::string> drives;  // upper-case letter -> host folder
     std::vector<std::pair<std::u16string, std::string>> memoryFiles;
     bool wow64 = false;
@@ -45,6 +46,8 @@ void Log(const std::string& line);
 void WriteStdout(const std::string& text);
 
 std::u16string ModulePath();
+// The process's current folder, without a final backslash (see sim::SetCurrentFolder).
+std::u16string CurrentFolder();
 bool IsWow64();
 // The ANSI code page: what CP_ACP and CP_THREAD_ACP mean, and how the profile
 // functions read a file without a UTF-16 byte-order mark.

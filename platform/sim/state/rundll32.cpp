@@ -3,6 +3,9 @@
 // an INF and creates a printer, /y makes a printer the default, /k prints a test page.
 #include "platform/sim/state/rundll32.h"
 
+#include <filesystem>
+#include <optional>
+
 #include "platform/sim/api/shell.h"
 #include "platform/sim/control/machine.h"
 #include "platform/sim/state/inf_files.h"
@@ -77,7 +80,14 @@ DWORD ParsePrintUi(const std::vector<std::u16string>& args, PrintUiCommand& cmd)
 }
 
 // /if: the INF must exist and list the model (letter case ignored, as INF strings
-// are compared); the driver is named as the INF spells the model.
+// are compared); the driver is named as the INF spells the model. When a printer of
+// the name exists already (in any letter case), the new one is named "NAME (Copy n)"
+// with the lowest free n, as the system's own entry names it: that is why the wizard
+// removes a name's copy family before it installs, since earlier installations and a
+// user's retries leave such copies behind. A stand-in that refused the name instead
+// would never make the copies the wizard has to clean up. The Wine stand-in
+// (tools/printui) does the same; one contract test holds both
+// (tests/contract/shell_test.cpp).
 DWORD InstallFromInf(const PrintUiCommand& cmd)
 {
     if (cmd.printer.empty() || cmd.inf.empty() || cmd.model.empty() || cmd.port.empty()) return ERROR_INVALID_PARAMETER;
@@ -94,7 +104,7 @@ DWORD InstallFromInf(const PrintUiCommand& cmd)
     if (driver.empty()) return ERROR_UNKNOWN_PRINTER_DRIVER;
     if (!SpoolerHasPort(cmd.port)) return ERROR_UNKNOWN_PORT;
     DWORD error = SpoolerAddDriver(driver);
-    return error != ERROR_SUCCESS ? error : SpoolerAddPrinter(cmd.printer, driver, cmd.port);
+    return error != ERROR_SUCCESS ? error : SpoolerAddPrinter(SpoolerFreePrinterName(cmd.printer), driver, cmd.port);
 }
 
 DWORD PrintUiEntry(const std::u16string& commandLine)
@@ -148,8 +158,10 @@ DWORD Rundll32Main(const std::u16string& parameters)
     return PrintUiEntry(parameters.substr(rest));
 }
 
+// `acts`: the system's rundll32, which runs the printer-UI entry; any other program
+// found under that name runs for as long and does nothing the machine can see.
 DWORD RunProcess(const std::u16string& parameters, size_t run, unsigned generation, Rundll32Behaviour how,
-                 unsigned epoch)
+                 unsigned epoch, bool acts)
 {
     Rundll32State& s = Rundll32();
     {
@@ -161,7 +173,7 @@ DWORD RunProcess(const std::u16string& parameters, size_t run, unsigned generati
         }
         if (s.stopping) return ERROR_OPERATION_ABORTED;
     }
-    DWORD code = Rundll32Main(parameters);
+    DWORD code = acts ? Rundll32Main(parameters) : ERROR_SUCCESS;
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.generation == generation && run < s.runs.size()) {
         s.runs[run].ended = true;
@@ -178,16 +190,55 @@ Rundll32State& Rundll32()
     return s;
 }
 
-bool IsRundll32(const std::u16string& file)
+namespace {
+
+bool IsSystemRundll32(const std::u16string& path)
 {
-    size_t slash = file.find_last_of(u"\\/");
-    if (slash != std::u16string::npos && !NamesEqual(file.substr(0, slash), SystemDirectory())) return false;
-    std::u16string base = slash == std::u16string::npos ? file : file.substr(slash + 1);
+    size_t slash = path.find_last_of(u"\\/");
+    if (slash == std::u16string::npos || !NamesEqual(path.substr(0, slash), SystemDirectory())) return false;
+    std::u16string base = path.substr(slash + 1);
     return NamesEqual(base, u"rundll32") || NamesEqual(base, u"rundll32.exe");
 }
 
-HANDLE StartRundll32(const std::u16string& file, const std::u16string& parameters, const Rundll32Behaviour& how,
-                     bool wantHandle)
+bool FileExists(const std::u16string& path)
+{
+    if (MemoryFile(path.c_str())) return true;
+    std::optional<std::string> host = HostPath(path.c_str());
+    std::error_code ec;
+    return host && std::filesystem::is_regular_file(*host, ec);
+}
+
+}  // namespace
+
+bool FindProgram(const std::u16string& file, const std::u16string& workingFolder, FoundProgram* found)
+{
+    std::vector<std::u16string> candidates;
+    if (file.find_first_of(u"\\/:") != std::u16string::npos) {
+        candidates.push_back(file);
+    } else if (!file.empty()) {
+        std::u16string name = file.find(u'.') == std::u16string::npos ? file + u".exe" : file;
+        std::u16string program = ModulePath();
+        size_t slash = program.find_last_of(u"\\/");
+        for (const std::u16string& folder :
+             {workingFolder.empty() ? CurrentFolder() : workingFolder,
+              slash == std::u16string::npos ? std::u16string() : program.substr(0, slash), SystemDirectory()})
+            if (!folder.empty()) candidates.push_back(folder + (folder.back() == u'\\' ? u"" : u"\\") + name);
+    }
+    for (const std::u16string& path : candidates) {
+        if (IsSystemRundll32(path)) {
+            *found = {path, true};
+            return true;
+        }
+        if (FileExists(path)) {
+            *found = {path, false};
+            return true;
+        }
+    }
+    return false;
+}
+
+HANDLE StartRundll32(const std::u16string& file, const FoundProgram& program, const std::u16string& parameters,
+                     const Rundll32Behaviour& how, bool wantHandle)
 {
     size_t run;
     unsigned generation;
@@ -196,17 +247,19 @@ HANDLE StartRundll32(const std::u16string& file, const std::u16string& parameter
         std::lock_guard<std::mutex> lock(Rundll32().mutex);
         Rundll32Run record;
         record.file = file;
+        record.program = program.path;
         record.parameters = parameters;
         run = Rundll32().runs.size();
         Rundll32().runs.push_back(record);
         generation = Rundll32().generation;
         epoch = Rundll32().releaseEpoch;
     }
-    Log("run rundll32 " + Utf8(parameters));
+    Log("run " + (program.systemRundll32 ? std::string("rundll32") : Utf8(program.path)) + " " + Utf8(parameters));
     auto process = std::make_shared<Process>(run, generation);
     HANDLE handle = wantHandle ? AddHandle(process) : nullptr;
-    StartCountedThread(process, [parameters, run, generation, how, epoch]() {
-        return RunProcess(parameters, run, generation, how, epoch);
+    bool acts = program.systemRundll32;
+    StartCountedThread(process, [parameters, run, generation, how, epoch, acts]() {
+        return RunProcess(parameters, run, generation, how, epoch, acts);
     });
     return handle;
 }

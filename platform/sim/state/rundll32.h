@@ -25,15 +25,23 @@ struct Rundll32State {
 };
 Rundll32State& Rundll32();
 
-// Whether a file names rundll32: by its bare name, or by its full path in the system
-// folder (with or without ".exe"); a path to any other folder names no program this
-// machine has.
-bool IsRundll32(const std::u16string& file);
-// Starts rundll32 (named as `file`) with the parameters as a simulated process that
-// behaves as `how` says: records the run, logs it and runs it on a counted thread.
-// Returns a handle to the process (kind "process") when one is wanted, else null.
-HANDLE StartRundll32(const std::u16string& file, const std::u16string& parameters, const Rundll32Behaviour& how,
-                     bool wantHandle);
+// The program ShellExecuteExW starts for a file, found as Windows looks for it: a bare
+// name (with ".exe" added when it has no extension) in the working folder (lpDirectory,
+// or else the current folder), then in the program's own folder, then in the system
+// folder; a path as it stands. The system folder holds the system's rundll32; a file
+// of the name found elsewhere first is another program, which runs and does nothing.
+struct FoundProgram {
+    std::u16string path;          // the program that runs, by its full path
+    bool systemRundll32 = false;  // the system's own rundll32, which runs the printer-UI entry
+};
+// False when nothing of that name is found.
+bool FindProgram(const std::u16string& file, const std::u16string& workingFolder, FoundProgram* found);
+// Starts the program found for `file` (as the caller named it) with the parameters as
+// a simulated process that behaves as `how` says: records the run, logs it and runs
+// it on a counted thread. Returns a handle to the process (kind "process") when one is
+// wanted, else null.
+HANDLE StartRundll32(const std::u16string& file, const FoundProgram& program, const std::u16string& parameters,
+                     const Rundll32Behaviour& how, bool wantHandle);
 
 // Ends the processes still running without letting them act, before a reset waits
 // for the machine's threads.

@@ -30,13 +30,38 @@ void StandardPorts(Spooler& s)
 
 }  // namespace
 
-Printer* FindPrinterLocked(Spooler& s, const std::u16string& name)
+namespace {
+
+Printer* FindLocked(Spooler& s, const std::u16string& name, bool withDeleted)
 {
     for (Printer& p : s.printers)
-        if (p.state.name == name) return &p;
+        if (p.state.name == name && (withDeleted || !p.state.pendingDeletion)) return &p;
     for (Printer& p : s.printers)
-        if (NamesEqual(p.state.name, name)) return &p;
+        if (NamesEqual(p.state.name, name) && (withDeleted || !p.state.pendingDeletion)) return &p;
     return nullptr;
+}
+
+}  // namespace
+
+Printer* FindPrinterLocked(Spooler& s, const std::u16string& name) { return FindLocked(s, name, true); }
+
+Printer* FindLivePrinterLocked(Spooler& s, const std::u16string& name) { return FindLocked(s, name, false); }
+
+size_t HandlesOnLocked(const Spooler& s, unsigned long long printerId)
+{
+    size_t n = 0;
+    for (const auto& h : s.handles) n += h.second.printerId == printerId;
+    return n;
+}
+
+bool RemoveIfReleasedLocked(Spooler& s, unsigned long long printerId)
+{
+    auto it = std::find_if(s.printers.begin(), s.printers.end(), [&](const Printer& p) { return p.id == printerId; });
+    if (it == s.printers.end() || !it->state.pendingDeletion || it->state.jobs > 0 || HandlesOnLocked(s, printerId))
+        return false;
+    if (NamesEqual(s.defaultPrinter, it->state.name)) s.defaultPrinter.clear();
+    s.printers.erase(it);
+    return true;
 }
 
 bool DriverPresentLocked(Spooler& s, const std::u16string& name)
@@ -46,7 +71,7 @@ bool DriverPresentLocked(Spooler& s, const std::u16string& name)
 
 bool NamesEqual(const std::u16string& a, const std::u16string& b)
 {
-    return text::EqualNoCaseAscii(a.data(), a.size(), b.data(), b.size());
+    return text::EqualIgnoringCase(a.data(), a.size(), b.data(), b.size());
 }
 
 std::string Utf8(const std::u16string& s) { return text::ToUtf8(s.data(), s.size()); }
@@ -89,7 +114,7 @@ DWORD SpoolerSetDefault(const std::u16string& name)
     std::u16string chosen;
     {
         std::lock_guard<std::mutex> lock(TheSpooler().mutex);
-        Printer* p = FindPrinterLocked(TheSpooler(), name);
+        Printer* p = FindLivePrinterLocked(TheSpooler(), name);
         if (!p || name.empty()) return ERROR_INVALID_PRINTER_NAME;
         chosen = TheSpooler().defaultPrinter = p->state.name;
     }
@@ -102,8 +127,8 @@ DWORD SpoolerQueueTestPage(const std::u16string& name)
     std::u16string printer;
     {
         std::lock_guard<std::mutex> lock(TheSpooler().mutex);
-        Printer* p = FindPrinterLocked(TheSpooler(), name);
-        if (!p || name.empty() || p->state.pendingDeletion) return ERROR_INVALID_PRINTER_NAME;
+        Printer* p = FindLivePrinterLocked(TheSpooler(), name);
+        if (!p || name.empty()) return ERROR_INVALID_PRINTER_NAME;
         ++p->state.jobs;
         printer = p->state.name;
     }

@@ -19,6 +19,7 @@ struct Printer {
     unsigned long long id = 0;
     PrinterState state;
     bool paused = false;
+    DWORD setStatus = 0;  // what PRINTER_CONTROL_SET_STATUS set
 };
 
 struct Port {
@@ -50,7 +51,16 @@ Spooler& TheSpooler();
 // are local ports.
 Port MakePort(const std::u16string& name);
 // With the mutex held. An exact match wins over one that differs in letter case.
+// A deleted printer that open handles still hold keeps its name taken, but is found
+// by neither OpenPrinterW nor EnumPrintersW: FindPrinterLocked finds it,
+// FindLivePrinterLocked does not.
 Printer* FindPrinterLocked(Spooler& s, const std::u16string& name);
+Printer* FindLivePrinterLocked(Spooler& s, const std::u16string& name);
+// Open handles on the printer.
+size_t HandlesOnLocked(const Spooler& s, unsigned long long printerId);
+// Takes a deleted printer away once no job and no open handle holds it any more (and
+// with it the default, when it was that); true when it went.
+bool RemoveIfReleasedLocked(Spooler& s, unsigned long long printerId);
 bool DriverPresentLocked(Spooler& s, const std::u16string& name);
 
 // What the printer-UI entry and the driver update do. Each returns ERROR_SUCCESS or
@@ -65,7 +75,8 @@ std::u16string SpoolerFreePrinterName(const std::u16string& model);
 bool SpoolerHasPort(const std::u16string& name);
 std::u16string SpoolerFirstUsbPort();
 
-// Names compared as the spooler and INF files compare them: letter case ignored.
+// Names compared as the spooler and INF files compare them: letter case ignored, as far
+// as text::UpperCase goes.
 bool NamesEqual(const std::u16string& a, const std::u16string& b);
 std::string Utf8(const std::u16string& s);
 

@@ -2,12 +2,24 @@
 #include "platform/sim/state/verifier.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <mutex>
 
 #include "platform/sim/control/verifier.h"
 #include "platform/text.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KORVEL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KORVEL_ASAN 1
+#endif
+#endif
+#ifdef KORVEL_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace sim {
 
@@ -166,6 +178,43 @@ std::vector<std::pair<const void*, std::string>> TakeUnreportedOpenHandles()
     std::vector<std::pair<const void*, std::string>> handles;
     for (auto& entry : ordered) handles.push_back(std::move(entry.second));
     return handles;
+}
+
+bool CheckBufferSize(const char* function, const char* rule, const void* buffer, size_t bytes,
+                     const std::string& values)
+{
+#ifdef KORVEL_ASAN
+    if (!buffer || !bytes) return true;
+    const void* bad = __asan_region_is_poisoned(const_cast<void*>(buffer), bytes);
+    if (!bad) return true;
+    size_t usable = static_cast<size_t>(static_cast<const char*>(bad) - static_cast<const char*>(buffer));
+    RecordViolation(function, rule, values + ", but only " + std::to_string(usable) + " bytes are there");
+    return false;
+#else
+    (void)function, (void)rule, (void)buffer, (void)bytes, (void)values;
+    return true;
+#endif
+}
+
+bool IsWritableMemory(const void* buffer, size_t bytes)
+{
+    const auto begin = reinterpret_cast<uintptr_t>(buffer);
+    const uintptr_t end = begin + bytes;
+    std::FILE* maps = std::fopen("/proc/self/maps", "r");
+    if (!maps) return true;  // cannot tell: taken as writable
+    bool writable = false;
+    char line[512];
+    while (std::fgets(line, sizeof line, maps)) {
+        unsigned long long from = 0, to = 0;
+        char permissions[8] = {};
+        if (std::sscanf(line, "%llx-%llx %7s", &from, &to, permissions) != 3) continue;
+        if (begin >= from && end <= to) {
+            writable = permissions[1] == 'w';
+            break;
+        }
+    }
+    std::fclose(maps);
+    return writable;
 }
 
 std::string Hex(ULONG_PTR value)

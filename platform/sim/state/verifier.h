@@ -53,6 +53,19 @@ std::string HandleValue(const char* parameter, const void* handle);
 // handed out once, so that the end of the program reports a leak once.
 std::vector<std::pair<const void*, std::string>> TakeUnreportedOpenHandles();
 
+// --- buffers ---------------------------------------------------------------------------
+// Whether the caller's buffer really holds `bytes` bytes from `buffer` on, as the size
+// it passed declares. Only a build with AddressSanitizer can tell (a size in bytes
+// passed where characters are meant declares twice the buffer): there the end of the
+// buffer is checked, and a declared size that runs past it is recorded as a violation
+// with the rule and the values; elsewhere it is taken as declared.
+bool CheckBufferSize(const char* function, const char* rule, const void* buffer, size_t bytes,
+                     const std::string& values);
+
+// Whether the bytes lie in memory the program may write (the process's own map says
+// so), for a function that writes to a buffer documented as in/out.
+bool IsWritableMemory(const void* buffer, size_t bytes);
+
 // Hexadecimal text of a value, as "0x1f".
 std::string Hex(ULONG_PTR value);
 // A UTF-16 text as UTF-8 in quotation marks, or "NULL".

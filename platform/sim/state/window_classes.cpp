@@ -5,6 +5,7 @@
 
 #include "platform/sim/api/windows.h"
 #include "platform/sim/control/templates.h"
+#include "platform/sim/state/verifier.h"
 #include "platform/sim/state/windows.h"
 #include "platform/text.h"
 
@@ -29,6 +30,10 @@ LRESULT CopyText(const std::u16string& from, WPARAM capacity, LPARAM buffer)
 {
     auto* out = reinterpret_cast<WCHAR*>(buffer);
     if (!out || capacity == 0) return 0;
+    if (!CheckBufferSize("WM_GETTEXT", "wParam is the size of the buffer in characters", out,
+                         static_cast<size_t>(capacity) * sizeof(WCHAR),
+                         "wParam=" + std::to_string(capacity) + " characters"))
+        return 0;
     size_t n = std::min<size_t>(from.size(), capacity - 1);
     std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(n), out);
     out[n] = 0;
@@ -115,6 +120,12 @@ LRESULT ListProc(const ListMessages& m, DWORD sortStyle, HWND hwnd, UINT msg, WP
             if (msg == m.getTextLen) return static_cast<LRESULT>(item.size());
             auto* out = reinterpret_cast<WCHAR*>(lParam);
             if (!out) return m.error;
+            const char* name = msg == LB_GETTEXT ? "LB_GETTEXT" : "CB_GETLBTEXT";
+            if (!CheckBufferSize(name, "the buffer holds the item's text and its NUL (the text length + 1 characters)",
+                                 out, (item.size() + 1) * sizeof(WCHAR),
+                                 "item " + std::to_string(index) + " of " + std::to_string(item.size()) +
+                                     " characters"))
+                return m.error;
             std::copy(item.begin(), item.end(), out);
             out[item.size()] = 0;
             return static_cast<LRESULT>(item.size());

@@ -1,8 +1,10 @@
 #include "platform/sim/state/windows.h"
 
 #include <algorithm>
+#include <set>
 
 #include "platform/sim/api/kernel.h"
+#include "platform/sim/state/verifier.h"
 
 namespace sim {
 namespace win {
@@ -10,6 +12,7 @@ namespace win {
 namespace {
 
 std::map<HWND, std::shared_ptr<Window>> g_windows;
+std::set<HWND> g_destroyed;  // handles are never handed out twice
 ULONG_PTR g_nextWindow = 0x10010;
 std::vector<std::unique_ptr<ThreadQueue>> g_queues;  // kept for the process's life
 thread_local ThreadQueue* t_queue = nullptr;
@@ -63,6 +66,26 @@ Window* FindLocked(HWND hwnd)
     return it == g_windows.end() ? nullptr : it->second.get();
 }
 
+Window* UsableLocked(const char* function, HWND hwnd)
+{
+    if (Window* w = FindLocked(hwnd)) return w;
+    if (g_destroyed.count(hwnd))
+        RecordViolation(function, "a window is not used after it was destroyed",
+                        "hWnd=" + Hex(reinterpret_cast<ULONG_PTR>(hwnd)) + ", destroyed");
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+}
+
+bool PostToWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    std::lock_guard<std::mutex> lock(Mutex());
+    Window* w = FindLocked(hwnd);
+    if (!w) return false;
+    w->queue->posted.push_back({hwnd, msg, wParam, lParam});
+    w->queue->wake.notify_all();
+    return true;
+}
+
 void DestroyWindowTree(HWND hwnd)
 {
     std::vector<HWND> children;
@@ -90,6 +113,7 @@ void DestroyWindowTree(HWND hwnd)
             q->timers.end());
     }
     g_windows.erase(it);
+    g_destroyed.insert(hwnd);
 }
 
 LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -210,6 +234,7 @@ void ResetWindowingPart()
     boxes.history.clear();
     boxes.automaticAnswer.reset();
     g_windows.clear();
+    g_destroyed.clear();
     for (auto& q : g_queues) {
         q->posted.clear();
         q->timers.clear();

@@ -97,6 +97,13 @@ ThreadQueue* CurrentQueue();
 HWND AddWindow(std::shared_ptr<Window> window);
 // With Mutex() held.
 Window* FindLocked(HWND hwnd);
+// With Mutex() held: the window a function of the program is given, or null with the
+// last error ERROR_INVALID_WINDOW_HANDLE. A window that has been destroyed is a
+// violation besides: its handle may name another window by now.
+Window* UsableLocked(const char* function, HWND hwnd);
+// Posts without the checks of PostMessageW, for the control API acting as the user
+// (who may act on a wizard that has just gone); false when there is no such window.
+bool PostToWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Destroys a window and its children: WM_DESTROY first, then the objects go.
 void DestroyWindowTree(HWND hwnd);
 

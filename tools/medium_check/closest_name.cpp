@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/ini_scan.h"
 
 namespace medium_check {
 
 namespace {
 
-bool SameLetter(WCHAR a, WCHAR b) { return ini::SameName(WString(1, a), WString(1, b)); }
+bool SameLetter(WCHAR a, WCHAR b) { return text::UpperCase(a) == text::UpperCase(b); }
 
 size_t Slip(size_t length) { return std::min<size_t>(3, length <= 7 ? 1 : 1 + (length - 4) / 4); }
 

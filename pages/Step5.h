@@ -39,7 +39,8 @@ private:
     // timer, as a failed installation is reported.
     void ReportStartFailure();
 
-    static DWORD WINAPI DeletePrintersThreadProc(LPVOID event);
+    // Runs just before the removal of the older printers starts: shows that it does.
+    static void ShowRemoving(void* page);
     static DWORD WINAPI InstallThreadProc(LPVOID page);
 
     CString m_strInstruction;

@@ -297,7 +297,7 @@ TEST(SimulatorTerminal, KeysActAtOnceMistakesAreAnsweredAndQuittingGivesTheTermi
     ASSERT_TRUE(t.Expect(kPrompt));
     t.Send("q");
     EXPECT_TRUE(t.Expect("quit: closing the wizard, which was still open\n")) << t.Output();
-    EXPECT_TRUE(t.Expect("program ended\nmachine:\n")) << t.Output();
+    EXPECT_TRUE(t.Expect("program ended\nexit-code 0\nmachine:\n")) << t.Output();
     int status = t.WaitEnd();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "mistakes at the keyboard fail nothing: " << status;
     EXPECT_EQ(t.LocalModes(), t.LocalModesBefore());

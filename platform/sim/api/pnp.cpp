@@ -76,16 +76,18 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR
     record.error = error;
     {
         std::lock_guard<std::mutex> lock(sim::Pnp().mutex);
+        record.askedRestart = record.succeeded && sim::Pnp().updatesAskRestart && rebootRequired;
         sim::Pnp().updates.push_back(record);
     }
     sim::Log("driver-update hwid=\"" + sim::Utf8(record.hardwareId) + "\" inf=\"" + sim::Utf8(record.infPath) +
              "\" flags=" + std::to_string(installFlags) + ": " +
-             (record.succeeded ? std::string("ok") : "error " + std::to_string(error)));
+             (record.succeeded ? std::string("ok") : "error " + std::to_string(error)) +
+             (record.askedRestart ? ", restart required" : ""));
     if (!record.succeeded) {
         SetLastError(error);
         return FALSE;
     }
-    if (rebootRequired) *rebootRequired = FALSE;
+    if (rebootRequired) *rebootRequired = record.askedRestart ? TRUE : FALSE;
     return TRUE;
 }
 

@@ -18,7 +18,7 @@ int CPrinterInstaller::Install()
         detected = probe.DetectUsbModel(model);
         catalogued = probe.FindSeriesOfModel(series, model);  // asked even with no model
         if (detected)
-            LogStep(TEXT("USB printer attached, model \"%s\"%s"), model.Str().c_str(),
+            LogStep(TEXT("the installation finds the USB printer \"%s\"%s"), model.Str().c_str(),
                     catalogued ? TEXT(", in the catalogue") : TEXT(", not in the catalogue"));
     }
     LogStep(TEXT("installing \"%s\" on port %s by %s, driver INF %s"), m_szPrinterName, m_szPortName,

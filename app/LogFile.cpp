@@ -28,7 +28,16 @@ void CLogFile::Step(LPCWSTR line)
     ::GetLocalTime(&now);
     WString stamped = text::Format(TEXT("%04d-%02d-%02d %02d:%02d:%02d.%03d "), now.wYear, now.wMonth, now.wDay,
                                    now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    stamped += line;
+    // One step, one line: a line end or other control character inside the text (an
+    // argument may hold one) is written in caret notation, ^J for a line feed.
+    for (const WCHAR* p = line; *p; ++p) {
+        if (*p < 0x20 && *p != '\t') {
+            stamped += '^';
+            stamped += static_cast<WCHAR>(*p + 0x40);
+        } else {
+            stamped += *p;
+        }
+    }
     stamped += TEXT("\r\n");
     std::string bytes = text::ToUtf8(stamped);
     DWORD written = 0;

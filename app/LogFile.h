@@ -18,7 +18,8 @@ public:
     // error code, when it cannot.
     bool Open(LPCWSTR path, DWORD* error);
     bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
-    // "2024-05-01 08:00:00.000 " before the line, CR LF after it.
+    // "2024-05-01 08:00:00.000 " before the line, CR LF after it; control characters
+    // inside it (but tabs) in caret notation (^J), so that a step is always one line.
     void Step(LPCWSTR line) override;
 
 private:

@@ -273,6 +273,15 @@ TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
     ASSERT_GT(log.size(), std::size(expected));
     EXPECT_EQ(log[std::size(expected) - 1], expected[std::size(expected) - 1]);
     EXPECT_EQ(log.back(), "2024-05-02 09:00:00.000 bad command line, nothing installed; exit code 87");
+
+    // An argument with a line end in it cannot forge a line of the log.
+    size_t before = log.size();
+    EXPECT_EQ(Run("/quiet /log \"D:\\Setup\\install log.txt\" /model \"X\n2024-05-02 installed; exit code 0\""), 87);
+    log = FileLines(u"D:\\Setup\\install log.txt");
+    ASSERT_EQ(log.size(), before + 5);
+    EXPECT_EQ(log[before + 3],
+              "2024-05-02 09:00:00.000 model \"X^J2024-05-02 installed; exit code 0\" is not in the "
+              "catalogue (/list shows its models)");
 }
 
 TEST_F(Unattended, ALogThatCannotBeWrittenNeverStopsTheInstallation)

@@ -67,6 +67,17 @@ endif()
 enable_testing()
 find_package(GTest REQUIRED)
 
+# A hang is a quick failure: every test has a time limit (ctest's TIMEOUT), and within
+# the GoogleTest programs each single test has one too (tests/sim/verifier_listener.cpp),
+# which names the test that hangs. The sanitizers' builds run several times slower.
+if(KORVEL_SANITIZE)
+  set(KORVEL_TEST_TIME_FACTOR 5)
+else()
+  set(KORVEL_TEST_TIME_FACTOR 1)
+endif()
+math(EXPR KORVEL_UNIT_TIMEOUT "120 * ${KORVEL_TEST_TIME_FACTOR}")
+math(EXPR KORVEL_SHORT_TIMEOUT "60 * ${KORVEL_TEST_TIME_FACTOR}")
+
 # --- unit tests, the simulated machine's tests and the tools' tests ----------------------
 file(GLOB KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/unit/*.cpp ${KORVEL_TESTS}/sim/*.cpp
      ${KORVEL_TESTS}/tools/*.cpp)
@@ -77,9 +88,11 @@ add_executable(korvel_tests ${KORVEL_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tools/med
 target_link_libraries(korvel_tests PRIVATE korvel_platform korvel_script GTest::gtest GTest::gtest_main)
 target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                                 KORVEL_MEDIUM_CHECK="$<TARGET_FILE:korvel-medium-check>"
-                                                KORVEL_SIM="$<TARGET_FILE:korvel-sim>")
+                                                KORVEL_SIM="$<TARGET_FILE:korvel-sim>"
+                                                KORVEL_TEST_TIME_FACTOR=${KORVEL_TEST_TIME_FACTOR})
 add_dependencies(korvel_tests korvel-medium-check korvel-sim)
 add_test(NAME unit COMMAND korvel_tests)
+set_tests_properties(unit PROPERTIES TIMEOUT ${KORVEL_UNIT_TIMEOUT})
 
 # --- scenario tests ------------------------------------------------------------------------
 # Each tests/scenarios/NAME.script runs on NAME.scenario (or the demo PC when there is
@@ -91,14 +104,19 @@ file(GLOB scripts \"${KORVEL_TESTS}/scenarios/*.script\")
 foreach(script IN LISTS scripts)
   get_filename_component(name \"\${script}\" NAME_WE)
   add_test(\"scenario-\${name}\" \"${KORVEL_TESTS}/scenarios/run.sh\" \"$<TARGET_FILE:korvel-sim>\" \"\${name}\")
+  set_tests_properties(\"scenario-\${name}\" PROPERTIES TIMEOUT ${KORVEL_SHORT_TIMEOUT})
 endforeach()
 ")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${KORVEL_SCENARIO_TESTS})
 
 # --- contract tests on the simulated machine --------------------------------------------------
-add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contract/side_sim.cpp)
+# Here the machine's verifier holds every contract test to the rules as well.
+add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contract/side_sim.cpp
+                               ${KORVEL_TESTS}/sim/verifier_listener.cpp)
 target_link_libraries(korvel_contract PRIVATE korvel_platform GTest::gtest)
+target_compile_definitions(korvel_contract PRIVATE KORVEL_TEST_TIME_FACTOR=${KORVEL_TEST_TIME_FACTOR})
 add_test(NAME contract COMMAND korvel_contract)
+set_tests_properties(contract PROPERTIES TIMEOUT ${KORVEL_SHORT_TIMEOUT})
 
 # --- fuzz targets ------------------------------------------------------------------------------
 # tests/fuzz/NAME.cpp becomes fuzz_NAME, with its seed corpus in tests/fuzz/corpus/NAME/.

@@ -75,6 +75,7 @@ TEST_F(Kernel, ClosingAHandleTwiceFailsWithInvalidHandle)
     ::SetLastError(0);
     EXPECT_FALSE(::CloseHandle(event));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    contract::ExpectViolation("CloseHandle");
 }
 
 TEST_F(Kernel, CodePage936HasTheEuroSignAndReportsTheDefaultCharacter)

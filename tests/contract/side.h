@@ -21,6 +21,12 @@ bool OnWine();
 // Notes a known difference between Wine and Windows in the test output.
 void KnownWineDifference(const char* what);
 
+// After a call a test makes against a documented rule on purpose: the simulated
+// machine must have recorded a violation of the function (a test failure if not),
+// which is then forgotten, so that the test does not fail for it at its end.
+// Windows records nothing.
+void ExpectViolation(const char* function);
+
 // A folder for the test's files, as a Windows path ending with a backslash.
 WString TestDir();
 // Writes the bytes as the file TestDir() + name.

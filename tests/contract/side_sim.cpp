@@ -1,4 +1,6 @@
 // The simulated machine's side of the contract tests.
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -6,6 +8,7 @@
 #include "platform/sim/control/machine.h"
 #include "platform/sim/control/registry.h"
 #include "platform/sim/control/spooler.h"
+#include "platform/sim/control/verifier.h"
 #include "tests/contract/side.h"
 
 namespace contract {
@@ -33,6 +36,21 @@ void TearDownMachine()
 
 bool OnWine() { return false; }
 void KnownWineDifference(const char*) {}
+
+void ExpectViolation(const char* function)
+{
+    std::vector<sim::Violation> violations = sim::TakeViolations();
+    bool found = false;
+    std::string others;
+    for (const sim::Violation& v : violations) {
+        if (v.function == function)
+            found = true;
+        else
+            others += "\n  " + v.Text();
+    }
+    EXPECT_TRUE(found) << "no violation of " << function << " was recorded";
+    EXPECT_TRUE(others.empty()) << "other violations:" << others;
+}
 
 WString TestDir() { return TEXT("C:\\contract\\"); }
 

@@ -4,6 +4,7 @@
 // machine's clock and standard error.
 #include <iterator>
 
+#include "platform/sim/control/verifier.h"
 #include "tests/unit/medium_fixture.h"
 
 class SimFiles : public MediumTest {};
@@ -48,6 +49,9 @@ TEST_F(SimFiles, WhatTheProgramWritesStaysInMemoryAndTheHostIsNeverWritten)
     // A synchronous write must have somewhere to put its count, as on Windows.
     EXPECT_FALSE(::WriteFile(file, "x", 1, nullptr, nullptr));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    std::vector<sim::Violation> violations = sim::TakeViolations();
+    ASSERT_EQ(violations.size(), 1u);
+    EXPECT_EQ(violations[0].function, "WriteFile");
     EXPECT_TRUE(::CloseHandle(file));
 
     std::vector<sim::WrittenFile> files = sim::WrittenFiles();

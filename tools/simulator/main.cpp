@@ -17,6 +17,7 @@
 #include "platform/kernel.h"
 #include "platform/sim/control/machine.h"
 #include "platform/sim/control/ui.h"
+#include "platform/sim/control/verifier.h"
 #include "tools/simulator/interactive.h"
 #include "tools/simulator/machine_report.h"
 #include "tools/simulator/runner.h"
@@ -34,7 +35,8 @@ const char kUsage[] =
     "  --time-scale X   machine time runs at X, a number greater than 0 (0.05: twenty\n"
     "                   times faster); it overrides the scenario's time-scale\n"
     "  Exit status: 0; 1 when the script had lines that are not actions; 2 for a bad\n"
-    "  command line or scenario.\n";
+    "  command line or scenario; 3 when the program broke a rule of the Windows API\n"
+    "  (each is printed as a line \"violation: ...\"; docs/strict-machine.md).\n";
 
 int BadCommandLine(const std::string& what)
 {
@@ -148,5 +150,12 @@ int main(int argc, char** argv)
         runner.PrintState(false);
     }
     simulator::PrintMachine(std::cout);
+
+    // As an application verifier stops a program: every rule the program broke, and
+    // what it left open when it ended, fails the run.
+    sim::EndProgram();
+    std::vector<sim::Violation> violations = sim::TakeViolations();
+    for (const sim::Violation& v : violations) std::cout << "violation: " << v.Text() << "\n";
+    if (!violations.empty()) return 3;
     return badLines ? 1 : 0;
 }

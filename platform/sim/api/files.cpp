@@ -13,6 +13,7 @@
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/verifier.h"
 
 namespace {
 
@@ -205,14 +206,20 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped)
 {
     if (sim::FailsNow("WriteFile")) return FALSE;
-    auto f = sim::LookupHandleAs<WritableFile>(file);
-    if (!f) {
-        // A handle opened for reading only has no write access.
-        SetLastError(sim::LookupHandleAs<sim::KernelObject>(file) ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+    if (!sim::CheckHandle("WriteFile", "hFile", file, {"file"})) {
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    // A synchronous write must say where the count goes; an overlapped one is not
-    // part of this machine.
+    auto f = sim::LookupHandleAs<WritableFile>(file);
+    if (!f) {  // a file opened for reading only
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    // A synchronous write must say where the count goes (Windows writes it through the
+    // pointer); an overlapped one is not part of this machine.
+    if (!overlapped && !written)
+        sim::RecordViolation("WriteFile", "lpNumberOfBytesWritten may be NULL only with lpOverlapped",
+                             "lpNumberOfBytesWritten=NULL, lpOverlapped=NULL");
     if (overlapped || !written || (!buffer && toWrite)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

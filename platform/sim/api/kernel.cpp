@@ -13,6 +13,7 @@
 #include "platform/sim/control/machine.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/verifier.h"
 #include "platform/text.h"
 
 namespace {
@@ -133,9 +134,16 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
     return static_cast<UINT>(path.size());
 }
 
+// The kinds of handle CloseHandle closes; registry keys, device information sets and
+// printer handles have functions of their own.
+#define KERNEL_KINDS "event", "thread", "process", "file", "device"
+
 BOOL CloseHandle(HANDLE handle)
 {
-    if (!sim::RemoveHandle(handle)) {
+    // Closing twice, or a value that is no handle, fails as Windows fails (and raises
+    // an exception under a debugger); it is a violation besides, since the value may
+    // name another object by then.
+    if (!sim::CheckHandle("CloseHandle", "hObject", handle, {KERNEL_KINDS}) || !sim::RemoveHandle(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

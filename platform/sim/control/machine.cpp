@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/sim/control/verifier.h"
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
@@ -10,6 +11,7 @@
 #include "platform/sim/state/registry.h"
 #include "platform/sim/state/rundll32.h"
 #include "platform/sim/state/spooler.h"
+#include "platform/sim/state/verifier.h"
 #include "platform/sim/state/windows.h"
 #include "platform/text.h"
 
@@ -17,13 +19,12 @@ namespace sim {
 
 void ResetMachine()
 {
-    StopRundll32Processes();
-    StopStartedProcesses();
-    WaitForThreads(std::chrono::milliseconds(5000));
+    EndProgram();  // what the program left behind is a violation, also when a test resets half-way
     win::ResetWindowingPart();
     ResetDevicesPart();
     ResetRegistryPart();
     ClearHandles();
+    ResetVerifierLedger();
     ResetSpoolerPart();
     ResetRundll32Part();
     ResetPnpPart();

@@ -13,7 +13,9 @@ namespace sim {
 
 // Puts every part of the machine back to its initial state: no windows, no
 // printers, no devices, default program path, real-time clock, empty log.
-// Waits (bounded) for threads the previous run left behind.
+// First ends the program (sim::EndProgram in control/verifier.h): waits (bounded)
+// for threads the previous run left behind and records what it left open as
+// violations, which stay recorded until cleared.
 void ResetMachine();
 
 // --- time --------------------------------------------------------------------------

@@ -44,6 +44,7 @@ struct DeviceRequest {
     DWORD thread = 0;  // the thread that issued it: CancelIo reaches only that thread's requests
     bool cancelling = false;
     bool done = false;
+    bool reported = false;  // as still pending when the program ended
 };
 
 class DeviceHandle : public KernelObject {

@@ -5,6 +5,8 @@
 #include <map>
 #include <thread>
 
+#include "platform/sim/state/verifier.h"
+
 namespace sim {
 
 namespace {
@@ -37,6 +39,7 @@ HANDLE AddHandle(std::shared_ptr<KernelObject> object)
     std::lock_guard<std::mutex> lock(g_tableMutex);
     ULONG_PTR value = g_nextHandle;
     g_nextHandle += 4;  // never reused, so a stale handle is always detected
+    NoteHandleOpened(reinterpret_cast<HANDLE>(value), object->Kind());
     g_table[value] = std::move(object);
     return reinterpret_cast<HANDLE>(value);
 }
@@ -56,6 +59,7 @@ bool RemoveHandle(HANDLE handle)
     if (it == g_table.end()) return false;
     released = std::move(it->second);
     g_table.erase(it);
+    NoteHandleClosed(handle);
     return true;
 }
 

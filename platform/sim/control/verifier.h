@@ -1,0 +1,34 @@
+// The control API of the machine's verifier: the contract violations the program's
+// calls have made, and the check of what a program must have released when it ends.
+// The unit and contract tests fail on any violation at their end
+// (tests/verifier_listener.cpp); the simulator prints them and exits with status 3.
+// docs/strict-machine.md lists the rules.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct Violation {
+    std::string function;  // the function called, e.g. "CloseHandle"
+    std::string rule;      // what its documentation requires
+    std::string values;    // what the caller passed
+    // "CloseHandle: a handle is closed only once (hObject=0x104, an event, closed)"
+    std::string Text() const;
+};
+
+// The violations recorded since they were last cleared, oldest first.
+std::vector<Violation> Violations();
+void ClearViolations();
+// Violations() and ClearViolations() at once.
+std::vector<Violation> TakeViolations();
+
+// The end of the program: ends the simulated processes it started, waits (bounded)
+// for its threads, and records a violation for every handle still open and every
+// device request still pending that the program never cancelled. Each is reported
+// once, also when the check runs again before the machine is reset. ResetMachine
+// runs it first.
+void EndProgram();
+
+}  // namespace sim

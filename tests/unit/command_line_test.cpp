@@ -3,6 +3,9 @@
 // a clear fault for everything else.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+
 #include "app/CommandLine.h"
 #include "platform/shell.h"
 #include "tests/unit/sim_fixture.h"
@@ -97,4 +100,38 @@ TEST(CommandLine, FaultsSayWhatIsWrongAndReadingGoesOn)
         {"/bad /worse /quiet /log q.log", "quiet log=[q.log] error: unknown switch /bad"},
     };
     for (const auto& row : table) EXPECT_EQ(Describe(Parse(row.arguments)), row.options) << row.arguments;
+}
+
+TEST(CommandLine, TheDeploymentGuidesCommandsReadWithoutFault)
+{
+    // Each program start in a command block of the guide (and the README's example),
+    // its arguments up to a redirection: what an administrator copies must be read
+    // as meant. (tests/wine/deployment.sh runs them.)
+    std::vector<std::string> starts;
+    for (const char* file : {"/docs/deployment.md", "/README.md"}) {
+        std::ifstream in(std::string(KORVEL_SOURCE_DIR) + file);
+        bool inCommands = false;
+        for (std::string line; std::getline(in, line);) {
+            size_t fence = line.find("```");
+            if (fence != std::string::npos) {
+                inCommands = !inCommands && line.compare(fence, 6, "```bat") == 0;
+                continue;
+            }
+            size_t exe = line.find("KorvelSetup.exe");
+            if (!inCommands || exe == std::string::npos) continue;
+            std::string arguments = line.substr(exe + std::strlen("KorvelSetup.exe"));
+            if (!arguments.empty() && arguments[0] == '"') arguments.erase(0, 1);
+            arguments = arguments.substr(0, arguments.find(" >"));
+            starts.push_back(arguments);
+        }
+    }
+    ASSERT_GE(starts.size(), 6u);
+    for (const std::string& arguments : starts) {
+        cmdline::Options o = Parse(arguments.c_str());
+        EXPECT_EQ(Describe(o).find("error"), std::string::npos) << arguments << ": " << Describe(o);
+        if (o.list) continue;
+        EXPECT_TRUE(o.quiet) << arguments;
+        EXPECT_EQ(text::ToUtf8(o.model), "KX-2410") << arguments;
+        EXPECT_EQ(text::ToUtf8(o.port), "LPT1:") << arguments;
+    }
 }

@@ -90,8 +90,10 @@ public:
     int InstallAndFinish();
 
     // --- unattended runs and the step log -------------------------------------------------
-    // Quiet: a launcher error is reported to the step log instead of a message box, and
-    // the installation command carries /q. Off unless the program runs unattended.
+    // Quiet: a launcher error is reported to the step log instead of a message box, the
+    // installation command carries /q, and the Plug and Play driver update fails rather
+    // than ask anything (INSTALLFLAG_NONINTERACTIVE). Off unless the program runs
+    // unattended.
     void SetQuiet(int value) { m_bQuiet = value == 1 ? 1 : 0; }
     int GetQuiet() const { return m_bQuiet; }
     // Whether the last Plug and Play driver update that succeeded asked for a restart.

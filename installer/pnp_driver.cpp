@@ -43,8 +43,11 @@ int CPrinterInstaller::InstallPnpDriver()
                                static_cast<int>(inf_model_match::kHardwareIdBytes)))
         return 0;
     LogStep(TEXT("Plug and Play driver update for hardware ID %s from %s"), hardwareId, m_szDriverInf);
+    // Unattended, nobody could answer a question of the driver installation (it may run
+    // as the system account, where no window shows): it fails instead.
+    DWORD flags = m_bQuiet ? INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE : INSTALLFLAG_FORCE;
     BOOL rebootRequired = FALSE;
-    if (!::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, INSTALLFLAG_FORCE, &rebootRequired)) {
+    if (!::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, flags, &rebootRequired)) {
         LogStep(TEXT("the driver update failed: error %u"), static_cast<unsigned>(::GetLastError()));
         return 0;
     }

@@ -3,6 +3,7 @@
 // with a log. Quiet runs must end by themselves: a box or a sheet would wait for a
 // user, and the run would not end.
 #include "app/CommandLine.h"
+#include "platform/devinst.h"
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/process.h"
 #include "platform/sim/control/shell.h"
@@ -131,6 +132,8 @@ TEST_F(Unattended, TheAttachedPrinterIsInstalledByPlugAndPlayAsTheWizardWould)
     ASSERT_EQ(sim::DriverUpdates().size(), 1u);
     EXPECT_EQ(Utf8(sim::DriverUpdates()[0].hardwareId), "USBPRINT\\KORVELKX-24008F1C");
     EXPECT_TRUE(sim::DriverUpdates()[0].hadRebootFlag);
+    // Nobody could answer a question of the driver installation: it may not ask any.
+    EXPECT_EQ(sim::DriverUpdates()[0].installFlags, static_cast<DWORD>(INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE));
     // Plug and Play names the printer as the INF spells it; the spooler finds names in any case.
     EXPECT_EQ(sim::DefaultPrinterName(), u"KORVEL KX-2400 Dot Matrix Printer");
     std::vector<std::string> log = FileLines(u"D:\\a.log");

@@ -17,7 +17,7 @@ namespace sim {
 namespace {
 
 constexpr DEVINST kRootDevNode = 1;
-constexpr DWORD kKnownInstallFlags = INSTALLFLAG_FORCE | 0x2 /* READONLY */ | 0x4 /* NONINTERACTIVE */;
+constexpr DWORD kKnownInstallFlags = INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE;
 
 // What installing a printer driver for a present device leaves behind: the driver
 // of the INF's model for that hardware ID, and a printer of that model (a copy name

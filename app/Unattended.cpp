@@ -70,11 +70,13 @@ int Install(CPrinterInstaller& installer, const cmdline::Options& options)
     installer.LogStep(TEXT("catalogue: series \"%s\", model \"%s\", printer \"%s\", type %s"), series.Str().c_str(),
                       model.Str().c_str(), printer, TypeText(installer.GetPrinterType(printer)));
 
-    CString port = options.port.empty() ? DefaultPort(attachedKnown && attached == model) : CString(options.port);
-    if (installer.SetPortName(port) != text::kOk) {
-        installer.LogStep(TEXT("the port name is too long"));
+    // A port the printer-UI command could not carry whole is a fault of the command line.
+    if (text::Find(options.port.c_str(), '"') || options.port.size() >= CPrinterInstaller::kNameCapacity) {
+        installer.LogStep(TEXT("the port %s is too long or holds a quotation mark"), options.port.c_str());
         return kBadCommandLine;
     }
+    CString port = options.port.empty() ? DefaultPort(attachedKnown && attached == model) : CString(options.port);
+    installer.SetPortName(port);
     installer.LogStep(TEXT("port %s%s"), port.Str().c_str(), options.port.empty() ? TEXT(" (the default)") : TEXT(""));
 
     installer.SetSetDefault(options.noDefault ? 0 : 1);

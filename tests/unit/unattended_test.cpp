@@ -173,6 +173,7 @@ TEST_F(Unattended, ABadCommandLineEnds87AndTouchesNothing)
         {"/quiet /modle KX-2410", "KorvelSetup: unknown switch /modle\n\nKorvel Printer Driver Setup\n"},
         {"/quiet /model", "KorvelSetup: /model needs a value\n"},
         {"/q /model KX-2410 LPT2:", "KorvelSetup: \"LPT2:\" is not a switch"},
+        {"/q /model KX-2410 /port \"LPT\\\"2:\"", nullptr},  // a quotation mark the command could not carry
     };
     for (const auto& row : table) {
         sim::ClearLog();

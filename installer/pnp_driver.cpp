@@ -28,9 +28,13 @@ int CPrinterInstaller::FindHardwareId(CString infPath, CString quotedName, int q
 int CPrinterInstaller::InstallPnpDriver()
 {
     BuildDriverInfPath();
+    m_bRebootRequired = 0;
     CString quoted = CString(TEXT("\"")) + m_szPrinterName + TEXT("\"");
     BYTE id[inf_model_match::kHardwareIdBytes] = {0};
-    if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) return 0;
+    if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) {
+        LogStep(TEXT("no USB hardware ID for \"%s\" in %s"), m_szPrinterName, m_szDriverInf);
+        return 0;
+    }
 
     // The ID's bytes are text in the thread's ANSI code page; at most 1023 of them
     // never widen to more characters than that.
@@ -38,8 +42,16 @@ int CPrinterInstaller::InstallPnpDriver()
     if (!::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<LPCSTR>(id), -1, hardwareId,
                                static_cast<int>(inf_model_match::kHardwareIdBytes)))
         return 0;
+    LogStep(TEXT("Plug and Play driver update for hardware ID %s from %s"), hardwareId, m_szDriverInf);
+    // Unattended, nobody could answer a question of the driver installation (it may run
+    // as the system account, where no window shows): it fails instead.
+    DWORD flags = m_bQuiet ? INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE : INSTALLFLAG_FORCE;
     BOOL rebootRequired = FALSE;
-    return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, INSTALLFLAG_FORCE, &rebootRequired)
-               ? 1
-               : 0;
+    if (!::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, m_szDriverInf, flags, &rebootRequired)) {
+        LogStep(TEXT("the driver update failed: error %u"), static_cast<unsigned>(::GetLastError()));
+        return 0;
+    }
+    m_bRebootRequired = rebootRequired ? 1 : 0;
+    LogStep(TEXT("the driver update succeeded; restart required: %s"), rebootRequired ? TEXT("yes") : TEXT("no"));
+    return 1;
 }

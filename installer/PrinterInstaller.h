@@ -4,6 +4,7 @@
 // lives for the whole run.
 #pragma once
 
+#include "installer/step_log.h"
 #include "platform/afx.h"
 #include "platform/types.h"
 
@@ -73,6 +74,34 @@ public:
     // --- the installation --------------------------------------------------------------
     int Install();
 
+    // --- the road of an installation, the finish page's and the unattended one's -------
+    enum RemovalOutcome {
+        kNothingToRemove,    // no printer of exactly the chosen name could be opened
+        kRemoved,            // the name's family was removed (as far as it could be)
+        kRemovalNotStarted,  // its worker could not be started: nothing was removed
+    };
+    // When a printer of the chosen name is installed: removes it and its copies, each
+    // with its driver, on a worker while this thread waits holding that printer open;
+    // then closes it and, when the close succeeded, re-scans the devices.
+    // `beforeRemoval(context)` runs on this thread just before the worker starts.
+    RemovalOutcome RemoveExistingFamily(void (*beforeRemoval)(void* context) = nullptr, void* context = nullptr);
+    // Install, then the default printer and the test page as the flags say: 1 when
+    // Install succeeded, else 0.
+    int InstallAndFinish();
+
+    // --- unattended runs and the step log -------------------------------------------------
+    // Quiet: a launcher error is reported to the step log instead of a message box, the
+    // installation command carries /q, and the Plug and Play driver update fails rather
+    // than ask anything (INSTALLFLAG_NONINTERACTIVE). Off unless the program runs
+    // unattended.
+    void SetQuiet(int value) { m_bQuiet = value == 1 ? 1 : 0; }
+    int GetQuiet() const { return m_bQuiet; }
+    // Whether the last Plug and Play driver update that succeeded asked for a restart.
+    int GetRebootRequired() const { return m_bRebootRequired; }
+    void SetStepLog(CStepLog* log) { m_pStepLog = log; }
+    // Reports one step (formatted as text::Format) to the step log, if there is one.
+    void LogStep(LPCWSTR format, ...) const;
+
     // Read-only views of the fields, for the pages' display and for tests.
     LPCWSTR SetupDir() const { return m_szSetupDir; }
     LPCWSTR InfoFile() const { return m_szInfoFile; }
@@ -88,6 +117,9 @@ private:
     WCHAR m_szPortName[kNameCapacity];
     int m_bSetDefault;
     int m_bPrintTestPage;
+    int m_bQuiet;
+    int m_bRebootRequired;
+    CStepLog* m_pStepLog;
 };
 
 extern CPrinterInstaller g_Installer;

@@ -69,10 +69,22 @@ int CPrinterInstaller::DeletePrinterAndDriver(LPCWSTR name)
     if (printer) {
         // The queue is emptied first: a printer with jobs left is only marked for deletion.
         PurgePrinter(printer);
-        ::DeletePrinter(printer);
+        BOOL deleted = ::DeletePrinter(printer);
+        DWORD error = deleted ? 0 : ::GetLastError();
         ::ClosePrinter(printer);
+        if (deleted)
+            LogStep(TEXT("removed printer \"%s\""), own.get());
+        else
+            LogStep(TEXT("printer \"%s\" not removed: error %u"), own.get(), static_cast<unsigned>(error));
+    } else {
+        LogStep(TEXT("printer \"%s\" could not be opened: not removed"), own.get());
     }
-    return ::DeletePrinterDriverExW(nullptr, nullptr, own.get(), DPD_DELETE_UNUSED_FILES, 3) ? 1 : 0;
+    if (::DeletePrinterDriverExW(nullptr, nullptr, own.get(), DPD_DELETE_UNUSED_FILES, 3)) {
+        LogStep(TEXT("deleted driver \"%s\""), own.get());
+        return 1;
+    }
+    LogStep(TEXT("driver \"%s\" not deleted: error %u"), own.get(), static_cast<unsigned>(::GetLastError()));
+    return 0;
 }
 
 int CPrinterInstaller::PurgePrinter(HANDLE printer)
@@ -98,12 +110,15 @@ int CPrinterInstaller::ReenumerateDevices()
     CONFIGRET result = ::CM_Locate_DevNodeW(&root, nullptr, CM_LOCATE_DEVNODE_NORMAL);
     if (result != CR_SUCCESS) {
         PrintToStdout("CM_Locate_DevNode failed: %x\n", static_cast<unsigned>(result));
+        LogStep(TEXT("devices not re-scanned: CM_Locate_DevNode failed: %x"), static_cast<unsigned>(result));
         return 0;
     }
     result = ::CM_Reenumerate_DevNode(root, CM_REENUMERATE_NORMAL);
     if (result != CR_SUCCESS) {
         PrintToStdout("CM_Reenumerate_DevNode failed: %x\n", static_cast<unsigned>(result));
+        LogStep(TEXT("devices not re-scanned: CM_Reenumerate_DevNode failed: %x"), static_cast<unsigned>(result));
         return 0;
     }
+    LogStep(TEXT("devices re-scanned"));
     return 1;
 }

@@ -17,7 +17,13 @@ int CPrinterInstaller::Install()
         CString series;
         detected = probe.DetectUsbModel(model);
         catalogued = probe.FindSeriesOfModel(series, model);  // asked even with no model
+        if (detected)
+            LogStep(TEXT("the installation finds the USB printer \"%s\"%s"), model.Str().c_str(),
+                    catalogued ? TEXT(", in the catalogue") : TEXT(", not in the catalogue"));
     }
+    LogStep(TEXT("installing \"%s\" on port %s by %s, driver INF %s"), m_szPrinterName, m_szPortName,
+            detected && catalogued ? TEXT("Plug and Play driver update") : TEXT("the printer-UI command"),
+            m_szDriverInf);
 
     // The Plug and Play road is final: when it fails there is no second try by
     // the printer-UI command.

@@ -28,15 +28,26 @@ int CPrinterInstaller::FindHardwareId(CString infPath, CString quotedName, int q
 int CPrinterInstaller::InstallPnpDriver()
 {
     BuildDriverInfPath();
+    m_bRebootRequired = 0;
     CString quoted = CString(TEXT("\"")) + m_szPrinterName + TEXT("\"");
     BYTE id[inf_model_match::kHardwareIdBytes] = {0};
-    if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) return 0;
+    if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) {
+        LogStep(TEXT("no USB hardware ID for \"%s\" in %s"), m_szPrinterName, m_szDriverInf);
+        return 0;
+    }
 
     WString hardwareId;
     if (!inf_model_match::WidenHardwareId(id, hardwareId)) return 0;
+    LogStep(TEXT("Plug and Play driver update for hardware ID %s from %s"), hardwareId.c_str(), m_szDriverInf);
+    // Unattended, nobody could answer a question of the driver installation (it may run
+    // as the system account, where no window shows): it fails instead.
+    DWORD flags = m_bQuiet ? INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE : INSTALLFLAG_FORCE;
     BOOL rebootRequired = FALSE;
-    return ::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId.c_str(), m_szDriverInf, INSTALLFLAG_FORCE,
-                                                &rebootRequired)
-               ? 1
-               : 0;
+    if (!::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId.c_str(), m_szDriverInf, flags, &rebootRequired)) {
+        LogStep(TEXT("the driver update failed: error %u"), static_cast<unsigned>(::GetLastError()));
+        return 0;
+    }
+    m_bRebootRequired = rebootRequired ? 1 : 0;
+    LogStep(TEXT("the driver update succeeded; restart required: %s"), rebootRequired ? TEXT("yes") : TEXT("no"));
+    return 1;
 }

@@ -7,6 +7,8 @@ namespace printui {
 namespace {
 
 const WCHAR* const kInstallFormat = TEXT("PRINTUI.DLL,PrintUIEntry /if /n \"%s\" /f \"%s\" /r \"%s\" /m \"%s\" ");
+const WCHAR* const kQuietInstallFormat =
+    TEXT("PRINTUI.DLL,PrintUIEntry /if /q /n \"%s\" /f \"%s\" /r \"%s\" /m \"%s\" ");
 const WCHAR* const kSetDefaultFormat = TEXT("PRINTUI.DLL,PrintUIEntry /y /q /n \"%s\"");
 const WCHAR* const kTestPageFormat = TEXT("PRINTUI.DLL,PrintUIEntry /k /q /n \"%s\"");
 
@@ -35,12 +37,13 @@ WString Quotable(const WCHAR* value)
 
 }  // namespace
 
-bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf, const WCHAR* port)
+bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf, const WCHAR* port,
+                           bool quiet)
 {
     if (!printer || !inf || !port || HasQuote(printer) || HasQuote(inf) || HasQuote(port)) return Refuse(out, capacity);
     WString name = Quotable(printer);
-    return text::FormatInto(out, capacity, kInstallFormat, name.c_str(), Quotable(inf).c_str(), Quotable(port).c_str(),
-                            name.c_str()) == text::kOk;
+    return text::FormatInto(out, capacity, quiet ? kQuietInstallFormat : kInstallFormat, name.c_str(),
+                            Quotable(inf).c_str(), Quotable(port).c_str(), name.c_str()) == text::kOk;
 }
 
 bool ComposeSetDefaultCommand(WCHAR* out, size_t capacity, const WCHAR* printer)

@@ -20,8 +20,10 @@ constexpr size_t kCommandCapacity = 1800;
 // such a value is refused, as is a command that does not fit. On refusal `out` is
 // empty and false is returned.
 
-// PRINTUI.DLL,PrintUIEntry /if /n "printer" /f "inf" /r "port" /m "printer" (with a final blank)
-bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf, const WCHAR* port);
+// PRINTUI.DLL,PrintUIEntry /if /n "printer" /f "inf" /r "port" /m "printer" (with a final blank);
+// quiet: PRINTUI.DLL,PrintUIEntry /if /q /n ..., which shows no error of its own.
+bool ComposeInstallCommand(WCHAR* out, size_t capacity, const WCHAR* printer, const WCHAR* inf, const WCHAR* port,
+                           bool quiet = false);
 // PRINTUI.DLL,PrintUIEntry /y /q /n "printer"
 bool ComposeSetDefaultCommand(WCHAR* out, size_t capacity, const WCHAR* printer);
 // PRINTUI.DLL,PrintUIEntry /k /q /n "printer"

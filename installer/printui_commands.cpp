@@ -38,7 +38,11 @@ int RunPrinterCommand(CPrinterInstaller& installer, int wanted, LPCWSTR name, Co
     if (!wanted) return 1;
     if (name && installer.SetPrinterName(name) != text::kOk) return 0;
     WCHAR command[printui::kCommandCapacity];
-    if (!compose(command, printui::kCommandCapacity, installer.PrinterName())) return 0;
+    if (!compose(command, printui::kCommandCapacity, installer.PrinterName())) {
+        installer.LogStep(TEXT("no command for printer \"%s\": the name holds a quotation mark or is too long"),
+                          installer.PrinterName());
+        return 0;
+    }
     return installer.RunRundll32(command) ? 1 : 0;
 }
 
@@ -56,16 +60,27 @@ int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
     info.lpParameters = parameters;
     info.lpDirectory = nullptr;
     info.nShow = SW_SHOWNORMAL;
+    LogStep(TEXT("starting rundll32 %s"), parameters);
     if (Rundll32Path(program, MAX_PATH) && ::ShellExecuteExW(&info)) {
-        // Whether rundll32 ended, outlived the wait or the wait failed is not examined.
+        // Whether rundll32 ended, outlived the wait or the wait failed decides nothing;
+        // the log notes it.
         if (info.hProcess) {
-            ::WaitForSingleObject(info.hProcess, kRundll32WaitMs);
+            DWORD waited = ::WaitForSingleObject(info.hProcess, kRundll32WaitMs);
+            DWORD exitCode = 0;
+            if (waited == WAIT_OBJECT_0 && ::GetExitCodeProcess(info.hProcess, &exitCode))
+                LogStep(TEXT("rundll32 ended with exit code %u"), static_cast<unsigned>(exitCode));
+            else if (waited == WAIT_TIMEOUT)
+                LogStep(TEXT("rundll32 still runs after %u s: no longer waited for"),
+                        static_cast<unsigned>(kRundll32WaitMs / 1000));
             ::CloseHandle(info.hProcess);
         }
         return 1;
     }
     DWORD error = ::GetLastError();
-    ::MessageBoxW(nullptr, launcher::ErrorMessage(error), TEXT("ERROR"), MB_OK | MB_ICONERROR);
+    LogStep(TEXT("rundll32 could not be started: error %u, %s"), static_cast<unsigned>(error),
+            launcher::ErrorMessage(error));
+    // Unattended, nobody would answer the box: the log has said it.
+    if (!m_bQuiet) ::MessageBoxW(nullptr, launcher::ErrorMessage(error), TEXT("ERROR"), MB_OK | MB_ICONERROR);
     return 0;
 }
 
@@ -78,11 +93,18 @@ int CPrinterInstaller::InstallPrinter(LPCWSTR name, LPCWSTR port)
     BuildDriverInfPath();
     WCHAR command[printui::kCommandCapacity];
     if (!printui::ComposeInstallCommand(command, printui::kCommandCapacity, m_szPrinterName, m_szDriverInf,
-                                        m_szPortName))
+                                        m_szPortName, m_bQuiet != 0)) {
+        LogStep(TEXT("no installation command: a name or path holds a quotation mark or is too long"));
         return 0;
+    }
     if (!RunRundll32(command)) return 0;
     ::Sleep(kSettleMs);
-    return PrinterExists(m_szPrinterName) ? 1 : 0;
+    if (PrinterExists(m_szPrinterName)) {
+        LogStep(TEXT("printer \"%s\" is installed"), m_szPrinterName);
+        return 1;
+    }
+    LogStep(TEXT("no printer \"%s\" after the installation command"), m_szPrinterName);
+    return 0;
 }
 
 int CPrinterInstaller::SetDefaultPrinter(LPCWSTR name)

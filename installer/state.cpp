@@ -1,5 +1,7 @@
 // Construction, setup-medium paths, the INI readers, keyed catalogue look-ups and
 // the accessors of CPrinterInstaller.
+#include <cstdarg>
+
 #include "installer/PrinterInstaller.h"
 #include "platform/kernel.h"
 
@@ -14,6 +16,9 @@ void CPrinterInstaller::Init()
     m_szPortName[0] = 0;
     m_bSetDefault = 0;
     m_bPrintTestPage = 0;
+    m_bQuiet = 0;
+    m_bRebootRequired = 0;
+    m_pStepLog = nullptr;
     LocateSetupDir();
     BuildInfoFilePath();
     BuildDriverInfPath();
@@ -132,3 +137,13 @@ int CPrinterInstaller::GetPortName(LPWSTR out, int capacity) const
 
 void CPrinterInstaller::SetSetDefault(int value) { m_bSetDefault = value == 1 ? 1 : 0; }
 void CPrinterInstaller::SetPrintTestPage(int value) { m_bPrintTestPage = value == 1 ? 1 : 0; }
+
+void CPrinterInstaller::LogStep(LPCWSTR format, ...) const
+{
+    if (!m_pStepLog) return;
+    va_list args;
+    va_start(args, format);
+    WString line = text::FormatV(format, args);
+    va_end(args);
+    m_pStepLog->Step(line.c_str());
+}

@@ -2,7 +2,6 @@
 
 #include "installer/PrinterInstaller.h"
 #include "platform/kernel.h"
-#include "platform/spooler.h"
 
 namespace {
 const WCHAR kDriverPrefix[] = TEXT("驱动：");
@@ -70,31 +69,11 @@ BOOL CStep5::OnWizardFinish()
     g_Installer.SetPrintTestPage(0);
     m_bInstalling = true;
 
-    WCHAR name[1024] = {0};
-    g_Installer.GetPrinterName(name, 1024);
-
-    HANDLE printer = nullptr;
-    if (::OpenPrinterW(name, &printer, nullptr)) {
-        // A printer of that name is installed: remove it and its copies first, while
-        // this thread waits (and holds the printer open).
-        HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        HANDLE worker = nullptr;
-        if (done) {
-            m_strStatus = kRemoving;
-            SendMessage(WM_REFRESHPAGE, 0, 0);
-            worker = ::CreateThread(nullptr, 0, &CStep5::DeletePrintersThreadProc, done, 0, nullptr);
-        }
-        if (!worker) {
-            // No worker will ever signal: don't wait, report the installation as failed.
-            if (done) ::CloseHandle(done);
-            ::ClosePrinter(printer);
-            ReportStartFailure();
-            return FALSE;
-        }
-        ::CloseHandle(worker);
-        ::WaitForSingleObject(done, INFINITE);
-        ::CloseHandle(done);
-        if (::ClosePrinter(printer)) g_Installer.ReenumerateDevices();
+    // A printer of the chosen name is removed first, with its copies, while this
+    // thread waits; the page shows that it does so.
+    if (g_Installer.RemoveExistingFamily(&CStep5::ShowRemoving, this) == CPrinterInstaller::kRemovalNotStarted) {
+        ReportStartFailure();
+        return FALSE;
     }
 
     // The result timer first: a worker whose result nobody would take leaves the page
@@ -118,15 +97,11 @@ void CStep5::ReportStartFailure()
     if (!m_nTimerId) ReportResult();  // no timer to report through: at once
 }
 
-DWORD WINAPI CStep5::DeletePrintersThreadProc(LPVOID event)
+void CStep5::ShowRemoving(void* page)
 {
-    WCHAR name[kNameBuffer] = {0};
-    g_Installer.GetPrinterName(name, kNameBuffer);
-    CStringList printers;
-    if (g_Installer.FindInstalledPrinters(name, printers) != 0)
-        for (const CString& printer : printers) g_Installer.DeletePrinterAndDriver(printer);
-    ::SetEvent(static_cast<HANDLE>(event));
-    return 0;
+    CStep5* self = static_cast<CStep5*>(page);
+    self->m_strStatus = kRemoving;
+    self->SendMessage(WM_REFRESHPAGE, 0, 0);
 }
 
 DWORD WINAPI CStep5::InstallThreadProc(LPVOID param)
@@ -134,14 +109,12 @@ DWORD WINAPI CStep5::InstallThreadProc(LPVOID param)
     CStep5* page = static_cast<CStep5*>(param);
     page->m_strStatus = kInstalling;
     page->SendMessage(WM_REFRESHPAGE, 0, 0);
-    if (!g_Installer.Install()) {
+    if (!g_Installer.InstallAndFinish()) {
         page->m_strStatus = kFailed;
         page->SendMessage(WM_REFRESHPAGE, 0, 0);
         page->m_nInstallResult.store(-1, std::memory_order_release);
         return 0;
     }
-    if (g_Installer.GetSetDefault()) g_Installer.SetDefaultPrinter();
-    if (g_Installer.GetPrintTestPage()) g_Installer.PrintTestPage();
     page->m_strStatus = kInstalled;
     page->SendMessage(WM_REFRESHPAGE, 0, 0);
     ::Sleep(100);

@@ -41,7 +41,8 @@ private:
     // The outcome the worker stored: its message box, then the buttons back on.
     void ReportResult();
 
-    static DWORD WINAPI DeletePrintersThreadProc(LPVOID event);
+    // Runs just before the removal of the older printers starts: shows that it does.
+    static void ShowRemoving(void* page);
     static DWORD WINAPI InstallThreadProc(LPVOID page);
 
     CString m_strInstruction;

@@ -16,3 +16,11 @@
 // Writes to the program's standard output (a GUI program's stdout is whatever the
 // starter attached; on the simulated machine the control API collects it).
 void PrintToStdout(const char* format, ...);
+
+// Writes text that the program shows on purpose (its catalogue, its usage, an error
+// of an unattended run) to its standard output or standard error (STD_OUTPUT_HANDLE,
+// STD_ERROR_HANDLE): to the handle its starter passed when that is redirected (a file,
+// a pipe), as UTF-8; otherwise to the console of the command prompt that started it,
+// if any. Lines end in "\n" ("\r\n" on Windows). False when there is nowhere to write
+// or the write failed.
+bool WriteStandardText(DWORD stream, const WCHAR* text);

@@ -139,3 +139,83 @@ TEST_F(Kernel, CodePage936HasTheEuroSignAndReportsTheDefaultCharacter)
 }
 
 }  // namespace
+
+namespace {
+
+class Files : public Contract {
+protected:
+    // CreateFileW as the program's log opens its file: appending, created when missing.
+    static HANDLE OpenToAppend(const WString& path, DWORD* error)
+    {
+        ::SetLastError(12345);
+        HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        *error = ::GetLastError();
+        return file;
+    }
+    static bool Append(const WString& path, const std::string& bytes, DWORD* error)
+    {
+        HANDLE file = OpenToAppend(path, error);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+        ::CloseHandle(file);
+        return ok;
+    }
+    static std::string Read(const WString& path)
+    {
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return "<cannot open>";
+        std::string bytes;
+        char chunk[256];
+        DWORD got = 0;
+        while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+        ::CloseHandle(file);
+        return bytes;
+    }
+};
+
+}  // namespace
+
+TEST_F(Files, AppendingCreatesAMissingFileAndAddsAtTheEnd)
+{
+    DWORD error = 0;
+    ASSERT_TRUE(Append(Path("new.log"), "one\r\n", &error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS)) << "created";
+    ASSERT_TRUE(Append(Path("new.log"), "two\r\n", &error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "opened";
+    EXPECT_EQ(Read(Path("new.log")), "one\r\ntwo\r\n");
+
+    contract::WriteTestFile(W("old.log"), "old\r\n");
+    ASSERT_TRUE(Append(Path("old.log"), "new\r\n", &error));
+    EXPECT_EQ(Read(Path("old.log")), "old\r\nnew\r\n");
+
+    // A handle for appending does not read.
+    HANDLE file = OpenToAppend(Path("old.log"), &error);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char byte = 0;
+    DWORD got = 0;
+    EXPECT_FALSE(::ReadFile(file, &byte, 1, &got, nullptr));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(::CloseHandle(file));
+}
+
+TEST_F(Files, APathThatCannotBeAFileFailsWithItsError)
+{
+    DWORD error = 0;
+    EXPECT_EQ(OpenToAppend(Path("missing\\a.log"), &error), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    WString folder = contract::TestDir();
+    folder.pop_back();  // the test folder itself, without its final backslash
+    EXPECT_EQ(OpenToAppend(folder, &error), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+    ASSERT_TRUE(Append(Path("once.log"), "x", &error));
+    HANDLE again =
+        ::CreateFileW(Path("once.log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(again, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    if (again != INVALID_HANDLE_VALUE) ::CloseHandle(again);
+}

@@ -98,6 +98,16 @@ TEST_F(Simulator, ScenarioErrorsNameFileAndLineAndSayWhatIsWrongAndWhatIsExpecte
         {"fail EnumPortsW five\n", "1: error: \"five\" is not a whole number (expected: fail FUNCTION ERROR [TIMES])"},
         {"program KorvelSetup.exe\n", "1: error: the path \"KorvelSetup.exe\" does not begin with a drive letter"},
         {"medium no-such-folder\n", "1: error: the setup medium folder "},
+        {"command-line /quiet /model KX-2400\n",
+         "1: error: command-line takes 1 word before its options, but the "
+         "line has 3 (\"/quiet\", \"/model\", \"KX-2400\"): a name with blanks "
+         "needs quotation marks, as in \"/quiet /model KX-2400\""},
+        {"clock 2023-02-29 08:00:00\n",
+         "1: error: \"2023-02-29 08:00:00\" is not a date and time (expected: clock "
+         "YYYY-MM-DD HH:MM:SS)\n"},
+        {"clock 2024-05-01T08:00:00\n", "1: error: clock needs a date and a time (expected: clock YYYY-MM-DD"},
+        {"driver-update reboot=maybe\n", "1: error: reboot=maybe is neither yes nor no (expected: driver-update "},
+        {"driver-update\n", "1: error: driver-update needs fail= or reboot= (expected: driver-update "},
     };
     for (const auto& c : cases) {
         std::string path = Write("pc.scenario", c.scenario);
@@ -314,7 +324,7 @@ TEST(SimulatorTerminal, KeysActAtOnceMistakesAreAnsweredAndQuittingGivesTheTermi
     ASSERT_TRUE(t.Expect(kPrompt));
     t.Send("q");
     EXPECT_TRUE(t.Expect("quit: closing the wizard, which was still open\n")) << t.Output();
-    EXPECT_TRUE(t.Expect("program ended\nmachine:\n")) << t.Output();
+    EXPECT_TRUE(t.Expect("program ended\nexit-code 0\nmachine:\n")) << t.Output();
     int status = t.WaitEnd();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "mistakes at the keyboard fail nothing: " << status;
     EXPECT_EQ(t.LocalModes(), t.LocalModesBefore());

@@ -2,6 +2,7 @@
 // result hand-over and the outcome boxes.
 #include <thread>
 
+#include "platform/devinst.h"
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
@@ -262,6 +263,7 @@ TEST_F(FinishPageTest, CataloguedUsbPrinterTakesThePlugAndPlayRoad)
     ASSERT_EQ(updates.size(), 1u);
     EXPECT_EQ(Utf8(updates[0].hardwareId), "USBPRINT\\KORVELKX-24008F1C");
     EXPECT_EQ(Utf8(updates[0].infPath), "D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF");
+    EXPECT_EQ(updates[0].installFlags, static_cast<DWORD>(INSTALLFLAG_FORCE));
     EXPECT_EQ(CountOf(sim::LogLines(), "run rundll32 PRINTUI.DLL,PrintUIEntry /if"), 0u);
 }
 

@@ -151,10 +151,49 @@ TEST_F(SiblingTest, ASiblingThatDoesNotStartLeavesTheWizardToRun)
     run = RunSiblingUnderWow64(u"D:\\Setup\\", ::GetCommandLineW());
     EXPECT_EQ(run.outcome, SiblingRun::kStartFailed);
     EXPECT_EQ(run.error, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    // This program then reads the arguments itself: an unknown switch, told in a box.
     sim::ClearLog();
-    EXPECT_TRUE(WizardShows());
+    StartWizard();
+    ASSERT_TRUE(sim::ui::WaitForBox(std::chrono::seconds(5)));
+    EXPECT_EQ(Utf8(sim::ui::Take().boxes.at(0).text).rfind("unknown switch /xxx", 0), 0u);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 87);
     EXPECT_TRUE(Started().empty());
     EXPECT_EQ(sim::OpenHandleCount("process"), 0u);
+}
+
+TEST_F(SiblingTest, UnattendedTheSiblingsExitCodeIsTheProgramsAndAFailedHandOverIsLogged)
+{
+    // The pair: the 32-bit program passes an unattended command line on as it stands
+    // and ends with whatever the sibling ended with, showing nothing.
+    AddSibling();
+    sim::SetWow64(true);
+    for (DWORD code : {0u, 3010u, 1603u, 87u}) {
+        sim::ClearLog();
+        sim::SetCommandLine(u"\"D:\\Setup\\KorvelSetup.exe\" /quiet /model KX-2400 /log \"D:\\a b.log\"");
+        sim::SetStartedProcessBehaviour({code, 20, false});
+        StartWizard();
+        ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+        EXPECT_EQ(sim::ui::ProgramExitCode(), static_cast<int>(code));
+        EXPECT_EQ(Started(), std::vector<std::string>{StartedWith("\"D:\\Setup\\KorvelSetup64.exe\" /quiet /model "
+                                                                  "KX-2400 /log \"D:\\a b.log\"")});
+        EXPECT_TRUE(sim::WrittenFiles().empty()) << "the sibling keeps the log, not this program";
+    }
+
+    // The sibling does not start: this program goes on quietly itself, notes why in the
+    // log and shows no box. (Its medium here holds no catalogue: a failed installation.)
+    sim::FailCall("CreateProcessW", ERROR_ACCESS_DENIED, 1);
+    sim::SetCommandLine(u"KorvelSetup.exe /quiet /model KX-2400 /log D:\\setup.log");
+    StartWizard();
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 1603);
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+    std::vector<sim::WrittenFile> files = sim::WrittenFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_NE(files[0].bytes.find(" the sibling KorvelSetup64.exe could not be started (error 5): this program goes "
+                                  "on itself\r\n"),
+              std::string::npos);
 }
 
 TEST_F(SiblingTest, NoSetupDirectoryMeansNoSibling)

@@ -2,7 +2,8 @@
 # The stand-in printer-UI entry (tools/printui) in a fresh prefix, run by the 64-bit
 # rundll32 as the wizard runs it: /if installs the driver and the printer only for a
 # model its INF lists, a second /if of the same name makes a copy, /y makes the
-# default printer, /k prints a test page; Wine's own printui.dll does none of it.
+# default printer, /k prints a test page, /dl deletes a printer; Wine's own printui.dll
+# does none of it.
 set -euo pipefail
 build=$(cd "${1:?build directory}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
@@ -55,6 +56,11 @@ check "Wine's own printui.dll installs nothing" 'default "Korvel TQ-2410"
 driver "KORVEL TQ-2410"
 printer "Korvel TQ-2410" driver "KORVEL TQ-2410" port "LPT1:"
 printer "Korvel TQ-2410 (Copy 1)" driver "KORVEL TQ-2410" port "LPT2:"'
+
+printui /dl /q /n "Korvel TQ-2410 (Copy 1)"
+check "/dl deletes the printer" 'default "Korvel TQ-2410"
+driver "KORVEL TQ-2410"
+printer "Korvel TQ-2410" driver "KORVEL TQ-2410" port "LPT1:"'
 
 if [ $fail -ne 0 ]; then echo "printui: FAILED; its log:"; cat "$log"; exit 1; fi
 echo "printui: PASS"

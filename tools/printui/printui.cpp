@@ -4,6 +4,8 @@
 //   /if /n NAME /f INF /r PORT /m MODEL   install the driver MODEL and a printer NAME on PORT
 //   /y /n NAME                            make NAME the default printer
 //   /k /n NAME                            print a test page on NAME
+//   /dl /n NAME                           delete the printer NAME (the deployment guide's
+//                                         uninstall command)
 // /q (quiet) is accepted; nothing is ever shown. The driver is installed only when
 // the INF exists and lists MODEL on a model line (letter case aside), under the name
 // as the INF spells it; its files are Wine's PostScript driver. When a printer NAME
@@ -171,6 +173,17 @@ std::wstring PrintTestPage(const std::wstring& name)
     return result;
 }
 
+std::wstring DeletePrinterNamed(const std::wstring& name)
+{
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &access))
+        return Error(L"OpenPrinterW", ::GetLastError());
+    std::wstring result = ::DeletePrinter(printer) ? std::wstring() : Error(L"DeletePrinter", ::GetLastError());
+    ::ClosePrinter(printer);
+    return result;
+}
+
 std::wstring Run(int argc, wchar_t** argv)
 {
     std::wstring command, name, inf, port, model;
@@ -181,7 +194,7 @@ std::wstring Run(int argc, wchar_t** argv)
             *out = argv[++i];
             return true;
         };
-        if (EqualNoCase(a, L"/if") || EqualNoCase(a, L"/y") || EqualNoCase(a, L"/k")) {
+        if (EqualNoCase(a, L"/if") || EqualNoCase(a, L"/y") || EqualNoCase(a, L"/k") || EqualNoCase(a, L"/dl")) {
             if (!command.empty()) return L"error more than one command";
             command = a.substr(1);
         } else if (EqualNoCase(a, L"/q")) {
@@ -203,6 +216,10 @@ std::wstring Run(int argc, wchar_t** argv)
     if (EqualNoCase(command, L"y")) {
         if (!::SetDefaultPrinterW(name.c_str())) return Error(L"SetDefaultPrinterW", ::GetLastError());
         return L"ok default " + name;
+    }
+    if (EqualNoCase(command, L"dl")) {
+        std::wstring error = DeletePrinterNamed(name);
+        return error.empty() ? L"ok deleted " + name : error;
     }
     if (EqualNoCase(command, L"k")) {
         std::wstring error = PrintTestPage(name);

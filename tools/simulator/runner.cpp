@@ -136,12 +136,17 @@ void Runner::PrintEvents()
              {"run ", "driver-update ", "delete-printer ", "delete-driver ", "close-printer ", "reenumerate "})
             if (l.rfind(prefix, 0) == 0) m_out << l << "\n";
     }
-    std::string out = sim::StdoutText();
-    while (m_stdoutSeen < out.size()) {
-        size_t end = out.find('\n', m_stdoutSeen);
-        if (end == std::string::npos) end = out.size();
-        m_out << "stdout " << Quote(text::FromUtf8(out.substr(m_stdoutSeen, end - m_stdoutSeen))) << "\n";
-        m_stdoutSeen = end + 1;
+    PrintStream("stdout", sim::StdoutText(), &m_stdoutSeen);
+    PrintStream("stderr", sim::StderrText(), &m_stderrSeen);
+}
+
+void Runner::PrintStream(const char* name, const std::string& text, size_t* seen)
+{
+    while (*seen < text.size()) {
+        size_t end = text.find('\n', *seen);
+        if (end == std::string::npos) end = text.size();
+        m_out << name << " " << Quote(text::FromUtf8(text.substr(*seen, end - *seen))) << "\n";
+        *seen = end + 1;
     }
 }
 
@@ -160,7 +165,8 @@ void Runner::PrintState(bool force)
         for (const sim::ui::BoxState& box : s.boxes) m_out << BoxLine(box) << "\n";
     for (; m_boxesPrinted < history.size(); ++m_boxesPrinted) m_out << BoxLine(history[m_boxesPrinted]) << "\n";
     if (!sim::ui::ProgramRunning() && !m_endPrinted) {
-        m_out << "program ended\n";
+        m_out << "program ended\n"
+              << "exit-code " << sim::ui::ProgramExitCode() << "\n";
         m_endPrinted = true;
     }
 }

@@ -41,12 +41,15 @@ public:
 private:
     bool Act(const script::Action& action, std::string* why);
     void PrintEvents();
+    // What the program wrote to a standard stream since the last print, one line each.
+    void PrintStream(const char* name, const std::string& text, size_t* seen);
 
     std::ostream& m_out;
     std::vector<std::string> m_lastPage;
     size_t m_boxesPrinted = 0;
     size_t m_logSeen = 0;
     size_t m_stdoutSeen = 0;
+    size_t m_stderrSeen = 0;
     bool m_endPrinted = false;
 };
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "platform/sim/control/devices.h"
 #include "platform/sim/control/machine.h"
 #include "platform/sim/control/pnp.h"
+#include "platform/sim/control/process.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "platform/text.h"
@@ -109,6 +111,36 @@ std::string CheckUsb(const ScenarioLine& line)
     return "";
 }
 
+// YYYY-MM-DD HH:MM:SS, a date and a time that exist.
+bool ParseClock(const ScenarioLine& line, int parts[6])
+{
+    if (line.words.size() != 2) return false;
+    char extra = 0;
+    std::string text = line.words[0] + " " + line.words[1];
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &parts[0], &parts[1], &parts[2], &parts[3], &parts[4],
+                    &parts[5], &extra) != 6)
+        return false;
+    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int y = parts[0], m = parts[1], d = parts[2];
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return y >= 1601 && y <= 30827 && m >= 1 && m <= 12 && d >= 1 && d <= days[m - 1] &&
+           !(m == 2 && d == 29 && !leap) && parts[3] <= 23 && parts[4] <= 59 && parts[5] <= 59 && parts[3] >= 0 &&
+           parts[4] >= 0 && parts[5] >= 0;
+}
+
+std::string CheckClock(const ScenarioLine& line)
+{
+    int parts[6];
+    return ParseClock(line, parts) ? "" : "\"" + line.words[0] + " " + line.words[1] + "\" is not a date and time";
+}
+
+std::string CheckDriverUpdate(const ScenarioLine& line)
+{
+    const std::string* reboot = line.Option("reboot");
+    if (reboot && *reboot != "yes" && *reboot != "no") return "reboot=" + *reboot + " is neither yes nor no";
+    return line.options.empty() ? "driver-update needs fail= or reboot=" : "";
+}
+
 std::string CheckRundll32(const ScenarioLine& line)
 {
     return line.words.empty() || line.words[0] == "hang" ? "" : "\"" + line.words[0] + "\" is not hang";
@@ -139,10 +171,13 @@ const Statement kStatements[] = {
         {}, {"port-number", "linked"}, CheckUsb},
     {"rundll32", "rundll32 [fail=ERROR] [run=MS] [hang]", 0, 1, "", false,
         {"fail", "run"}, {}, {"fail", "run"}, CheckRundll32},
-    {"driver-update", "driver-update fail=ERROR", 0, 0, "", false, {"fail"}, {"fail"}, {"fail"}, NoCheck},
+    {"driver-update", "driver-update [fail=ERROR] [reboot=yes]", 0, 0, "", false, {"fail", "reboot"}, {}, {"fail"},
+        CheckDriverUpdate},
     {"config-manager", "config-manager [locate=CODE] [reenumerate=CODE]", 0, 0, "", false,
         {"locate", "reenumerate"}, {}, {"locate", "reenumerate"}, NoCheck},
     {"fail", "fail FUNCTION ERROR [TIMES]", 2, 3, "a function and an error code", false, {}, {}, {}, CheckFail},
+    {"command-line", "command-line \"ARGUMENTS\"", 1, 1, "the program's arguments", true, {}, {}, {}, NoCheck},
+    {"clock", "clock YYYY-MM-DD HH:MM:SS", 2, 2, "a date and a time", false, {}, {}, {}, CheckClock},
 };
 // clang-format on
 
@@ -387,6 +422,16 @@ bool Scenario::Apply(std::string* error) const
             sim::SetRundll32Behaviour(b);
         } else if (k == "driver-update") {
             sim::FailDriverUpdates(static_cast<DWORD>(number(line.Option("fail"))));
+            const std::string* reboot = line.Option("reboot");
+            sim::SetDriverUpdatesAskRestart(reboot && *reboot == "yes");
+        } else if (k == "command-line") {
+            // As Windows hands it over: the program's path in quotation marks, then the arguments.
+            sim::SetCommandLine(u"\"" + programPath + u"\" " + U16(line.words[0]));
+        } else if (k == "clock") {
+            int t[6] = {0};
+            ParseClock(line, t);
+            sim::StopClock(static_cast<WORD>(t[0]), static_cast<WORD>(t[1]), static_cast<WORD>(t[2]),
+                           static_cast<WORD>(t[3]), static_cast<WORD>(t[4]), static_cast<WORD>(t[5]));
         } else if (k == "config-manager") {
             sim::SetConfigManagerResults(static_cast<DWORD>(number(line.Option("locate"))),
                                          static_cast<DWORD>(number(line.Option("reenumerate"))));

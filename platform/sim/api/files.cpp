@@ -1,6 +1,7 @@
-// CreateFileW, ReadFile and GetFileAttributesW of the simulated machine: plain
-// files live in the host folders that drive letters map to; device paths go to the
-// simulated devices.
+// CreateFileW, ReadFile, WriteFile and GetFileAttributesW of the simulated machine:
+// plain files are read from the host folders that drive letters map to (or from
+// memory files); what the program writes goes to memory files, never to the host;
+// device paths go to the simulated devices.
 #include "platform/sim/api/files.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/sim/control/machine.h"
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
@@ -45,9 +47,88 @@ private:
     size_t m_pos = 0;
 };
 
+// A file opened for writing: its writes go to the memory file of its path, at the
+// handle's position, or always at the end for append-only access.
+class WritableFile : public sim::KernelObject {
+public:
+    WritableFile(std::u16string path, bool appendOnly) : m_path(std::move(path)), m_appendOnly(appendOnly) {}
+    const char* Kind() const override { return "file"; }
+    bool Write(const std::string& bytes)
+    {
+        size_t end = 0;
+        if (!sim::WriteMemoryFile(m_path.c_str(), m_appendOnly ? std::string::npos : m_pos, bytes, &end)) return false;
+        m_pos = end;
+        return true;
+    }
+
+private:
+    std::u16string m_path;
+    bool m_appendOnly;
+    size_t m_pos = 0;
+};
+
 bool IsDevicePath(LPCWSTR name)
 {
     return name && name[0] == '\\' && name[1] == '\\' && (name[2] == '?' || name[2] == '.') && name[3] == '\\';
+}
+
+}  // namespace
+
+namespace {
+
+// CreateFileW for writing, with the dispositions' contracts: CREATE_NEW fails on an
+// existing file, OPEN_EXISTING and TRUNCATE_EXISTING on a missing one; CREATE_ALWAYS
+// and OPEN_ALWAYS report an existing file with ERROR_ALREADY_EXISTS; a missing folder
+// is ERROR_PATH_NOT_FOUND and a folder ERROR_ACCESS_DENIED.
+HANDLE OpenForWriting(LPCWSTR name, DWORD access, DWORD disposition)
+{
+    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
+        (disposition == TRUNCATE_EXISTING && !(access & (GENERIC_WRITE | FILE_WRITE_DATA)))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    bool exists = sim::MemoryFile(name).has_value();
+    std::string bytes;
+    if (!exists) {
+        std::optional<std::string> host = sim::HostPath(name);
+        std::error_code ec;
+        namespace fs = std::filesystem;
+        if (!host || !fs::is_directory(fs::path(*host).parent_path(), ec)) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (fs::is_directory(*host, ec)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (fs::exists(*host, ec)) {  // a host file is written as a copy in memory
+            exists = true;
+            std::FILE* f = std::fopen(host->c_str(), "rb");
+            if (!f) {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return INVALID_HANDLE_VALUE;
+            }
+            char chunk[4096];
+            for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
+            std::fclose(f);
+        }
+    }
+    if (exists && disposition == CREATE_NEW) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) bytes.clear();
+    sim::CreateMemoryFile(name, bytes);
+    if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) sim::SetMemoryFile(name, "");
+    sim::WriteMemoryFile(name, std::string::npos, "", nullptr);  // the program has it now
+    bool appendOnly = !(access & (GENERIC_WRITE | FILE_WRITE_DATA));
+    SetLastError(exists && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
+                                                                                        : ERROR_SUCCESS);
+    return sim::AddHandle(std::make_shared<WritableFile>(name, appendOnly));
 }
 
 }  // namespace
@@ -70,8 +151,8 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         SetLastError(ERROR_SUCCESS);
         return sim::AddHandle(device);
     }
-    // The program only reads files; writing is not part of this machine.
-    if ((access & GENERIC_WRITE) || disposition != OPEN_EXISTING) {
+    if (access & (GENERIC_WRITE | FILE_WRITE_DATA | FILE_APPEND_DATA)) return OpenForWriting(name, access, disposition);
+    if (disposition != OPEN_EXISTING) {  // a reader that would create or empty a file
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
@@ -108,7 +189,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     }
     auto f = sim::LookupHandleAs<HostFile>(file);
     auto m = f ? nullptr : sim::LookupHandleAs<InMemoryFile>(file);
-    if ((!f && !m) || overlapped) {  // devices and overlapped reads are not part of this machine
+    if (!f && !m) {
+        // A handle opened for writing only has no read access.
+        SetLastError(sim::LookupHandleAs<WritableFile>(file) ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (overlapped) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -130,6 +216,36 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     size_t got = !toRead ? 0 : f ? std::fread(buffer, 1, toRead, f->File()) : m->Read(buffer, toRead);
     *read = static_cast<DWORD>(got);
     return TRUE;  // a read at the end of the file succeeds with 0 bytes
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    if (sim::FailsNow("WriteFile")) return FALSE;
+    if (!sim::CheckHandle("WriteFile", "hFile", file, {"file"})) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    auto f = sim::LookupHandleAs<WritableFile>(file);
+    if (!f) {  // a file opened for reading only
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    // A synchronous write must say where the count goes (Windows writes it through the
+    // pointer); an overlapped one is not part of this machine.
+    if (!overlapped && !written)
+        sim::RecordViolation("WriteFile", "lpNumberOfBytesWritten may be NULL only with lpOverlapped",
+                             "lpNumberOfBytesWritten=NULL, lpOverlapped=NULL");
+    if (overlapped || !written || (!buffer && toWrite)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *written = 0;
+    if (!f->Write(std::string(static_cast<const char*>(buffer), toWrite))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *written = toWrite;
+    return TRUE;
 }
 
 DWORD GetFileAttributesW(LPCWSTR name)

@@ -1,11 +1,12 @@
 // Kernel32 of the simulated machine: last error, time, events, threads, waits,
-// handles and the program's module path; and the program's standard output.
+// handles and the program's module path; and the program's standard output and error.
 #include "platform/sim/api/kernel.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <ctime>
 #include <thread>
 
 #include "platform/kernel.h"
@@ -14,6 +15,7 @@
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/verifier.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -52,6 +54,31 @@ DWORD GetTickCount()
 {
     using namespace std::chrono;
     return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void GetLocalTime(LPSYSTEMTIME time)
+{
+    if (!time) return;
+    {
+        std::lock_guard<std::mutex> lock(sim::Machine().mutex);
+        if (sim::Machine().clock) {
+            *time = *sim::Machine().clock;
+            return;
+        }
+    }
+    using namespace std::chrono;
+    system_clock::time_point now = system_clock::now();
+    std::time_t seconds = system_clock::to_time_t(now);
+    std::tm local = {};
+    localtime_r(&seconds, &local);
+    time->wYear = static_cast<WORD>(local.tm_year + 1900);
+    time->wMonth = static_cast<WORD>(local.tm_mon + 1);
+    time->wDayOfWeek = static_cast<WORD>(local.tm_wday);
+    time->wDay = static_cast<WORD>(local.tm_mday);
+    time->wHour = static_cast<WORD>(local.tm_hour);
+    time->wMinute = static_cast<WORD>(local.tm_min);
+    time->wSecond = static_cast<WORD>(local.tm_sec);
+    time->wMilliseconds = static_cast<WORD>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
 }
 
 void Sleep(DWORD ms) { std::this_thread::sleep_for(sim::Scaled(ms)); }
@@ -279,4 +306,16 @@ void PrintToStdout(const char* format, ...)
     vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
     sim::WriteStdout(buffer);
+}
+
+// Every start has somewhere to write: the machine records both streams (as UTF-8).
+bool WriteStandardText(DWORD stream, const WCHAR* text)
+{
+    if (!text || (stream != STD_OUTPUT_HANDLE && stream != STD_ERROR_HANDLE)) return false;
+    std::string utf8 = text::ToUtf8(text, text::Length(text));
+    if (stream == STD_OUTPUT_HANDLE)
+        sim::WriteStdout(utf8);
+    else
+        sim::WriteStderr(utf8);
+    return true;
 }

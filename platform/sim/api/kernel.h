@@ -12,6 +12,7 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 HMODULE GetModuleHandleW(LPCWSTR name);
 DWORD GetTickCount();
+void GetLocalTime(LPSYSTEMTIME time);
 void Sleep(DWORD ms);
 DWORD GetCurrentThreadId();
 
@@ -37,5 +38,8 @@ BOOL ResetEvent(HANDLE event);
 DWORD WaitForSingleObject(HANDLE handle, DWORD ms);
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
                     DWORD flags, LPDWORD threadId);
+#define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+
 // The exit code of a thread or process, STILL_ACTIVE while it runs.
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);

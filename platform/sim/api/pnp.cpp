@@ -18,7 +18,7 @@ namespace sim {
 namespace {
 
 constexpr DEVINST kRootDevNode = 1;
-constexpr DWORD kKnownInstallFlags = INSTALLFLAG_FORCE | 0x2 /* READONLY */ | 0x4 /* NONINTERACTIVE */;
+constexpr DWORD kKnownInstallFlags = INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE;
 
 // What installing a printer driver for a present device leaves behind: the driver
 // of the INF's model for that hardware ID, and a printer of that model (a copy name
@@ -81,16 +81,18 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR
     record.error = error;
     {
         std::lock_guard<std::mutex> lock(sim::Pnp().mutex);
+        record.askedRestart = record.succeeded && sim::Pnp().updatesAskRestart && rebootRequired;
         sim::Pnp().updates.push_back(record);
     }
     sim::Log("driver-update hwid=\"" + sim::Utf8(record.hardwareId) + "\" inf=\"" + sim::Utf8(record.infPath) +
              "\" flags=" + std::to_string(installFlags) + ": " +
-             (record.succeeded ? std::string("ok") : "error " + std::to_string(error)));
+             (record.succeeded ? std::string("ok") : "error " + std::to_string(error)) +
+             (record.askedRestart ? ", restart required" : ""));
     if (!record.succeeded) {
         SetLastError(error);
         return FALSE;
     }
-    if (rebootRequired) *rebootRequired = FALSE;
+    if (rebootRequired) *rebootRequired = record.askedRestart ? TRUE : FALSE;
     return TRUE;
 }
 

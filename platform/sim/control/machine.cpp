@@ -76,11 +76,34 @@ void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes)
 {
     std::lock_guard<std::mutex> lock(Machine().mutex);
     for (auto& file : Machine().memoryFiles)
-        if (text::EqualNoCaseAscii(file.first.data(), file.first.size(), windowsPath.data(), windowsPath.size())) {
-            file.second = bytes;
+        if (text::EqualNoCaseAscii(file.path.data(), file.path.size(), windowsPath.data(), windowsPath.size())) {
+            file.bytes = bytes;
             return;
         }
-    Machine().memoryFiles.emplace_back(windowsPath, bytes);
+    MemoryFileState file;
+    file.path = windowsPath;
+    file.bytes = bytes;
+    Machine().memoryFiles.push_back(file);
+}
+
+std::vector<WrittenFile> WrittenFiles()
+{
+    std::vector<WrittenFile> files;
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    for (const MemoryFileState& file : Machine().memoryFiles)
+        if (file.written) files.push_back({file.path, file.bytes});
+    return files;
+}
+
+void StopClock(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
+{
+    // Sakamoto's rule for the day of the week (0 is Sunday), as SYSTEMTIME counts it.
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int y = month < 3 ? year - 1 : year;
+    int weekday = (y + y / 4 - y / 100 + y / 400 + offsets[(month + 11) % 12] + day) % 7;
+    SYSTEMTIME t = {year, month, static_cast<WORD>(weekday), day, hour, minute, second, 0};
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    Machine().clock = t;
 }
 
 void SetWow64(bool wow64)
@@ -117,6 +140,12 @@ std::string StdoutText()
 {
     std::lock_guard<std::mutex> lock(Machine().mutex);
     return Machine().stdoutText;
+}
+
+std::string StderrText()
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    return Machine().stderrText;
 }
 
 size_t OpenHandleCount(const std::string& kind) { return CountHandles(kind); }

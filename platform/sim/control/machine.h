@@ -24,6 +24,10 @@ void ResetMachine();
 void SetTimeScale(double scale);
 // How long a wait of ms milliseconds lasts on this machine.
 std::chrono::nanoseconds Scaled(DWORD ms);
+// The machine's clock (GetLocalTime) stands still at that local time, so that what
+// the program stamps with it reads the same on every run; at reset it is the host's
+// local time.
+void StopClock(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second);
 
 // --- the program and its files -------------------------------------------------------
 // What GetModuleFileNameW(NULL, ...) answers; a Windows path such as D:\Setup.exe.
@@ -43,6 +47,15 @@ void MapDrive(char letter, const std::string& hostFolder);
 // folder. Lets a fuzzer hand the readers a new file for every input without touching
 // the disk. ResetMachine drops them.
 void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes);
+// The files the program wrote, with their bytes, in the order it created or first
+// opened them. The program's writes (CreateFileW for writing, WriteFile) go to memory
+// files: the file's folder must exist (on a mapped drive), an existing host file is
+// read into memory first, and the host folders are never written.
+struct WrittenFile {
+    std::u16string path;
+    std::string bytes;
+};
+std::vector<WrittenFile> WrittenFiles();
 // Whether the program runs as a 32-bit process on 64-bit Windows.
 void SetWow64(bool wow64);
 // The machine's ANSI code page (what CP_ACP and CP_THREAD_ACP mean, and how the
@@ -60,8 +73,9 @@ void FailCall(const std::string& function, DWORD error, int times = -1);
 std::vector<std::string> LogLines();
 void ClearLog();
 
-// Text the program wrote to its standard output.
+// Text the program wrote to its standard output and to its standard error.
 std::string StdoutText();
+std::string StderrText();
 
 // --- handles and threads -------------------------------------------------------------
 // Open kernel handles of the given kind ("event", "thread", "process", "file",

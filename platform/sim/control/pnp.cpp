@@ -33,6 +33,12 @@ void FailDriverUpdates(DWORD error)
     Pnp().failUpdates = error;
 }
 
+void SetDriverUpdatesAskRestart(bool restart)
+{
+    std::lock_guard<std::mutex> lock(Pnp().mutex);
+    Pnp().updatesAskRestart = restart;
+}
+
 void SetPnpPrinterPort(const std::u16string& port)
 {
     std::lock_guard<std::mutex> lock(Pnp().mutex);

@@ -22,6 +22,7 @@ struct DriverUpdate {
     bool hadParent = false;      // a parent window was passed
     bool hadRebootFlag = false;  // a reboot-required flag was passed
     bool succeeded = false;
+    bool askedRestart = false;  // it succeeded and set the reboot-required flag
     DWORD error = 0;
 };
 // Every UpdateDriverForPlugAndPlayDevicesW call, in order.
@@ -29,6 +30,9 @@ std::vector<DriverUpdate> DriverUpdates();
 // Makes every later driver update fail with the error (0: succeed again when the
 // device and INF are there).
 void FailDriverUpdates(DWORD error);
+// Whether a driver update that succeeds asks for a restart (sets the caller's
+// reboot-required flag); at reset it does not.
+void SetDriverUpdatesAskRestart(bool restart);
 // The port on which a successful driver update creates the printer of the INF's
 // model; by default the first USB port of the spooler, none when there is none.
 void SetPnpPrinterPort(const std::u16string& port);

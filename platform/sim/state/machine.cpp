@@ -32,6 +32,8 @@ void MachineState::Reset()
     failures.clear();
     log.clear();
     stdoutText.clear();
+    stderrText.clear();
+    clock.reset();
 }
 
 MachineState& Machine()
@@ -71,6 +73,12 @@ void WriteStdout(const std::string& text)
     Machine().stdoutText += text;
 }
 
+void WriteStderr(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    Machine().stderrText += text;
+}
+
 std::u16string ModulePath()
 {
     std::lock_guard<std::mutex> lock(Machine().mutex);
@@ -98,14 +106,48 @@ std::u16string CurrentFolder()
     return slash == std::u16string::npos ? std::u16string() : program.substr(0, slash);
 }
 
+namespace {
+
+// The memory file of that path; the caller holds the machine's lock.
+MemoryFileState* FindMemoryFileLocked(const WCHAR* windowsPath)
+{
+    size_t length = text::Length(windowsPath);
+    for (auto& file : Machine().memoryFiles)
+        if (text::EqualNoCaseAscii(file.path.data(), file.path.size(), windowsPath, length)) return &file;
+    return nullptr;
+}
+
+}  // namespace
+
 std::optional<std::string> MemoryFile(const WCHAR* windowsPath)
 {
     if (!windowsPath) return std::nullopt;
-    size_t length = text::Length(windowsPath);
     std::lock_guard<std::mutex> lock(Machine().mutex);
-    for (const auto& file : Machine().memoryFiles)
-        if (text::EqualNoCaseAscii(file.first.data(), file.first.size(), windowsPath, length)) return file.second;
+    if (const MemoryFileState* file = FindMemoryFileLocked(windowsPath)) return file->bytes;
     return std::nullopt;
+}
+
+bool CreateMemoryFile(const WCHAR* windowsPath, const std::string& bytes)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    if (FindMemoryFileLocked(windowsPath)) return true;
+    MemoryFileState file;
+    file.path = windowsPath;
+    file.bytes = bytes;
+    Machine().memoryFiles.push_back(file);
+    return false;
+}
+
+bool WriteMemoryFile(const WCHAR* windowsPath, size_t offset, const std::string& bytes, size_t* end)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    MemoryFileState* file = FindMemoryFileLocked(windowsPath);
+    if (!file) return false;
+    if (offset > file->bytes.size()) offset = file->bytes.size();
+    file->bytes.replace(offset, std::min(bytes.size(), file->bytes.size() - offset), bytes);
+    file->written = true;
+    if (end) *end = offset + bytes.size();
+    return true;
 }
 
 std::optional<std::string> HostPath(const WCHAR* windowsPath)

@@ -14,6 +14,13 @@
 
 namespace sim {
 
+// A file held in memory: set by a test (sim::SetMemoryFile) or written by the program.
+struct MemoryFileState {
+    std::u16string path;
+    std::string bytes;
+    bool written = false;  // the program wrote to it
+};
+
 struct InjectedFailure {
     DWORD error;
     int remaining;  // negative: every call
@@ -26,12 +33,14 @@ struct MachineState {
     std::u16string modulePath = u"C:\\Setup\\KorvelSetup.exe";
     std::u16string currentFolder;        // empty: the program's own folder
     std::map<char, std::string> drives;  // upper-case letter -> host folder
-    std::vector<std::pair<std::u16string, std::string>> memoryFiles;
+    std::vector<MemoryFileState> memoryFiles;
     bool wow64 = false;
     UINT codePage = 936;
     std::multimap<std::string, InjectedFailure> failures;
     std::vector<std::string> log;
     std::string stdoutText;
+    std::string stderrText;
+    std::optional<SYSTEMTIME> clock;  // stands still when set; else the host's local time
 
     void Reset();
 };
@@ -44,6 +53,7 @@ bool FailsNow(const char* function);
 
 void Log(const std::string& line);
 void WriteStdout(const std::string& text);
+void WriteStderr(const std::string& text);
 
 std::u16string ModulePath();
 // The process's current folder, without a final backslash (see sim::SetCurrentFolder).
@@ -58,5 +68,12 @@ UINT CodePage();
 std::optional<std::string> HostPath(const WCHAR* windowsPath);
 // The bytes of a memory file (sim::SetMemoryFile), or nothing when the path names none.
 std::optional<std::string> MemoryFile(const WCHAR* windowsPath);
+// Creates the memory file (empty, or with the bytes given) unless it exists; true
+// when it existed.
+bool CreateMemoryFile(const WCHAR* windowsPath, const std::string& bytes);
+// Writes the bytes at the offset of an existing memory file (at its end when the
+// offset is past it, or is npos) and marks it written; false when there is no such
+// file. *end receives the offset after the bytes.
+bool WriteMemoryFile(const WCHAR* windowsPath, size_t offset, const std::string& bytes, size_t* end);
 
 }  // namespace sim

@@ -15,6 +15,7 @@ void ResetPnpPart()
     p.hardwareIds.clear();
     p.updates.clear();
     p.failUpdates = 0;
+    p.updatesAskRestart = false;
     p.printerPort.clear();
     p.locate = CR_SUCCESS;
     p.reenumerate = CR_SUCCESS;

@@ -19,6 +19,7 @@ struct PnpState {
     std::multiset<std::u16string> hardwareIds;  // one per device carrying it
     std::vector<DriverUpdate> updates;
     DWORD failUpdates = 0;
+    bool updatesAskRestart = false;
     std::u16string printerPort;  // empty: the first USB port
     CONFIGRET locate = CR_SUCCESS;
     CONFIGRET reenumerate = CR_SUCCESS;

@@ -1,0 +1,454 @@
+// The program started with arguments: the unattended installation with its exit
+// codes and its log, the catalogue on standard output, the usage, and the wizard
+// with a log. Quiet runs must end by themselves: a box or a sheet would wait for a
+// user, and the run would not end.
+#include "app/CommandLine.h"
+#include "platform/devinst.h"
+#include "platform/sim/control/pnp.h"
+#include "platform/sim/control/process.h"
+#include "platform/sim/control/shell.h"
+#include "platform/sim/control/spooler.h"
+#include "tests/unit/wizard_fixture.h"
+
+using sim::ui::Button;
+
+namespace {
+
+const char16_t kKx2410[] = u"Korvel KX-2410 Dot Matrix Printer";
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& part)
+{
+    for (const std::string& l : lines)
+        if (l.find(part) != std::string::npos) return true;
+    return false;
+}
+
+// What the program did to the PC, without what it merely looked at.
+std::vector<std::string> Actions()
+{
+    std::vector<std::string> out;
+    for (const std::string& l : sim::LogLines())
+        for (const char* prefix : {"run ", "driver-update ", "delete-printer ", "delete-driver ", "reenumerate "})
+            if (l.rfind(prefix, 0) == 0) out.push_back(l);
+    return out;
+}
+
+bool HasPrinter(const std::u16string& name)
+{
+    for (const sim::PrinterState& p : sim::Printers())
+        if (p.name == name) return true;
+    return false;
+}
+
+}  // namespace
+
+class Unattended : public WizardTest {
+protected:
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        sim::SetTimeScale(0.05);
+        sim::StopClock(2024, 5, 1, 8, 30, 0);
+    }
+
+    // Runs the program with the arguments until it ends by itself; its exit code, or
+    // -1 when it did not end (it waits for a user).
+    static int Run(const char* arguments)
+    {
+        sim::SetCommandLine(u"\"D:\\Setup\\KorvelSetup.exe\" " + U16(arguments));
+        StartWizard();
+        if (!sim::ui::WaitProgramEnd(std::chrono::seconds(20))) return -1;
+        return sim::ui::ProgramExitCode();
+    }
+    // The lines of a file the program wrote.
+    static std::vector<std::string> FileLines(const char16_t* path)
+    {
+        for (const sim::WrittenFile& f : sim::WrittenFiles())
+            if (f.path == path) return Lines(f.bytes);
+        return {};
+    }
+    static void AttachKx2400()
+    {
+        sim::AddPort(u"USB001");
+        sim::TypicalUsbPrinter p;
+        p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
+        p.portNumber = 1;
+        p.hardwareIds = {u"USBPRINT\\KORVELKX-24008F1C"};
+        sim::PlugInTypicalUsbPrinter(p);
+    }
+};
+
+TEST_F(Unattended, QuietInstallsOnTheNamedPortWithQuietCommandsAndNoWindow)
+{
+    EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT2:"), 0);
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+    ASSERT_EQ(sim::Rundll32Runs().size(), 2u);
+    EXPECT_EQ(
+        Utf8(sim::Rundll32Runs()[0].parameters),
+        "PRINTUI.DLL,PrintUIEntry /if /q /n \"Korvel KX-2410 Dot Matrix Printer\" /f "
+        "\"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT2:\" /m \"Korvel KX-2410 Dot Matrix Printer\" ");
+    EXPECT_EQ(Utf8(sim::Rundll32Runs()[1].parameters),
+              "PRINTUI.DLL,PrintUIEntry /y /q /n \"Korvel KX-2410 Dot Matrix Printer\"");
+    ASSERT_EQ(sim::Printers().size(), 1u);
+    EXPECT_EQ(sim::Printers()[0].port, u"LPT2:");
+    EXPECT_EQ(sim::DefaultPrinterName(), kKx2410);
+
+    // /nodefault and /testpage; without /port the port is LPT1:. The default printer stays.
+    EXPECT_EQ(Run("-S -MODEL KN-935 -NoDefault -TestPage"), 0);
+    std::vector<sim::Rundll32Run> runs = sim::Rundll32Runs();
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_NE(Utf8(runs[2].parameters)
+                  .find("/if /q /n \"Korvel KN-935 9-Pin Printer\" /f "
+                        "\"D:\\Setup\\PrinterDriver\\9pin\\OEMPRINT.INF\" /r \"LPT1:\""),
+              std::string::npos);
+    EXPECT_EQ(Utf8(runs[3].parameters), "PRINTUI.DLL,PrintUIEntry /k /q /n \"Korvel KN-935 9-Pin Printer\"");
+    EXPECT_EQ(sim::DefaultPrinterName(), kKx2410);
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+    EXPECT_EQ(sim::StdoutText() + sim::StderrText(), "");
+    for (const char* kind : {"thread", "event", "process", "file", "device"})
+        EXPECT_EQ(sim::OpenHandleCount(kind), 0u) << kind;
+    EXPECT_EQ(sim::OpenPrinterHandleCount(), 0u);
+}
+
+TEST_F(Unattended, TheAttachedPrinterIsInstalledByPlugAndPlayAsTheWizardWould)
+{
+    AttachKx2400();
+    EXPECT_EQ(Run("/quiet /log D:\\a.log"), 0);
+    ASSERT_EQ(sim::DriverUpdates().size(), 1u);
+    EXPECT_EQ(Utf8(sim::DriverUpdates()[0].hardwareId), "USBPRINT\\KORVELKX-24008F1C");
+    EXPECT_TRUE(sim::DriverUpdates()[0].hadRebootFlag);
+    // Nobody could answer a question of the driver installation: it may not ask any.
+    EXPECT_EQ(sim::DriverUpdates()[0].installFlags, static_cast<DWORD>(INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE));
+    // Plug and Play names the printer as the INF spells it; the spooler finds names in any case.
+    EXPECT_EQ(sim::DefaultPrinterName(), u"KORVEL KX-2400 Dot Matrix Printer");
+    std::vector<std::string> log = FileLines(u"D:\\a.log");
+    EXPECT_TRUE(Contains(log, "port USB001 (the default)"));
+    EXPECT_TRUE(Contains(log, "by Plug and Play driver update"));
+    EXPECT_TRUE(Contains(log, "the driver update succeeded; restart required: no"));
+
+    // Windows asks for a restart: 3010, and the log says so.
+    sim::SetDriverUpdatesAskRestart(true);
+    EXPECT_EQ(Run("/quiet /model KX-2400 /log D:\\a.log"), 3010);
+    log = FileLines(u"D:\\a.log");
+    EXPECT_TRUE(Contains(log, "the driver update succeeded; restart required: yes"));
+    EXPECT_TRUE(Contains(log, "installed; Windows asks for a restart; exit code 3010"));
+
+    // Another model while a catalogued printer is attached: the finish page's road,
+    // Plug and Play for the chosen name, which no attached device carries; the port
+    // is not the attached printer's.
+    sim::SetDriverUpdatesAskRestart(false);
+    EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\a.log"), 1603);
+    log = FileLines(u"D:\\a.log");
+    EXPECT_TRUE(Contains(log, "port LPT1: (the default)"));
+    EXPECT_EQ(Utf8(sim::DriverUpdates().back().hardwareId), "USBPRINT\\KORVELKX-24108952");
+    EXPECT_TRUE(sim::Rundll32Runs().size() == 2u) << "only the two set-default commands of the first runs";
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+}
+
+TEST_F(Unattended, ABadCommandLineEnds87AndTouchesNothing)
+{
+    ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, u"Generic Text", u"LPT1:"));
+    const struct {
+        const char* arguments;
+        const char* stderrStart;  // nullptr: nothing on standard error
+    } table[] = {
+        {"/quiet /model ZZ-9", nullptr},     // not in the catalogue
+        {"/quiet /model kx-2410", nullptr},  // models are matched exactly
+        {"/quiet", nullptr},                 // no model and nothing attached
+        {"/quiet /modle KX-2410", "KorvelSetup: unknown switch /modle\n\nKorvel Printer Driver Setup\n"},
+        {"/quiet /model", "KorvelSetup: /model needs a value\n"},
+        {"/q /model KX-2410 LPT2:", "KorvelSetup: \"LPT2:\" is not a switch"},
+        {"/q /model KX-2410 /port \"LPT\\\"2:\"", nullptr},  // a quotation mark the command could not carry
+    };
+    for (const auto& row : table) {
+        sim::ClearLog();
+        size_t stderrBefore = sim::StderrText().size();
+        EXPECT_EQ(Run(row.arguments), 87) << row.arguments;
+        EXPECT_TRUE(Actions().empty()) << row.arguments;
+        std::string written = sim::StderrText().substr(stderrBefore);
+        if (row.stderrStart)
+            EXPECT_EQ(written.rfind(row.stderrStart, 0), 0u) << written;
+        else
+            EXPECT_EQ(written, "") << row.arguments;
+    }
+    // A USB printer the catalogue does not list is nothing to install either.
+    sim::TypicalUsbPrinter other;
+    other.deviceId = "MFG:ACME;MDL:ZZ-9;";
+    sim::PlugInTypicalUsbPrinter(other);
+    EXPECT_EQ(Run("/quiet /log D:\\b.log"), 87);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\b.log"), "USB printer attached: model \"ZZ-9\", not in the catalogue"));
+    EXPECT_TRUE(Contains(FileLines(u"D:\\b.log"), "bad command line, nothing installed; exit code 87"));
+    EXPECT_TRUE(Actions().empty());
+    EXPECT_TRUE(HasPrinter(kKx2410));
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+}
+
+TEST_F(Unattended, AFailedInstallationEnds1603WithoutABox)
+{
+    // rundll32 cannot start: the launcher's box becomes a line of the log.
+    sim::Rundll32Behaviour cannotStart;
+    cannotStart.startError = ERROR_FILE_NOT_FOUND;
+    sim::SetRundll32Behaviour(cannotStart);
+    EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\f.log"), 1603);
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+    std::vector<std::string> log = FileLines(u"D:\\f.log");
+    EXPECT_TRUE(Contains(log, "rundll32 could not be started: error 2, The specified file was not found."));
+    EXPECT_TRUE(Contains(log, "the installation failed; exit code 1603"));
+    sim::SetRundll32Behaviour(sim::Rundll32Behaviour());
+
+    // The removal cannot start: nothing is removed and nothing installed.
+    ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, u"Generic Text", u"LPT1:"));
+    sim::FailCall("CreateThread", ERROR_NOT_ENOUGH_MEMORY, 1);
+    EXPECT_EQ(Run("/quiet /model KX-2410"), 1603);
+    EXPECT_TRUE(HasPrinter(kKx2410));
+    EXPECT_TRUE(sim::Rundll32Runs().empty());
+
+    // A catalogue that names no printer for a listed model, and one that lists nothing.
+    WriteCatalogue("[PRINTER_SERIES]\r\nX Series\r\n[X Series]\r\nX-1\r\n");
+    EXPECT_EQ(Run("/quiet /model X-1 /log D:\\f.log"), 1603);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\f.log"), "the catalogue names no printer for model \"X-1\""));
+    WriteCatalogue("");
+    EXPECT_EQ(Run("/quiet /model X-1 /log D:\\f.log"), 1603);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\f.log"), "the catalogue D:\\Setup\\PrinterInfor.Inf lists no series"));
+    EXPECT_TRUE(sim::Rundll32Runs().empty());
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+}
+
+TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
+{
+    sim::AddPrinterDriver(kKx2410);
+    ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, kKx2410, u"LPT1:"));
+    ASSERT_TRUE(sim::AddLocalPrinter(std::u16string(kKx2410) + u" (Copy 1)", kKx2410, u"LPT2:"));
+    ASSERT_TRUE(sim::AddLocalPrinter(u"Other", u"Generic Text", u"LPT3:"));
+    EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT2: /log \"D:\\Setup\\install log.txt\""), 0);
+    std::vector<std::string> log = FileLines(u"D:\\Setup\\install log.txt");
+    const char* expected[] = {
+        "2024-05-01 08:30:00.000 command line: \"D:\\Setup\\KorvelSetup.exe\" /quiet /model KX-2410 /port LPT2: /log "
+        "\"D:\\Setup\\install log.txt\"",
+        "2024-05-01 08:30:00.000 setup folder: D:\\Setup\\",
+        "2024-05-01 08:30:00.000 no USB printer attached",
+        "2024-05-01 08:30:00.000 catalogue: series \"KX Series\", model \"KX-2410\", printer \"Korvel KX-2410 Dot "
+        "Matrix "
+        "Printer\", type 24",
+        "2024-05-01 08:30:00.000 port LPT2:",
+        "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer\" is installed: removing it and its "
+        "copies "
+        "with their drivers",
+        "2024-05-01 08:30:00.000 found printer \"Korvel KX-2410 Dot Matrix Printer\"",
+        "2024-05-01 08:30:00.000 found printer \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\"",
+        "2024-05-01 08:30:00.000 removed printer \"Korvel KX-2410 Dot Matrix Printer\"",
+        "2024-05-01 08:30:00.000 driver \"Korvel KX-2410 Dot Matrix Printer\" not deleted: error 3001",
+        "2024-05-01 08:30:00.000 removed printer \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\"",
+        "2024-05-01 08:30:00.000 driver \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\" not deleted: error 1797",
+        "2024-05-01 08:30:00.000 devices re-scanned",
+        "2024-05-01 08:30:00.000 installing \"Korvel KX-2410 Dot Matrix Printer\" on port LPT2: by the printer-UI "
+        "command, driver INF D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF",
+        "2024-05-01 08:30:00.000 starting rundll32 PRINTUI.DLL,PrintUIEntry /if /q /n \"Korvel KX-2410 Dot Matrix "
+        "Printer\" /f \"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT2:\" /m \"Korvel KX-2410 Dot Matrix "
+        "Printer\" ",
+        "2024-05-01 08:30:00.000 rundll32 ended with exit code 0",
+        "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer\" is installed",
+        "2024-05-01 08:30:00.000 starting rundll32 PRINTUI.DLL,PrintUIEntry /y /q /n \"Korvel KX-2410 Dot Matrix "
+        "Printer\"",
+        "2024-05-01 08:30:00.000 rundll32 ended with exit code 0",
+        "2024-05-01 08:30:00.000 installed; exit code 0",
+    };
+    EXPECT_EQ(log, std::vector<std::string>(std::begin(expected), std::end(expected)));
+    // The file is UTF-8 with CR LF line ends; a second run appends.
+    EXPECT_EQ(sim::WrittenFiles()[0].bytes.find("\r\n"), sim::WrittenFiles()[0].bytes.find('\n') - 1);
+    sim::StopClock(2024, 5, 2, 9, 0, 0);
+    EXPECT_EQ(Run("/quiet /model KX-2499 /log \"D:\\Setup\\install log.txt\""), 87);
+    log = FileLines(u"D:\\Setup\\install log.txt");
+    ASSERT_GT(log.size(), std::size(expected));
+    EXPECT_EQ(log[std::size(expected) - 1], expected[std::size(expected) - 1]);
+    EXPECT_EQ(log.back(), "2024-05-02 09:00:00.000 bad command line, nothing installed; exit code 87");
+
+    // An argument with a line end in it cannot forge a line of the log.
+    size_t before = log.size();
+    EXPECT_EQ(Run("/quiet /log \"D:\\Setup\\install log.txt\" /model \"X\n2024-05-02 installed; exit code 0\""), 87);
+    log = FileLines(u"D:\\Setup\\install log.txt");
+    ASSERT_EQ(log.size(), before + 5);
+    EXPECT_EQ(log[before + 3],
+              "2024-05-02 09:00:00.000 model \"X^J2024-05-02 installed; exit code 0\" is not in the "
+              "catalogue (/list shows its models)");
+}
+
+TEST_F(Unattended, ALogThatCannotBeWrittenNeverStopsTheInstallation)
+{
+    // No such folder: standard error says so, and the installation goes on.
+    EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\missing\\setup.log"), 0);
+    EXPECT_EQ(sim::StderrText(),
+              "KorvelSetup: The log D:\\missing\\setup.log cannot be written (error 3); the setup "
+              "goes on without it.\n");
+    EXPECT_TRUE(HasPrinter(kKx2410));
+    EXPECT_TRUE(sim::WrittenFiles().empty());
+
+    // Writes that start failing half-way: one report, then silence.
+    sim::FailCall("WriteFile", ERROR_DISK_FULL, -1);
+    EXPECT_EQ(Run("/quiet /model KN-935 /log D:\\full.log"), 0);
+    std::string report = sim::StderrText().substr(sim::StderrText().find('\n') + 1);
+    EXPECT_EQ(report,
+              "KorvelSetup: the log D:\\full.log cannot be written (error 112); the setup goes on without "
+              "it\n");
+    EXPECT_TRUE(HasPrinter(u"Korvel KN-935 9-Pin Printer"));
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+    EXPECT_EQ(sim::OpenHandleCount("file"), 0u);
+}
+
+TEST_F(Unattended, TheCatalogueAndTheUsageGoToStandardOutput)
+{
+    EXPECT_EQ(Run("/list"), 0);
+    std::vector<std::string> out = Lines(sim::StdoutText());
+    ASSERT_EQ(out.size(), 12u);
+    EXPECT_EQ(out[0], "series\tmodel\tprinter name\ttype");
+    EXPECT_EQ(out[1], "KX Series\tKX-2400\tKorvel KX-2400 Dot Matrix Printer\t24");
+    EXPECT_EQ(out[5], "KX Wide Series\tKX-2480\tKorvel KX-2480 Wide Carriage Printer\t24");
+    EXPECT_EQ(out[11], "KM Series\tKM-915\tKorvel KM-915 Compact Printer\t9");
+    EXPECT_TRUE(Actions().empty());
+
+    size_t listed = sim::StdoutText().size();
+    EXPECT_EQ(Run("/quiet /?"), 0);
+    EXPECT_EQ(sim::StdoutText().substr(listed), text::ToUtf8(cmdline::kUsage, text::Length(cmdline::kUsage)));
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+
+    // A model without a type the setup takes shows "-".
+    WriteCatalogue(
+        "[PRINTER_SERIES]\r\nX Series\r\n[X Series]\r\nX-1\r\nX-2\r\n[PRINTER_NAME]\r\nX-1=Korvel X-1\r\n"
+        "[PRINTER_TYPE]\r\nKorvel X-1=09\r\n");
+    size_t before = sim::StdoutText().size();
+    EXPECT_EQ(Run("/list"), 0);
+    EXPECT_EQ(sim::StdoutText().substr(before),
+              "series\tmodel\tprinter name\ttype\nX Series\tX-1\tKorvel X-1\t-\n"
+              "X Series\tX-2\t\t-\n");
+    WriteCatalogue("");
+    EXPECT_EQ(Run("/list"), 1603);
+    EXPECT_EQ(sim::StderrText(), "KorvelSetup: the catalogue D:\\Setup\\PrinterInfor.Inf lists no series\n");
+}
+
+TEST_F(Unattended, WithAWindowTheUsageAndFaultsAreShownInABox)
+{
+    sim::SetCommandLine(u"KorvelSetup.exe /?");
+    StartWizard();
+    ASSERT_TRUE(sim::ui::WaitForBox(std::chrono::seconds(5)));
+    sim::ui::BoxState box = sim::ui::Take().boxes.at(0);
+    EXPECT_EQ(Utf8(box.caption), "Korvel Printer Driver Setup");
+    EXPECT_EQ(box.text, std::u16string(cmdline::kUsage));
+    EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 0);
+
+    sim::SetCommandLine(u"KorvelSetup.exe /model KX-2400");
+    StartWizard();
+    ASSERT_TRUE(sim::ui::WaitForBox(std::chrono::seconds(5)));
+    box = sim::ui::Take().boxes.at(0);
+    EXPECT_EQ(Utf8(box.caption), "ERROR");
+    EXPECT_EQ(Utf8(box.text).rfind("/model, /port, /nodefault and /testpage install without a window: they need "
+                                   "/quiet\n\nKorvel Printer Driver Setup\n",
+                                   0),
+              0u);
+    EXPECT_FALSE(sim::ui::Take().sheetOpen);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 87);
+    EXPECT_TRUE(Actions().empty());
+}
+
+TEST_F(Unattended, TheWizardWithALogEndsAsBeforeAndLogsItsRoad)
+{
+    sim::SetCommandLine(u"KorvelSetup.exe /log D:\\wizard.log");
+    StartWizard();
+    Press(Button::Next);
+    Choose(IDC_SERIES_COMBO, "KN Series");
+    Choose(IDC_MODEL_LIST, "KN-935");
+    Press(Button::Next);
+    Press(Button::Next);
+    Press(Button::Finish);
+    ASSERT_EQ(Now().boxes.size(), 1u);
+    EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 0);
+    std::vector<std::string> log = FileLines(u"D:\\wizard.log");
+    ASSERT_GE(log.size(), 4u);
+    // The wizard's own commands stay as they are: no /q in its installation command.
+    EXPECT_TRUE(Contains(log, "starting rundll32 PRINTUI.DLL,PrintUIEntry /if /n \"Korvel KN-935 9-Pin Printer\""));
+    EXPECT_TRUE(Contains(log, "printer \"Korvel KN-935 9-Pin Printer\" is installed"));
+    EXPECT_EQ(log.back(), "2024-05-01 08:30:00.000 the wizard closed; exit code 0");
+
+    // A log that cannot be opened is said in a box before the wizard, which then runs.
+    sim::SetCommandLine(u"KorvelSetup.exe /log Q:\\nowhere.log");
+    StartWizard();
+    ASSERT_TRUE(sim::ui::WaitForBox(std::chrono::seconds(5)));
+    EXPECT_EQ(Utf8(sim::ui::Take().boxes.at(0).text),
+              "The log Q:\\nowhere.log cannot be written (error 3); the setup goes on without it.");
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    EXPECT_TRUE(Now().sheetOpen);
+    CancelWizard();
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 0);
+}
+
+TEST_F(Unattended, APlainStartWritesNothingNewAndEndsWithZero)
+{
+    StartWizard();
+    EXPECT_TRUE(Now().sheetOpen);
+    CancelWizard();
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 0);
+    EXPECT_TRUE(sim::WrittenFiles().empty());
+    EXPECT_EQ(sim::StdoutText() + sim::StderrText(), "");
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+}
+
+TEST_F(Unattended, TheFinishPageAndTheQuietRunTakeTheSameRoad)
+{
+    // The same PC twice: an older printer of the chosen name with a copy, a stranger.
+    auto setUpPc = [] {
+        sim::AddPrinterDriver(kKx2410);
+        ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, kKx2410, u"LPT1:"));
+        ASSERT_TRUE(sim::AddLocalPrinter(std::u16string(kKx2410) + u" (Copy 1)", kKx2410, u"LPT2:", 2));
+        ASSERT_TRUE(sim::AddLocalPrinter(u"Korvel KX-2410 Dot Matrix", u"Generic Text", u"LPT3:"));
+    };
+    setUpPc();
+    StartWizard();
+    Press(Button::Next);
+    Choose(IDC_MODEL_LIST, "KX-2410");
+    Press(Button::Next);
+    Press(Button::Next);
+    Press(Button::Finish);
+    ASSERT_EQ(Now().boxes.size(), 1u);
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    std::vector<std::string> byWizard = Actions();
+    std::string wizardSpooler = sim::DescribeSpooler();
+
+    sim::ResetMachine();
+    sim::MapDrive('D', m_root.string());
+    sim::SetModulePath(u"D:\\Setup\\KorvelSetup.exe");
+    sim::SetTimeScale(0.05);
+    setUpPc();
+    EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT1:"), 0);
+    std::vector<std::string> quietly = Actions();
+    // The one difference: the installation command runs quietly.
+    for (std::string& line : quietly) {
+        size_t q = line.find("/if /q ");
+        if (q != std::string::npos) line.erase(q + 3, 3);
+    }
+    EXPECT_EQ(quietly, byWizard);
+    EXPECT_EQ(sim::DescribeSpooler(), wizardSpooler);
+    EXPECT_GE(byWizard.size(), 6u);
+}

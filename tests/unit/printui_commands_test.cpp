@@ -135,8 +135,9 @@ TEST_F(PrintUiCommands, WithoutATypeTheDirectoryGoesAfterTheInfSwitchAndNothingI
     // The folder's final backslash is doubled before the closing quotation mark, so the
     // entry reads the folder as the INF, and the port and model after it, and fails to
     // read the folder.
-    EXPECT_EQ(Commands(), std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
-                                                   "\"D:\\Setup\\PrinterDriver\\\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
+    EXPECT_EQ(Commands(),
+              std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
+                                       "\"D:\\Setup\\PrinterDriver\\\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
     EXPECT_EQ(sim::Rundll32Runs()[0].exitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(sim::Printers().empty());

@@ -121,10 +121,10 @@ LRESULT ListProc(const ListMessages& m, DWORD sortStyle, HWND hwnd, UINT msg, WP
             auto* out = reinterpret_cast<WCHAR*>(lParam);
             if (!out) return m.error;
             const char* name = msg == LB_GETTEXT ? "LB_GETTEXT" : "CB_GETLBTEXT";
-            if (!CheckBufferSize(name, "the buffer holds the item's text and its NUL (the text length + 1 characters)",
-                                 out, (item.size() + 1) * sizeof(WCHAR),
-                                 "item " + std::to_string(index) + " of " + std::to_string(item.size()) +
-                                     " characters"))
+            if (!CheckBufferSize(
+                    name, "the buffer holds the item's text and its NUL (the text length + 1 characters)", out,
+                    (item.size() + 1) * sizeof(WCHAR),
+                    "item " + std::to_string(index) + " of " + std::to_string(item.size()) + " characters"))
                 return m.error;
             std::copy(item.begin(), item.end(), out);
             out[item.size()] = 0;

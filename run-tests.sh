@@ -2,7 +2,7 @@
 # Runs every test: installs what is missing, builds the three configurations, runs
 # the host tests (also under the sanitizers), fuzzes the parsers, checks the Windows
 # programs and runs the real program under Wine. KORVEL_FUZZ_SECONDS shortens the
-# fuzzing (30 s per target by default).
+# fuzzing (20 s per target by default).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 build=${KORVEL_BUILD_DIR:-$root/build}
@@ -25,7 +25,7 @@ step "host tests"
 ctest --test-dir "$build/host" --output-on-failure
 step "host tests under AddressSanitizer + UBSan, and under ThreadSanitizer"
 "$root/scripts/sanitize.sh"
-step "fuzzing: every parser for ${KORVEL_FUZZ_SECONDS:-30} s"
+step "fuzzing: every parser for ${KORVEL_FUZZ_SECONDS:-20} s"
 "$root/scripts/fuzz.sh"
 step "Windows programs: imports (system DLLs only, nothing newer than XP), header, manifest, size"
 "$root/tests/wine/check-binaries.sh" "$build"

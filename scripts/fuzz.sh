@@ -3,7 +3,7 @@
 # a bounded time, starting from its committed seeds. Fails on any crash, leak, time-out
 # or undefined behaviour, and leaves the input that caused it in build/fuzz/artifacts.
 #
-#   scripts/fuzz.sh                 every target, KORVEL_FUZZ_SECONDS each (default 30)
+#   scripts/fuzz.sh                 every target, KORVEL_FUZZ_SECONDS each (default 20)
 #   scripts/fuzz.sh device_id       only the named targets
 #   KORVEL_FUZZ_SECONDS=5 ...       shorter runs for local work
 #   KORVEL_FUZZ_MERGE=1 ...         afterwards merge what the run found into the seeds
@@ -12,7 +12,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KORVEL_BUILD_DIR:-$root/build}/fuzz
-seconds=${KORVEL_FUZZ_SECONDS:-30}
+seconds=${KORVEL_FUZZ_SECONDS:-20}
 seeds_root=$root/tests/fuzz/corpus
 
 CC=clang CXX=clang++ cmake -G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

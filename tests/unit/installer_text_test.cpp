@@ -7,6 +7,7 @@
 #include "installer/launcher_messages.h"
 #include "installer/printer_family.h"
 #include "installer/printui_command_lines.h"
+#include "platform/error_names.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 
@@ -136,4 +137,18 @@ TEST(InstallerText, LauncherMessageForEachLastError)
         const WCHAR* m = launcher::ErrorMessage(row.code);
         EXPECT_EQ(text::ToUtf8(m, text::Length(m)), row.text) << row.code;
     }
+}
+
+TEST(InstallerText, ErrorCodesCarryTheirNames)
+{
+    auto name = [](DWORD code) {
+        const WCHAR* n = text::ErrorName(code);
+        return n ? text::ToUtf8(n, text::Length(n)) : std::string("<none>");
+    };
+    EXPECT_EQ(name(5), "ERROR_ACCESS_DENIED");
+    EXPECT_EQ(name(3001), "ERROR_PRINTER_DRIVER_IN_USE");
+    EXPECT_EQ(name(0xE000020Bu), "ERROR_NO_SUCH_DEVINST");
+    EXPECT_EQ(name(1796), "ERROR_UNKNOWN_PORT");
+    EXPECT_EQ(name(4), "ERROR_TOO_MANY_OPEN_FILES");
+    EXPECT_EQ(name(12345), "<none>");
 }

@@ -3,10 +3,19 @@
 # the host tests (also under the sanitizers), fuzzes the parsers, checks the Windows
 # programs and runs the real program under Wine. KORVEL_FUZZ_SECONDS shortens the
 # fuzzing (20 s per target by default).
+#
+#   ./run-tests.sh           everything, as CI runs it
+#   ./run-tests.sh --quick   the edit-compile-test loop: the host build and its tests
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 build=${KORVEL_BUILD_DIR:-$root/build}
 export KORVEL_BUILD_DIR=$build
+if [ "${1:-}" = --quick ]; then
+  source "$root/scripts/lib.sh"
+  (cd "$root" && cmake --preset host -B "$build/host" >/dev/null)
+  korvel_ninja "$build/host"
+  exec ctest --test-dir "$build/host" --output-on-failure -j"${KORVEL_BUILD_JOBS:-2}"
+fi
 "$root/scripts/install-deps.sh"
 
 t0=$(date +%s)

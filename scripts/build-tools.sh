@@ -5,12 +5,10 @@
 # KORVEL_BUILD_JOBS limits the parallel jobs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib.sh"
 out=${KORVEL_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh" --tools
-cmake -G Ninja -S "$root" -B "$out/host" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-status=0
-ninja -C "$out/host" ${KORVEL_BUILD_JOBS:+-j$KORVEL_BUILD_JOBS} korvel-sim korvel-medium-check | grep -v '^\[' ||
-  status=${PIPESTATUS[0]}
-[ "$status" -eq 0 ] || { echo "build of the tools failed"; exit 1; }
+(cd "$root" && cmake --preset host -B "$out/host" >/dev/null)
+korvel_ninja "$out/host" korvel-sim korvel-medium-check
 echo "The simulator:      $out/host/korvel-sim"
 echo "The medium checker: $out/host/korvel-medium-check"

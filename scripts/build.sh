@@ -5,18 +5,14 @@
 # KORVEL_BUILD_JOBS limits the parallel jobs of each build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib.sh"
 out=${KORVEL_BUILD_DIR:-$root/build}
-cmake -G Ninja -S "$root" -B "$out/host" -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
+# The configurations are CMakePresets.json's; -B puts them under KORVEL_BUILD_DIR.
+cd "$root"
+cmake --preset host -B "$out/host" "$@" >/dev/null
 # The 32-bit setup medium carries the x86-64 program too: win64 is built first.
-cmake -G Ninja -S "$root" -B "$out/win32" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-      -DKORVEL_SIBLING_EXE="$out/win64/KorvelSetup64.exe" >/dev/null
-cmake -G Ninja -S "$root" -B "$out/win64" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
+cmake --preset win32 -B "$out/win32" -DKORVEL_SIBLING_EXE="$out/win64/KorvelSetup64.exe" >/dev/null
+cmake --preset win64 -B "$out/win64" >/dev/null
 for c in host win64 win32; do
-  # Under pipefail a failing ninja fails the pipeline; its own status is read there
-  # (grep finding nothing to print is no failure).
-  status=0
-  ninja -C "$out/$c" ${KORVEL_BUILD_JOBS:+-j$KORVEL_BUILD_JOBS} | grep -v '^\[' || status=${PIPESTATUS[0]}
-  [ "$status" -eq 0 ] || { echo "build of $c failed"; exit 1; }
+  korvel_ninja "$out/$c"
 done

@@ -11,15 +11,13 @@
 # Inputs found by earlier runs are kept in build/fuzz/corpus/<target> and used again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib.sh"
 build=${KORVEL_BUILD_DIR:-$root/build}/fuzz
 seconds=${KORVEL_FUZZ_SECONDS:-20}
 seeds_root=$root/tests/fuzz/corpus
 
-CC=clang CXX=clang++ cmake -G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKORVEL_FUZZ=ON -DKORVEL_WERROR=OFF >/dev/null
-status=0
-ninja -C "$build" -j2 fuzz_targets | grep -v '^\[' || status=${PIPESTATUS[0]}
-[ "$status" -eq 0 ] || { echo "build of the fuzz targets failed"; exit 1; }
+(cd "$root" && cmake --preset fuzz -B "$build" >/dev/null)
+korvel_ninja "$build" fuzz_targets
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

@@ -7,9 +7,10 @@
 #   scripts/sanitize.sh             both
 #   scripts/sanitize.sh address     only ASan + UBSan
 #   scripts/sanitize.sh thread      only TSan
-# GTEST_FILTER narrows the unit tests as usual.
+# KORVEL_CTEST_ARGS narrows the tests (for example "-R ^Catalogue"), as ctest's own options.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib.sh"
 out=${KORVEL_BUILD_DIR:-$root/build}
 kinds=("$@")
 [ ${#kinds[@]} -eq 0 ] && kinds=(address thread)
@@ -19,20 +20,19 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 
 for kind in "${kinds[@]}"; do
-  filter=${GTEST_FILTER:-}
+  exclude=()
   case $kind in
-    address) dir=$out/asan ;;
+    address) preset=asan dir=$out/asan ;;
     thread)
-      dir=$out/tsan
+      preset=tsan dir=$out/tsan
       # Every test but the catalogue's timing test: it starts no thread, and the
       # sanitizer's slowdown would break its time bound.
-      [ -z "$filter" ] && filter=-CatalogueTest.HugeCataloguesAnswerQuicklyByTheSizeRules ;;
+      exclude=(-E '^CatalogueTest[.]HugeCataloguesAnswerQuicklyByTheSizeRules$') ;;
     *) echo "unknown sanitizer $kind (address or thread)"; exit 2 ;;
   esac
-  cmake -G Ninja -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE="$kind" >/dev/null
-  status=0
-  ninja -C "$dir" -j2 | grep -v '^\[' || status=${PIPESTATUS[0]}
-  [ "$status" -eq 0 ] || { echo "build of $dir failed"; exit 1; }
-  GTEST_FILTER=${filter:-*} ctest --test-dir "$dir" --output-on-failure ||
+  (cd "$root" && cmake --preset "$preset" -B "$dir" >/dev/null)
+  korvel_ninja "$dir"
+  # shellcheck disable=SC2086
+  ctest --test-dir "$dir" --output-on-failure "${exclude[@]}" ${KORVEL_CTEST_ARGS:-} ||
     { echo "tests under the $kind sanitizer failed"; exit 1; }
 done

@@ -1,10 +1,10 @@
 # Every test target, for every configuration that has it:
 #   korvel_tests     GoogleTest: the product's unit tests (tests/unit), the simulated
 #                    machine's own tests (tests/sim) and the tools' tests (tests/tools);
-#                    ctest runs it as "unit" (Linux)
+#                    each GoogleTest is a ctest entry of its own, Suite.Name (Linux)
 #   scenario-NAME    the simulator runs tests/scenarios/NAME.script (Linux)
 #   korvel_contract  the platform operations' contracts (tests/contract), written once
-#                    and run twice: on the simulated machine as ctest's "contract"
+#                    and run twice: on the simulated machine as ctest's "contract.*"
 #                    (Linux), and against the real functions (x86-64, tests/wine/contract.sh)
 #   uidriver_probe   the small wizard tests/wine/e2e.sh drives to check the UI driver (x86-64)
 #   first_page       times a wizard from its start to its first page (x86-64,
@@ -67,6 +67,11 @@ endif()
 enable_testing()
 find_package(GTest REQUIRED)
 
+# ctest never runs a stale build: every test needs this one, which brings the build up
+# to date first (a test added since the last build is listed from the next ctest on).
+add_test(NAME build COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR})
+set_tests_properties(build PROPERTIES FIXTURES_SETUP korvel_build TIMEOUT 1800)
+
 # A hang is a quick failure: every test has a time limit (ctest's TIMEOUT), and within
 # the GoogleTest programs each single test has one too (tests/sim/verifier_listener.cpp),
 # which names the test that hangs. The sanitizers' builds run several times slower.
@@ -90,8 +95,11 @@ target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURC
                                                 KORVEL_SIM="$<TARGET_FILE:korvel-sim>"
                                                 KORVEL_TEST_TIME_FACTOR=${KORVEL_TEST_TIME_FACTOR})
 add_dependencies(korvel_tests korvel-medium-check korvel-sim)
-add_test(NAME unit COMMAND korvel_tests)
-set_tests_properties(unit PROPERTIES TIMEOUT ${KORVEL_UNIT_TIMEOUT})
+# One CTest entry per GoogleTest, so that a failure names its test and
+# --output-on-failure shows only that test's output.
+include(GoogleTest)
+gtest_discover_tests(korvel_tests DISCOVERY_TIMEOUT 60
+                     PROPERTIES TIMEOUT ${KORVEL_UNIT_TIMEOUT} FIXTURES_REQUIRED korvel_build)
 
 # --- scenario tests ------------------------------------------------------------------------
 # Each tests/scenarios/NAME.script runs on NAME.scenario (or the demo PC when there is
@@ -103,7 +111,7 @@ file(GLOB scripts \"${KORVEL_TESTS}/scenarios/*.script\")
 foreach(script IN LISTS scripts)
   get_filename_component(name \"\${script}\" NAME_WE)
   add_test(\"scenario-\${name}\" \"${KORVEL_TESTS}/scenarios/run.sh\" \"$<TARGET_FILE:korvel-sim>\" \"\${name}\")
-  set_tests_properties(\"scenario-\${name}\" PROPERTIES TIMEOUT ${KORVEL_SHORT_TIMEOUT})
+  set_tests_properties(\"scenario-\${name}\" PROPERTIES TIMEOUT ${KORVEL_SHORT_TIMEOUT} FIXTURES_REQUIRED korvel_build)
 endforeach()
 ")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${KORVEL_SCENARIO_TESTS})
@@ -114,8 +122,8 @@ add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contra
                                ${KORVEL_TESTS}/sim/verifier_listener.cpp)
 target_link_libraries(korvel_contract PRIVATE korvel_platform GTest::gtest)
 target_compile_definitions(korvel_contract PRIVATE KORVEL_TEST_TIME_FACTOR=${KORVEL_TEST_TIME_FACTOR})
-add_test(NAME contract COMMAND korvel_contract)
-set_tests_properties(contract PROPERTIES TIMEOUT ${KORVEL_SHORT_TIMEOUT})
+gtest_discover_tests(korvel_contract TEST_PREFIX contract. DISCOVERY_TIMEOUT 60
+                     PROPERTIES TIMEOUT ${KORVEL_SHORT_TIMEOUT} FIXTURES_REQUIRED korvel_build)
 
 # --- fuzz targets ------------------------------------------------------------------------------
 # tests/fuzz/NAME.cpp becomes fuzz_NAME, with its seed corpus in tests/fuzz/corpus/NAME/.

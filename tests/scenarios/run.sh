@@ -16,4 +16,9 @@ echo "exit $status" >> "$actual"
 if [ -n "${KORVEL_UPDATE_GOLDEN:-}" ]; then
   cp "$actual" "$dir/$name.expected"
 fi
-diff -u "$dir/$name.expected" "$actual"
+if ! diff -u "$dir/$name.expected" "$actual"; then
+  echo "The transcript differs from tests/scenarios/$name.expected. When the change is meant, rewrite it with"
+  echo "  KORVEL_UPDATE_GOLDEN=1 ctest --test-dir BUILD/host -R '^scenario-$name\$'"
+  echo "and read the difference before committing it."
+  exit 1
+fi

@@ -16,6 +16,8 @@ public:
 
     // Opens the first usable USB printer; on TRUE the device is open and vid/pid
     // hold its vendor and product IDs, on FALSE nothing is open and they are unchanged.
+    // Virtual although nothing overrides it: the class's one virtual slot is part of
+    // its fixed shape, and GetUsbPortName calls it through that slot.
     virtual BOOL FindUsbPrinter(CString& vid, CString& pid);
     void CloseDevice();
     // Asks the open device for its IEEE 1284 device ID (the answer unchanged,

@@ -12,6 +12,7 @@ public:
 
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+    // Runs the base operation only; kept because the page's set of overrides is fixed.
     LRESULT OnWizardBack() override;
     LRESULT OnWizardNext() override;
 

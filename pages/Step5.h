@@ -17,6 +17,7 @@ public:
 
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+    // Runs the base operation only; kept because the page's set of overrides is fixed.
     LRESULT OnWizardBack() override;
     BOOL OnWizardFinish() override;
     // Refused while an installation worker holds the page.

@@ -14,7 +14,7 @@ if [ "${1:-}" = --quick ]; then
   source "$root/scripts/lib.sh"
   (cd "$root" && cmake --preset host -B "$build/host" >/dev/null)
   korvel_ninja "$build/host"
-  exec ctest --test-dir "$build/host" --output-on-failure -j"${KORVEL_BUILD_JOBS:-2}"
+  exec ctest --test-dir "$build/host" --output-on-failure -LE wine -j"${KORVEL_BUILD_JOBS:-2}"
 fi
 "$root/scripts/install-deps.sh"
 
@@ -31,7 +31,7 @@ step() {
 step "build: host, win32, win64"
 "$root/scripts/build.sh"
 step "host tests"
-ctest --test-dir "$build/host" --output-on-failure
+ctest --test-dir "$build/host" --output-on-failure -LE wine
 step "host tests under AddressSanitizer + UBSan, and under ThreadSanitizer"
 "$root/scripts/sanitize.sh"
 step "fuzzing: every parser for ${KORVEL_FUZZ_SECONDS:-20} s"

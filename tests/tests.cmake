@@ -116,6 +116,25 @@ endforeach()
 ")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${KORVEL_SCENARIO_TESTS})
 
+# --- the Wine tests, under the label "wine" -----------------------------------------------
+# `ctest -L wine` runs them (`ctest -LE wine` everything else); their first test brings
+# the two Windows configurations beside this one up to date. The order is
+# run-tests.sh's: the cheap checks of the programs first.
+# Only the plain host build has them: the sanitizers' and the fuzzer's builds are about
+# the host code.
+if(NOT KORVEL_SANITIZE AND NOT KORVEL_FUZZ)
+  get_filename_component(KORVEL_BUILD_ROOT ${CMAKE_BINARY_DIR} DIRECTORY)
+  add_test(NAME wine-build COMMAND sh -c "ninja -C '${KORVEL_BUILD_ROOT}/win64' && ninja -C '${KORVEL_BUILD_ROOT}/win32'")
+  set_tests_properties(wine-build PROPERTIES LABELS wine FIXTURES_SETUP korvel_windows_build TIMEOUT 1800)
+  foreach(script check-binaries smoke start-time planting contract printui e2e unattended deployment main-command
+                 medium-check)
+    add_test(NAME wine-${script} COMMAND ${KORVEL_TESTS}/wine/${script}.sh ${KORVEL_BUILD_ROOT})
+    set_tests_properties(wine-${script} PROPERTIES LABELS wine FIXTURES_REQUIRED "korvel_build;korvel_windows_build"
+                                                   TIMEOUT 1800
+                                                   RUN_SERIAL TRUE)
+  endforeach()
+endif()
+
 # --- contract tests on the simulated machine --------------------------------------------------
 # Here the machine's verifier holds every contract test to the rules as well.
 add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contract/side_sim.cpp

@@ -2,7 +2,7 @@
 // imported library in the program's own folder before the system folder unless it
 // is a KnownDLL, and a program is often started from a Downloads folder where a
 // file of the same name can wait for it. So the program imports only libraries
-// that every Windows from XP to 11 takes from the system folder (docs/dll-loading.md
+// that every Windows from XP to 11 takes from the system folder (docs/windows-build.md
 // lists them and why), loads the others from GetSystemDirectoryW's folder by full
 // path when they are first needed, and defines the functions it calls in them under
 // their own names (platform/win/imports_*.cpp): no caller changes.

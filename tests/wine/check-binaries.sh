@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 list="$here/windows-imports.txt"
 # KnownDLLs on every Windows from XP to 11 (msvcrt.dll as an import of listed ones on XP
 # and Vista), and comctl32.dll, bound to the system's copy by the manifest. Every other
-# library is loaded at run time by full path (docs/dll-loading.md).
+# library is loaded at run time by full path (docs/windows-build.md).
 allowed='^(kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|shell32\.dll|msvcrt\.dll|comctl32\.dll)$'
 # The program less its .rsrc section (the side picture is 213 KB by itself), in bytes.
 max_rest=$((120 * 1024))

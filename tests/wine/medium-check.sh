@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows medium checker under Wine, on Wine's own profile functions, reports the
 # same lines and exit status as the Linux checker on the simulated machine: for the
-# demo medium and for a copy of it broken in the ways the checker reports. The README's
+# demo medium and for a copy of it broken in the ways the checker reports. medium/README.md's
 # example lines must be lines the checker prints for that broken copy.
 set -euo pipefail
 build=${1:?build directory}
@@ -61,17 +61,17 @@ for medium in demo broken; do
     echo "$medium medium: $(printf '%s\n' "$linux" | grep -c . || true) findings, exit $linux_status, the same on both"
   fi
 done
-# The README's example output, word for word.
+# medium/README.md's example output, word for word.
 linux=$("$build/host/korvel-medium-check" "$work/broken" 2>/dev/null || true)
 examples=0
 while IFS= read -r line; do
   examples=$((examples + 1))
   if ! grep -qxF -- "$line" <<<"$linux"; then
-    echo "FAIL: README.md shows a line the checker does not print for the broken medium:"
+    echo "FAIL: medium/README.md shows a line the checker does not print for the broken medium:"
     echo "  $line"
     fail=1
   fi
-done < <(grep -E '^(PrinterInfor\.Inf|PrinterDriver/)[^ ]*: (error|warning): ' "$root/README.md")
-[ "$examples" -gt 0 ] || { echo "FAIL: README.md shows no example output"; fail=1; }
-echo "README example: $examples lines, each printed by the checker"
+done < <(grep -E '^(PrinterInfor\.Inf|PrinterDriver/)[^ ]*: (error|warning): ' "$root/medium/README.md")
+[ "$examples" -gt 0 ] || { echo "FAIL: medium/README.md shows no example output"; fail=1; }
+echo "medium/README.md example: $examples lines, each printed by the checker"
 exit $fail

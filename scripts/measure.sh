@@ -44,12 +44,12 @@ lines() { find "$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.sh' -o -
   -print0 | xargs -0 cat | grep -cv '^[[:space:]]*$'; }
 
 measure_sizes() {
+  # The x86-64 objdump reads both kinds of PE file.
   local rows="" objdump=x86_64-w64-mingw32-objdump exe size rsrc
   for exe in "$build/win32/KorvelSetup.exe" "$build/win64/KorvelSetup64.exe"; do
     [ -f "$exe" ] || { echo "no $exe: build first (scripts/build.sh)"; exit 1; }
     size=$(stat -c %s "$exe")
-    rsrc=$(i686-w64-mingw32-objdump -h "$exe" 2>/dev/null | awk '$2 == ".rsrc" { print $3 }')
-    [ -n "$rsrc" ] || rsrc=$("$objdump" -h "$exe" | awk '$2 == ".rsrc" { print $3 }')
+    rsrc=$("$objdump" -h "$exe" | awk '$2 == ".rsrc" { print $3 }')
     rows+="| \`$(basename "$exe")\` | $(printf "%'d" "$size") bytes | $(printf "%'d" $((size - 16#$rsrc))) bytes |"$'\n'
   done
   local code tests

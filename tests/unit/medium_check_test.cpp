@@ -605,6 +605,13 @@ TEST_F(MediumCheck, WarningsAboutSpellingAndEncoding)
     ExpectFindings({{"PrinterInfor.Inf:13: warning: ", "neither ASCII nor UTF-16LE"},
                     {"PrinterDriver/9pin/OEMPRINT.INF: error: ", "characters beyond ASCII never matches"}});
 
+    // Saved as UTF-8 without its mark: the warning shows how this PC reads the line.
+    Write(Replace(kCatalogue, "[PRINTER_NAME]", ";\xE2\x80\x90 new\r\n[PRINTER_NAME]"));
+    ExpectFindings({{"PrinterInfor.Inf:11: warning: ",
+                     "saved as UTF-8 without a byte-order mark, which Windows does "
+                     "not recognise: it reads the file in the PC's ANSI code page "
+                     "(code page 936 here), so this line, \";\u2010 new\", reads \";"}});
+
     // A UTF-8 byte-order mark: under code page 936 it takes the first header with it.
     Write("\xEF\xBB\xBF" + std::string(kCatalogue));
     ExpectFindings({{"PrinterInfor.Inf: error: ", "no [PRINTER_SERIES] section"},

@@ -155,12 +155,46 @@ private:
             return;
         }
         size_t offset = 0;
-        if (int line = FirstNonAsciiLine(m_bytes, &offset))
+        int line = FirstNonAsciiLine(m_bytes, &offset);
+        if (!line) return;
+        // Saved as UTF-8 without its mark, as editors do: the names a finding quotes are
+        // the ones Windows reads, so show how this PC reads the first such line.
+        if (IsUtf8(m_bytes)) {
+            size_t begin = m_bytes.rfind('\n', offset), end = m_bytes.find_first_of("\r\n", offset);
+            begin = begin == std::string::npos ? 0 : begin + 1;
+            std::string written = m_bytes.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
             Warning(kCatalogueFile, line,
-                    "the catalogue is neither ASCII nor UTF-16LE with a byte-order mark (byte " +
-                        std::to_string(offset) +
-                        " is not ASCII): Windows reads it in the PC's ANSI code page, so it reads differently on a PC "
-                        "with another code page; save it as UTF-16LE with its byte-order mark");
+                    "the catalogue is saved as UTF-8 without a byte-order mark, which Windows does not recognise: it "
+                    "reads the file in the PC's ANSI code page (code page " +
+                        std::to_string(::GetACP()) + " here), so this line, " + Quoted(text::FromUtf8(written)) +
+                        ", reads " + Quoted(DecodeCatalogue(written)) +
+                        " and the findings quote it so; save the catalogue as UTF-16LE with its byte-order mark");
+            return;
+        }
+        Warning(kCatalogueFile, line,
+                "the catalogue is neither ASCII nor UTF-16LE with a byte-order mark (byte " + std::to_string(offset) +
+                    " is not ASCII): Windows reads it in the PC's ANSI code page, so it reads differently on a PC "
+                    "with another code page; save it as UTF-16LE with its byte-order mark");
+    }
+
+    // Whether the bytes are well-formed UTF-8 (shortest forms, no surrogates).
+    static bool IsUtf8(const std::string& bytes)
+    {
+        for (size_t i = 0; i < bytes.size();) {
+            unsigned char b = static_cast<unsigned char>(bytes[i]);
+            size_t n = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 9;
+            if (n == 9 || i + n >= bytes.size()) return false;
+            unsigned long c = n == 0 ? b : b & (0x3F >> n);
+            for (size_t k = 1; k <= n; ++k) {
+                unsigned char t = static_cast<unsigned char>(bytes[i + k]);
+                if ((t & 0xC0) != 0x80) return false;
+                c = (c << 6) | (t & 0x3F);
+            }
+            static const unsigned long kLeast[] = {0, 0x80, 0x800, 0x10000};
+            if (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+            i += n + 1;
+        }
+        return true;
     }
 
     // The sections of the catalogue that the wizard does not read: of a name it never

@@ -55,9 +55,9 @@ for medium in demo broken; do
   linux=$("$build/host/korvel-medium-check" "$work/$medium" 2>/dev/null) || linux_status=$?
   windows_status=0
   windows=$(/usr/lib/wine/wine64 "$build/win64/korvel-medium-check.exe" "$work/$medium" 2>/dev/null) || windows_status=$?
-  # The Windows checker writes the INFs' names with backslashes; other backslashes
-  # (in hardware IDs) are the same on both.
-  windows=$(printf '%s' "$windows" | tr -d '\r' | sed -E 's#PrinterDriver\\(24pin|9pin)\\OEMPRINT\.INF#PrinterDriver/\1/OEMPRINT.INF#g')
+  # The Windows checker writes the paths below the medium folder (PrinterDriver\...)
+  # with backslashes; other backslashes (in hardware IDs) are the same on both.
+  windows=$(printf '%s' "$windows" | tr -d '\r' | perl -pe 's{(PrinterDriver\\[^\s)]*)}{($p = $1) =~ tr#\\#/#; $p}ge')
   if [ "$linux" != "$windows" ] || [ "$linux_status" != "$windows_status" ]; then
     echo "FAIL: $medium: Linux (exit $linux_status) and Windows (exit $windows_status) checkers differ"
     diff <(printf '%s\n' "$linux") <(printf '%s\n' "$windows") || true

@@ -33,7 +33,7 @@ else()
 endif()
 # Its core (all but the main) is also linked into the unit tests and the catalogue fuzz target.
 set(KORVEL_MEDIUM_CHECK_CORE)
-foreach(part medium_check driver_inf_check inf_sections closest_name)
+foreach(part medium_check driver_inf_check driver_files_check inf_sections closest_name)
   list(APPEND KORVEL_MEDIUM_CHECK_CORE ${CMAKE_SOURCE_DIR}/tools/medium_check/${part}.cpp)
 endforeach()
 add_executable(korvel-medium-check ${KORVEL_MEDIUM_CHECK_MAIN} ${KORVEL_MEDIUM_CHECK_CORE} ${KORVEL_READER_OBJECTS})

@@ -93,6 +93,9 @@ TEST_F(Simulator, ScenarioErrorsNameFileAndLineAndSayWhatIsWrongAndWhatIsExpecte
         {"printer X driver=D driver=E port=LPT1:\n", "1: error: driver= is given twice\n"},
         {"usb vid=1A2B\n", "1: error: usb needs model= or id= (expected: usb model=MODEL "},
         {"usb model=A\n\nusb model=B\n", "3: error: a second USB printer (line 1 has one): one USB printer per"},
+        {"usb id=\"CMD:ESC/P;MDL:KX-2400;\"\n",
+         "1: error: the device ID \"CMD:ESC/P;MDL:KX-2400;\" names no maker (MFG:) or no model (MDL:), so Windows "
+         "forms no hardware ID for the printer: give one with hardware-id= ("},
         {"usb model=A answer=later\n",
          "1: error: answer=later is none of now, late:MS, never, fail and ignore-cancel[:MS] ("},
         {"rundll32 hang fail=5 slowly\n", "1: error: rundll32 takes 1 word before its options, but the line has 2"},
@@ -146,6 +149,38 @@ TEST_F(Simulator, CommandLineTimeScaleIsCheckedAsTheScenariosIs)
     SimRun unknown = Run("--fast");
     EXPECT_EQ(unknown.out.rfind("korvel-sim: unknown option --fast\nusage: ", 0), 0u) << unknown.out;
     EXPECT_EQ(Run("--time-scale 0.05", "cancel\n").status, 0);
+}
+
+// Another medium on the demo PC, and a USB printer with the hardware ID Windows forms
+// from its device ID: the driver update finds it only where the INF has that ID, and
+// the transcript names the error when it does not.
+TEST_F(Simulator, AnotherMediumAndTheHardwareIdWindowsForms)
+{
+    fs::copy(fs::path(KORVEL_SOURCE_DIR) / "medium", m_dir / "medium", fs::copy_options::recursive);
+    const std::string scenario = Write("usb.scenario", "time-scale 0.05\nport USB001\nusb model=KX-2400\n");
+    const std::string walk = "next\nnext\nnext\nfinish\nanswer ok\n";
+    SimRun demo = Run(scenario + " --medium " + (m_dir / "medium").string(), walk);
+    EXPECT_NE(demo.out.find("driver-update hwid=\"USBPRINT\\KORVELKX-24000913\" inf=\"D:\\PrinterDriver\\24pin\\"
+                            "OEMPRINT.INF\" flags=1: ok\n"),
+              std::string::npos)
+        << demo.out;
+
+    fs::path inf = m_dir / "medium/PrinterDriver/24pin/OEMPRINT.INF";
+    std::ifstream in(inf, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (size_t at = text.find("KX-24000913"); at != std::string::npos; at = text.find("KX-24000913"))
+        text.replace(at, 11, "KX-24008F1C");
+    Write("medium/PrinterDriver/24pin/OEMPRINT.INF", text);
+    SimRun wrong = Run(scenario + " --medium " + (m_dir / "medium").string(), walk);
+    EXPECT_NE(wrong.out.find("driver-update hwid=\"USBPRINT\\KORVELKX-24008F1C\" inf=\"D:\\PrinterDriver\\24pin\\"
+                             "OEMPRINT.INF\" flags=1: error 0xE000020B (ERROR_NO_SUCH_DEVINST)\n"),
+              std::string::npos)
+        << wrong.out;
+
+    SimRun missing = Run("--medium " + (m_dir / "none").string());
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.out.rfind("korvel-sim: --medium " + (m_dir / "none").string() + ": no such folder\n", 0), 0u)
+        << missing.out;
 }
 
 // What the strict machine finds fails the run: here a handle that stays open because

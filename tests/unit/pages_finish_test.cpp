@@ -245,7 +245,7 @@ TEST_F(FinishPageTest, CataloguedUsbPrinterTakesThePlugAndPlayRoad)
     sim::AddPort(u"USB001");
     sim::TypicalUsbPrinter p;
     p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
-    p.hardwareIds = {u"USBPRINT\\KORVELKX-24008F1C"};
+    p.hardwareIds = {u"USBPRINT\\KORVELKX-24000913"};
     sim::PlugInTypicalUsbPrinter(p);
     StartWizard();
     Press(Button::Next);
@@ -261,7 +261,7 @@ TEST_F(FinishPageTest, CataloguedUsbPrinterTakesThePlugAndPlayRoad)
     ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
     std::vector<sim::DriverUpdate> updates = sim::DriverUpdates();
     ASSERT_EQ(updates.size(), 1u);
-    EXPECT_EQ(Utf8(updates[0].hardwareId), "USBPRINT\\KORVELKX-24008F1C");
+    EXPECT_EQ(Utf8(updates[0].hardwareId), "USBPRINT\\KORVELKX-24000913");
     EXPECT_EQ(Utf8(updates[0].infPath), "D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF");
     EXPECT_EQ(updates[0].installFlags, static_cast<DWORD>(INSTALLFLAG_FORCE));
     EXPECT_EQ(CountOf(sim::LogLines(), "run rundll32 PRINTUI.DLL,PrintUIEntry /if"), 0u);
@@ -294,7 +294,7 @@ TEST_F(FinishPageTest, APlugAndPlayQueueIsReplacedWhenTheModelMovesToAnotherPort
     sim::AddPort(u"USB001");
     sim::TypicalUsbPrinter usb;
     usb.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
-    usb.hardwareIds = {u"USBPRINT\\KORVELKX-24008F1C"};
+    usb.hardwareIds = {u"USBPRINT\\KORVELKX-24000913"};
     sim::PluggedUsbPrinter plugged = sim::PlugInTypicalUsbPrinter(usb);
     StartWizard();
     for (int i = 0; i < 3; ++i) Press(Button::Next);

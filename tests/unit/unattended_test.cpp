@@ -8,6 +8,7 @@
 #include "platform/sim/control/process.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "tests/unit/demo_medium.h"
 #include "tests/unit/wizard_fixture.h"
 
 using sim::ui::Button;
@@ -88,7 +89,7 @@ protected:
         sim::TypicalUsbPrinter p;
         p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:KX-2400;CLS:PRINTER;";
         p.portNumber = 1;
-        p.hardwareIds = {u"USBPRINT\\KORVELKX-24008F1C"};
+        p.hardwareIds = {u"USBPRINT\\KORVELKX-24000913"};
         sim::PlugInTypicalUsbPrinter(p);
     }
 };
@@ -130,7 +131,7 @@ TEST_F(Unattended, TheAttachedPrinterIsInstalledByPlugAndPlayAsTheWizardWould)
     AttachKx2400();
     EXPECT_EQ(Run("/quiet /log D:\\a.log"), 0);
     ASSERT_EQ(sim::DriverUpdates().size(), 1u);
-    EXPECT_EQ(Utf8(sim::DriverUpdates()[0].hardwareId), "USBPRINT\\KORVELKX-24008F1C");
+    EXPECT_EQ(Utf8(sim::DriverUpdates()[0].hardwareId), "USBPRINT\\KORVELKX-24000913");
     EXPECT_TRUE(sim::DriverUpdates()[0].hadRebootFlag);
     // Nobody could answer a question of the driver installation: it may not ask any.
     EXPECT_EQ(sim::DriverUpdates()[0].installFlags, static_cast<DWORD>(INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE));
@@ -155,7 +156,7 @@ TEST_F(Unattended, TheAttachedPrinterIsInstalledByPlugAndPlayAsTheWizardWould)
     EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\a.log"), 1603);
     log = FileLines(u"D:\\a.log");
     EXPECT_TRUE(Contains(log, "port LPT1: (the default)"));
-    EXPECT_EQ(Utf8(sim::DriverUpdates().back().hardwareId), "USBPRINT\\KORVELKX-24108952");
+    EXPECT_EQ(Utf8(sim::DriverUpdates().back().hardwareId), "USBPRINT\\KORVELKX-24109912");
     EXPECT_TRUE(sim::Rundll32Runs().size() == 2u) << "only the two set-default commands of the first runs";
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
 }
@@ -314,11 +315,16 @@ TEST_F(Unattended, TheCatalogueAndTheUsageGoToStandardOutput)
 {
     EXPECT_EQ(Run("/list"), 0);
     std::vector<std::string> out = Lines(sim::StdoutText());
-    ASSERT_EQ(out.size(), 12u);
+    // A header, then a line for each model of each series, as the demo medium lists them.
+    std::vector<std::string> series = demo::Series();
+    size_t models = 0;
+    for (const std::string& s : series) models += demo::Models(s).size();
+    ASSERT_EQ(out.size(), 1 + models);
     EXPECT_EQ(out[0], "series\tmodel\tprinter name\ttype");
     EXPECT_EQ(out[1], "KX Series\tKX-2400\tKorvel KX-2400 Dot Matrix Printer\t24");
-    EXPECT_EQ(out[5], "KX Wide Series\tKX-2480\tKorvel KX-2480 Wide Carriage Printer\t24");
-    EXPECT_EQ(out[11], "KM Series\tKM-915\tKorvel KM-915 Compact Printer\t9");
+    EXPECT_EQ(out[1 + demo::Models("KX Series").size()],
+              "KX Wide Series\tKX-2480\tKorvel KX-2480 Wide Carriage Printer\t24");
+    EXPECT_EQ(out.back().rfind(series.back() + "\t" + demo::Models(series.back()).back() + "\t", 0), 0u) << out.back();
     EXPECT_TRUE(Actions().empty());
 
     size_t listed = sim::StdoutText().size();

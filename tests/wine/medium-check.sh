@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows medium checker under Wine, on Wine's own profile functions, reports the
 # same lines and exit status as the Linux checker on the simulated machine: for the
-# demo medium and for a copy of it broken in the ways the checker reports. medium/README.md's
-# example lines must be lines the checker prints for that broken copy.
+# demo medium and for a copy of it broken in the ways the checker reports (its Python
+# part writes LF line ends, which both read as CR LF). medium/README.md's example lines must
+# be lines the checker prints for that broken copy.
 set -euo pipefail
 build=${1:?build directory}
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -34,15 +35,19 @@ edit("PrinterInfor.Inf",
      ("KM-915 Compact Printer=9\n", "KM-915 Compact Printer=09\n"),  # type neither 24 nor 9
      ("KN-920 9-Pin Printer=9\n", "KN-920 9-Pin Printer=24\n"),      # the other tree's type
      ("KX-2490\n", '"KX-2490 "\n'),                                   # quotation marks kept
-     ("KX-2410=Korvel KX-2410", 'KX-2410=Korvel "KX-2410"'))         # quotation mark in a name
+     ("KX-2410=Korvel KX-2410", 'KX-2410=Korvel "KX-2410"'),         # quotation mark in a name
+     ("[PRINTER_NAME]", "[KZ Serie]\nKZ-1\n\n[PRINTER_NAME]"))       # the series' section misspelled
 edit("PrinterDriver/24pin/OEMPRINT.INF",
      ('"KORVEL KX-2400 Dot', '"Korvel KX-2400 Dot'),                  # maker not in upper case
-     (",USBPRINT\\KORVELKX-248033CA,", ",,"),                         # no USB, no ID
-     (",USBPRINT\\KORVELKX-24504596,", ",,USB"))                      # empty hardware ID
+     (",USBPRINT\\KORVELKX-2480C914,", ",,"),                         # no USB, no ID
+     (",USBPRINT\\KORVELKX-24505910,", ",,USB"))                      # empty hardware ID
 edit("PrinterDriver/9pin/OEMPRINT.INF",
-     (",USBPRINT\\KORVELKN-9503995,", ", USBPRINT\\KORVELKN-9503995,", 1),  # a blank the wizard passes on
-     ('"KORVEL KM-905 Compact Printer" = KM905,USBPRINT\\KORVELKM-9057817,KORVEL_KM-9057817\n', "", "last"))
+     (",USBPRINT\\KORVELKN-9504214,", ", USBPRINT\\KORVELKN-9504214,", 1),  # a blank the wizard passes on
+     ("KORVELKN-9207216,", "KORVELKN-9027216,"),                      # another model's ID
+     ("= KM905,", "= KM9O5,", 1),                                     # no such install section
+     ('"KORVEL KM-905 Compact Printer" = KM905,USBPRINT\\KORVELKM-9051193,KORVEL_KM-9051193\n', "", "last"))
 PY
+rm "$work/broken/PrinterDriver/9pin/KORVEL9.GPD"                      # a file the driver copies
 
 fail=0
 for medium in demo broken; do
@@ -50,9 +55,9 @@ for medium in demo broken; do
   linux=$("$build/host/korvel-medium-check" "$work/$medium" 2>/dev/null) || linux_status=$?
   windows_status=0
   windows=$(/usr/lib/wine/wine64 "$build/win64/korvel-medium-check.exe" "$work/$medium" 2>/dev/null) || windows_status=$?
-  # The Windows checker writes the INFs' names with backslashes; other backslashes
-  # (in hardware IDs) are the same on both.
-  windows=$(printf '%s' "$windows" | tr -d '\r' | sed -E 's#PrinterDriver\\(24pin|9pin)\\OEMPRINT\.INF#PrinterDriver/\1/OEMPRINT.INF#g')
+  # The Windows checker writes the paths below the medium folder (PrinterDriver\...)
+  # with backslashes; other backslashes (in hardware IDs) are the same on both.
+  windows=$(printf '%s' "$windows" | tr -d '\r' | perl -pe 's{(PrinterDriver\\[^\s)]*)}{($p = $1) =~ tr#\\#/#; $p}ge')
   if [ "$linux" != "$windows" ] || [ "$linux_status" != "$windows_status" ]; then
     echo "FAIL: $medium: Linux (exit $linux_status) and Windows (exit $windows_status) checkers differ"
     diff <(printf '%s\n' "$linux") <(printf '%s\n' "$windows") || true

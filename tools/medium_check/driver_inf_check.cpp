@@ -4,6 +4,7 @@
 
 #include "installer/inf_model_match.h"
 #include "platform/ini_scan.h"
+#include "platform/usbprint_id.h"
 
 namespace medium_check {
 
@@ -18,6 +19,27 @@ bool ReadInfLines(const WString& path, std::vector<WString>* lines)
     CString line;
     while (file.ReadString(line)) lines->push_back(line.Str());
     return true;
+}
+
+// The lines as the system's INF parser reads them: text in the PC's ANSI code page,
+// ending at LF, a CR before it dropped.
+std::vector<WString> SystemLines(const std::string& bytes)
+{
+    std::vector<WString> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        std::string line = bytes.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        WString text(line.size(), 0);
+        int chars = line.empty() ? 0
+                                 : ::MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()),
+                                                         &text[0], static_cast<int>(text.size()));
+        text.resize(chars > 0 ? static_cast<size_t>(chars) : 0);
+        lines.push_back(text);
+        start = end == std::string::npos ? bytes.size() : end + 1;
+    }
+    return lines;
 }
 
 bool ContainsNoCase(const WString& s, const WCHAR* part)
@@ -50,12 +72,16 @@ DriverInfCheck::Inf& DriverInfCheck::Load(int type)
     auto known = m_infs.find(type);
     if (known != m_infs.end()) return known->second;
     Inf& inf = m_infs[type];
-    WString path = WString(m_installer.SetupDir()) +
-                   (type == 1 ? TEXT("PrinterDriver\\24pin\\OEMPRINT.INF") : TEXT("PrinterDriver\\9pin\\OEMPRINT.INF"));
-    inf.present = IsFile(path) && ReadInfLines(path, &inf.lines);
-    inf.sections = ScanInfSections(inf.lines);
+    WString folder =
+        WString(m_installer.SetupDir()) + (type == 1 ? TEXT("PrinterDriver\\24pin\\") : TEXT("PrinterDriver\\9pin\\"));
+    WString path = folder + TEXT("OEMPRINT.INF");
+    inf.present = IsFile(path) && ReadInfLines(path, &inf.lines) && ReadWholeFile(path, &inf.bytes);
+    inf.sections = ScanInfSections(SystemLines(inf.bytes));
     inf.manufacturer = FindInfSection(inf.sections, TEXT("Manufacturer"));
     if (inf.manufacturer) inf.makers = DeclaredManufacturers(*inf.manufacturer);
+    std::string shown = Name(type);
+    inf.files.reset(
+        new DriverFilesCheck(folder, shown.substr(0, shown.size() - 12), m_separator, shown, inf.sections, m_out));
     return inf;
 }
 
@@ -101,7 +127,7 @@ int DriverInfCheck::AcceptedLine(const Inf& inf, const WString& printer, WString
 bool DriverInfCheck::ReportWrongType(const CataloguePrinter& printer)
 {
     int other = printer.type == 1 ? 2 : 1;
-    const Inf& inf = Load(other);
+    Inf& inf = Load(other);
     WString id;
     int line = inf.present ? AcceptedLine(inf, printer.name, &id) : 0;
     if (!line) return false;
@@ -109,6 +135,12 @@ bool DriverInfCheck::ReportWrongType(const CataloguePrinter& printer)
                 "the type of printer " + Quoted(printer.name) + " is " + (printer.type == 1 ? "24" : "9") +
                     ", but its USB model line is in " + Name(other) + " (line " + std::to_string(line) + "), not in " +
                     Name(printer.type) + ": the type is likely wrong");
+    // The rest of what that INF says of the printer is checked as if the type were right.
+    CataloguePrinter moved = printer;
+    moved.type = other;
+    CheckStructure(other, inf);
+    if (!id.empty() && !LooksBlank(id.front()) && !LooksBlank(id.back())) CheckHardwareId(moved, id, line);
+    CheckSections(moved, inf, id, line);
     return true;
 }
 
@@ -165,7 +197,12 @@ void DriverInfCheck::Check(const CataloguePrinter& printer)
             at = mixedCaseLine;
             message += "; this line writes the maker as the catalogue does, the INF must write \"KORVEL\"";
         }
-        m_out.Error(infName, at, message);
+        // What the system reads of the INF is checked all the same, where it lists the printer.
+        bool listed = false;
+        for (const InfSection& section : inf.sections) listed = listed || FindModelLine(section, printer.name, nullptr);
+        if (!listed) message += "; nor does any models section list it";
+        m_out.Error(infName, at, message + CommentNote(printer.name, "printer name"));
+        if (listed) CheckSections(printer, inf, WString(), 0);
         return;
     }
 
@@ -184,8 +221,66 @@ void DriverInfCheck::Check(const CataloguePrinter& printer)
                         " has blanks around it, which the wizard passes on to the driver update as part of the ID: "
                         "no device has that ID, so the installation fails");
         lineId.clear();
+    } else {
+        CheckHardwareId(printer, lineId, acceptedLine);
     }
     CheckSections(printer, inf, lineId, acceptedLine);
+}
+
+void DriverInfCheck::CheckHardwareId(const CataloguePrinter& printer, const WString& id, int line)
+{
+    std::string expected;
+    const WString* model = nullptr;
+    for (const WString& m : printer.models) {
+        // The checksum of a name beyond ASCII depends on the bytes the printer sends.
+        if (!std::all_of(m.begin(), m.end(), [](WCHAR c) { return c > 0 && c < 0x80; })) return;
+        std::string formed = usbprint::HardwareId(kUsbMaker, Utf8(m));
+        if (ini::SameName(id, text::FromUtf8(formed))) return;
+        if (!model) {
+            model = &m;
+            expected = formed;
+        }
+    }
+    if (!model) return;
+    std::string reports = "a printer that reports MFG:" + std::string(kUsbMaker) + ";MDL:" + Utf8(*model);
+    WString prefix = text::FromUtf8(expected.substr(0, expected.size() - 4));
+    std::string what = "the hardware ID " + Quoted(id) + " of printer " + Quoted(printer.name);
+    if (id.size() < prefix.size() || !ini::SameName(id.substr(0, prefix.size()), prefix))
+        m_out.Error(Name(printer.type), line,
+                    what + " does not belong to model " + Quoted(*model) + ": Windows gives " + reports + " the ID " +
+                        expected +
+                        " (USBPRINT\\, the maker and the model run together and cut to 20 characters, then a "
+                        "checksum), so the driver update finds no device");
+    else
+        m_out.Error(Name(printer.type), line,
+                    what + " ends in " + Quoted(id.substr(prefix.size())) + ", not in the checksum " +
+                        expected.substr(expected.size() - 4) + " that Windows computes for " + reports +
+                        " (its ID is " + expected + "), so the driver update finds no device");
+}
+
+void DriverInfCheck::Finish()
+{
+    for (int type : {1, 2}) {
+        Inf& inf = Load(type);
+        if (!inf.present) continue;
+        CheckStructure(type, inf);
+        // The kinds of Windows the models sections serve: NTx86 is x86, NTamd64 amd64.
+        std::vector<WString> targets;
+        for (const Manufacturer& maker : inf.makers) {
+            for (const WString& section : maker.modelsSections) {
+                size_t dot = section.find('.');
+                if (dot == WString::npos) continue;
+                WString target = section.substr(dot + 1);
+                target = target.substr(0, target.find('.'));
+                if (target.size() > 2 && ini::SameName(target.substr(0, 2), TEXT("NT"))) target = target.substr(2);
+                if (!std::any_of(targets.begin(), targets.end(),
+                                 [&](const WString& t) { return ini::SameName(t, target); }))
+                    targets.push_back(target);
+            }
+        }
+        if (targets.empty()) targets.push_back(TEXT("x86"));
+        inf.files->Finish(inf.bytes, targets);
+    }
 }
 
 void DriverInfCheck::CheckSections(const CataloguePrinter& printer, const Inf& inf, const WString& hardwareId,
@@ -211,12 +306,19 @@ void DriverInfCheck::CheckSections(const CataloguePrinter& printer, const Inf& i
                             ": Windows cannot install it from this INF");
         return;
     }
+    bool idChecked = false;
     for (const Manufacturer* maker : required) {
         for (const WString& name : maker->modelsSections) {
             const InfSection* section = FindInfSection(inf.sections, name);
             if (!section || !HasModelLines(*section)) continue;  // said once for the whole INF
             inf::ModelLine parsed;
             const InfLine* line = FindModelLine(*section, printer.name, &parsed);
+            if (line) inf.files->InstallSection(*line, name, quoted);
+            // Without a line the wizard reads, the system's line has its ID checked.
+            if (line && acceptedLine == 0 && !idChecked && parsed.hardwareId.rfind(TEXT("USB"), 0) == 0) {
+                CheckHardwareId(printer, parsed.hardwareId, line->number);
+                idChecked = true;
+            }
             if (!line) {
                 m_out.Error(infName, section->line,
                             "section [" + Utf8(name) + "], which [Manufacturer] declares on line " +

@@ -13,8 +13,14 @@
 namespace medium_check {
 
 struct InfLine {
-    int number;    // from 1
+    int number;    // from 1; a line continued with '\\' counts as its first line
     WString text;  // without its comment, blanks around it dropped
+    // As the system's parser splits it: the key before the first '=' outside quotation
+    // marks (empty when there is none), and the values after it separated by commas,
+    // each without blanks around it or its quotation marks ("" stands for one).
+    bool hasKey = false;
+    WString key;
+    std::vector<WString> fields;
 };
 
 struct InfSection {
@@ -24,12 +30,23 @@ struct InfSection {
 };
 
 // The sections of an INF given line by line. A ';' outside quotation marks starts a
-// comment; "[name]" starts a section (blanks inside the brackets dropped). Lines
-// before the first header are left out.
+// comment; a '\\' that ends a line joins the next line to it; "[name]" starts a
+// section (blanks inside the brackets dropped). Lines before the first header are
+// left out.
 std::vector<InfSection> ScanInfSections(const std::vector<WString>& lines);
 
 // The first section of the name, letter case ignored; null when there is none.
 const InfSection* FindInfSection(const std::vector<InfSection>& sections, const WString& name);
+
+// The lines of every section of the name: the system merges sections of one name.
+std::vector<const InfLine*> InfSectionLines(const std::vector<InfSection>& sections, const WString& name);
+
+// The first line of the section with the key (letter case ignored); null when none.
+const InfLine* FindInfKey(const std::vector<InfSection>& sections, const WString& section, const WString& key);
+
+// A value with each %name% replaced by its entry in [Strings] (kept when there is
+// none) and %% by %.
+WString ExpandStrings(const std::vector<InfSection>& sections, const WString& value);
 
 // One maker's entry in [Manufacturer]: "%strkey%=models-section-name[,target]..." or
 // a bare models-section name. Its models sections are the name decorated with each

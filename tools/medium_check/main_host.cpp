@@ -12,6 +12,10 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     bool strict = false;
     std::string folder;
+    if (medium_check::WantsHelp(args)) {
+        std::fputs(medium_check::Usage(), stdout);
+        return 0;
+    }
     if (!medium_check::ParseArguments(args, &strict, &folder)) {
         std::fputs(medium_check::Usage(), stderr);
         return 2;

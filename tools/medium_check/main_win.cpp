@@ -13,6 +13,10 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 1; i < argc; ++i) args.push_back(text::ToUtf8(argv[i], text::Length(argv[i])));
     bool strict = false;
     std::string folder;
+    if (medium_check::WantsHelp(args)) {
+        std::fputs(medium_check::Usage(), stdout);
+        return 0;
+    }
     if (!medium_check::ParseArguments(args, &strict, &folder)) {
         std::fputs(medium_check::Usage(), stderr);
         return 2;

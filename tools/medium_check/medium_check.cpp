@@ -21,22 +21,6 @@ constexpr size_t kCarriedNameChars = CPrinterInstaller::kNameCapacity - 1;
 // The buffer the series and model page reads a printer name into.
 constexpr int kDisplayNameCapacity = 260;
 
-// --- reading files -----------------------------------------------------------------
-
-bool ReadWholeFile(const WString& path, std::string* bytes)
-{
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bytes->clear();
-    char chunk[4096];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) bytes->append(chunk, got);
-    ::CloseHandle(file);
-    return ok;
-}
-
 // --- the catalogue as lines with their numbers ---------------------------------------
 // The wizard's verdicts come from its own readers; the scan only finds the line a
 // finding belongs to, by the profile functions' own rules (platform/ini_scan.h).
@@ -103,6 +87,7 @@ public:
     {
         if (!IsFile(m_info) || !ReadWholeFile(m_info, &m_bytes)) {
             Error(kCatalogueFile, 0, "missing or unreadable: the wizard finds no printer to offer");
+            m_drivers.Finish();
             return Sorted();
         }
         CheckEncoding();
@@ -111,10 +96,13 @@ public:
         m_types = ini::FindSection(m_sections, TEXT("PRINTER_TYPE"));
 
         CStringList series;
+        m_read = {TEXT("PRINTER_SERIES"), TEXT("PRINTER_NAME"), TEXT("PRINTER_TYPE")};
         if (!m_installer.GetSeriesList(series)) {
             ExplainUnlisted(TEXT("PRINTER_SERIES"), nullptr);
+            m_drivers.Finish();
             return Sorted();
         }
+        for (const CString& s : series) m_read.push_back(s.Str());
         size_t index = 0;
         for (const CString& s : series) CollectSeries(s.Str(), index++);
         // Which keys no model uses is known once every model is listed, and which no
@@ -127,6 +115,8 @@ public:
         CheckFamilies();
         WarnUnused(m_names, m_mentionedModels, "model", "no series lists it");
         WarnUnused(m_types, m_typeUsers, "printer", "no model has this printer name");
+        WarnUnreadSections();
+        m_drivers.Finish();
         return Sorted();
     }
 
@@ -165,12 +155,97 @@ private:
             return;
         }
         size_t offset = 0;
-        if (int line = FirstNonAsciiLine(m_bytes, &offset))
+        int line = FirstNonAsciiLine(m_bytes, &offset);
+        if (!line) return;
+        // Saved as UTF-8 without its mark, as editors do: the names a finding quotes are
+        // the ones Windows reads, so show how this PC reads the first such line.
+        if (IsUtf8(m_bytes)) {
+            size_t begin = m_bytes.rfind('\n', offset), end = m_bytes.find_first_of("\r\n", offset);
+            begin = begin == std::string::npos ? 0 : begin + 1;
+            std::string written = m_bytes.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
             Warning(kCatalogueFile, line,
-                    "the catalogue is neither ASCII nor UTF-16LE with a byte-order mark (byte " +
-                        std::to_string(offset) +
-                        " is not ASCII): Windows reads it in the PC's ANSI code page, so it reads differently on a PC "
-                        "with another code page; save it as UTF-16LE with its byte-order mark");
+                    "the catalogue is saved as UTF-8 without a byte-order mark, which Windows does not recognise: it "
+                    "reads the file in the PC's ANSI code page (code page " +
+                        std::to_string(::GetACP()) + " here), so this line, " + Quoted(text::FromUtf8(written)) +
+                        ", reads " + Quoted(DecodeCatalogue(written)) +
+                        " and the findings quote it so; save the catalogue as UTF-16LE with its byte-order mark");
+            return;
+        }
+        Warning(kCatalogueFile, line,
+                "the catalogue is neither ASCII nor UTF-16LE with a byte-order mark (byte " + std::to_string(offset) +
+                    " is not ASCII): Windows reads it in the PC's ANSI code page, so it reads differently on a PC "
+                    "with another code page; save it as UTF-16LE with its byte-order mark");
+    }
+
+    // Whether the bytes are well-formed UTF-8 (shortest forms, no surrogates).
+    static bool IsUtf8(const std::string& bytes)
+    {
+        for (size_t i = 0; i < bytes.size();) {
+            unsigned char b = static_cast<unsigned char>(bytes[i]);
+            size_t n = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 9;
+            if (n == 9 || i + n >= bytes.size()) return false;
+            unsigned long c = n == 0 ? b : b & (0x3F >> n);
+            for (size_t k = 1; k <= n; ++k) {
+                unsigned char t = static_cast<unsigned char>(bytes[i + k]);
+                if ((t & 0xC0) != 0x80) return false;
+                c = (c << 6) | (t & 0x3F);
+            }
+            static const unsigned long kLeast[] = {0, 0x80, 0x800, 0x10000};
+            if (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+            i += n + 1;
+        }
+        return true;
+    }
+
+    // The sections of the catalogue that the wizard does not read: of a name it never
+    // asks for, or after an earlier one of the same name (only the first counts).
+    std::vector<const Section*> UnreadSections() const
+    {
+        std::vector<const Section*> unread;
+        for (const Section& s : m_sections)
+            if (!AnySameName(m_read, s.name) || ini::FindSection(m_sections, s.name) != &s) unread.push_back(&s);
+        return unread;
+    }
+
+    // "; did you mean [NAME] on line N?" for the unread section closest to a section
+    // the wizard reads but does not find.
+    std::string SectionHint(const WString& wanted)
+    {
+        std::vector<const Section*> unread = UnreadSections();
+        std::vector<WString> names;
+        for (const Section* s : unread)
+            names.push_back(AnySameName(m_read, s->name) ? WString() : s->name);  // a repeat is no near miss
+        int closest = ClosestName(wanted, names);
+        if (closest < 0) return std::string();
+        const Section* s = unread[static_cast<size_t>(closest)];
+        m_hintedSections.push_back(s->line);
+        return "; did you mean [" + Utf8(s->name) + "] on line " + std::to_string(s->line) + "?";
+    }
+
+    // A missing keyed section is one finding, not one for each name looked up in it.
+    void ReportMissingSection(const WString& name, const std::string& consequence)
+    {
+        Error(kCatalogueFile, 0, "no [" + Utf8(name) + "] section: " + consequence + SectionHint(name));
+    }
+
+    void WarnUnreadSections()
+    {
+        for (const Section* s : UnreadSections()) {
+            if (std::find(m_hintedSections.begin(), m_hintedSections.end(), s->line) != m_hintedSections.end())
+                continue;
+            if (const Section* first = ini::FindSection(m_sections, s->name); first != s) {
+                Warning(kCatalogueFile, s->line,
+                        "section [" + Utf8(s->name) + "] is never read: the one on line " +
+                            std::to_string(first->line) + " has the same name, and the first one counts");
+                continue;
+            }
+            int closest = ClosestName(s->name, m_read);
+            Warning(kCatalogueFile, s->line,
+                    "section [" + Utf8(s->name) + "] is read by nothing" +
+                        (closest >= 0 ? "; did you mean [" + Utf8(m_read[static_cast<size_t>(closest)]) + "]?"
+                                      : ": the wizard reads [PRINTER_SERIES], a section for each series it lists, "
+                                        "[PRINTER_NAME] and [PRINTER_TYPE]"));
+        }
     }
 
     // Why a listed section (PRINTER_SERIES, or a series' section) gives the wizard no
@@ -186,9 +261,12 @@ private:
             m_installer.ReadSection(name.c_str(), m_info.c_str(), buffer.data(), static_cast<int>(buffer.size()));
         bool explained = false;
         if (!section && total == 0) {
-            Error(kCatalogueFile, at,
-                  seriesLine ? what + " has no section [" + Utf8(name) + "] of its own, so it offers no models"
-                             : "no [PRINTER_SERIES] section: the wizard offers no series");
+            if (seriesLine)
+                Error(kCatalogueFile, at,
+                      what + " has no section [" + Utf8(name) + "] of its own, so it offers no models" +
+                          SectionHint(name) + CommentNote(name, "series name"));
+            else
+                ReportMissingSection(name, "the wizard offers no series");
             return;
         }
         if (total == 0) {
@@ -282,9 +360,15 @@ private:
         WCHAR name[kDisplayNameCapacity] = {0};
         if (!m_installer.GetPrinterDisplayName(model.c_str(), name, kDisplayNameCapacity)) {
             const Entry* entry = FindKey(m_names, model);
-            if (!entry || !entry->hasValue)
+            if (!m_names) {
+                if (!m_namesMissingReported)
+                    ReportMissingSection(TEXT("PRINTER_NAME"),
+                                         "no model has a printer name, so the wizard installs none");
+                m_namesMissingReported = true;
+            } else if (!entry || !entry->hasValue)
                 Error(kCatalogueFile, listing.line,
-                      "model " + Quoted(model) + " has no entry in [PRINTER_NAME]" + Hint(m_unusedNames, model));
+                      "model " + Quoted(model) + " has no entry in [PRINTER_NAME]" + CommentNote(model, "model") +
+                          Hint(m_unusedNames, model));
             else if (!name[0])
                 Error(kCatalogueFile, entry->line, "the printer name of model " + Quoted(model) + " is empty");
             else
@@ -294,6 +378,7 @@ private:
             return;
         }
         WString printer = name;
+        m_printerModels[printer].push_back(model);
         if (!m_printers.count(printer)) {
             const Entry* entry = FindKey(m_names, model);
             m_printers[printer] = entry ? entry->line : listing.line;
@@ -321,19 +406,25 @@ private:
         int type = m_installer.GetPrinterType(printer.c_str());
         const Entry* entry = FindKey(m_types, printer);
         if (type < 0) {
-            if (!entry || !entry->hasValue) {
+            if (!m_types) {
+                if (!m_typesMissingReported)
+                    ReportMissingSection(TEXT("PRINTER_TYPE"), "no printer has a type, so the wizard installs none");
+                m_typesMissingReported = true;
+            } else if (!entry || !entry->hasValue) {
                 Error(kCatalogueFile, line,
-                      "printer name " + quoted + " has no entry in [PRINTER_TYPE]" + Hint(m_unusedTypes, printer));
+                      "printer name " + quoted + " has no entry in [PRINTER_TYPE]" +
+                          CommentNote(printer, "printer name") + Hint(m_unusedTypes, printer));
             } else {
                 std::vector<WCHAR> value(m_bytes.size() + 16, 0);
                 ::GetPrivateProfileStringW(TEXT("PRINTER_TYPE"), printer.c_str(), nullptr, value.data(),
                                            static_cast<DWORD>(value.size()), m_info.c_str());
                 Error(kCatalogueFile, entry->line,
-                      "the type of printer " + quoted + " is " + Quoted(value.data()) + ": it must be exactly 24 or 9");
+                      "the type of printer " + quoted + " is " + Quoted(value.data()) + ": it must be exactly 24 or 9" +
+                          CommentNote(value.data(), "type"));
             }
             return;
         }
-        if (carried) m_drivers.Check({printer, type, line, entry ? entry->line : line});
+        if (carried) m_drivers.Check({printer, type, line, entry ? entry->line : line, m_printerModels[printer]});
     }
 
     // Installing a printer removes every installed printer of its family: its own name
@@ -380,7 +471,10 @@ private:
     {
         std::vector<WString> keys;
         for (const Entry* e : unused) keys.push_back(e->name);
-        int closest = ClosestName(wanted, keys);
+        // A name with a ';' inside most likely meant the text before it.
+        size_t semicolon = wanted.find(';');
+        WString meant = semicolon == WString::npos ? wanted : ini::Trim(wanted.substr(0, semicolon));
+        int closest = ClosestName(meant, keys);
         if (closest < 0) return std::string();
         const Entry* e = unused[static_cast<size_t>(closest)];
         m_hinted.push_back(e->line);
@@ -436,7 +530,12 @@ private:
     std::vector<const Entry*> m_unusedNames;  // keys of [PRINTER_NAME] no model uses
     std::vector<WString> m_typeUsers;
     std::vector<const Entry*> m_unusedTypes;
-    std::vector<int> m_hinted;  // lines of entries given as hints
+    std::vector<int> m_hinted;                                // lines of entries given as hints
+    std::map<WString, std::vector<WString>> m_printerModels;  // printer name -> its models
+    std::vector<WString> m_read;                              // the sections the wizard reads
+    std::vector<int> m_hintedSections;                        // lines of sections given as hints
+    bool m_namesMissingReported = false;
+    bool m_typesMissingReported = false;
 };
 
 }  // namespace
@@ -480,10 +579,19 @@ bool ParseArguments(const std::vector<std::string>& args, bool* strict, std::str
     return !folder->empty();
 }
 
+bool WantsHelp(const std::vector<std::string>& args)
+{
+    return std::any_of(args.begin(), args.end(),
+                       [](const std::string& a) { return a == "--help" || a == "-h" || a == "/?"; });
+}
+
 const char* Usage()
 {
     return "usage: korvel-medium-check [--strict] MEDIUM_FOLDER\n"
-           "Checks a setup medium (PrinterInfor.Inf and PrinterDriver\\...\\OEMPRINT.INF) as the wizard reads it.\n"
+           "       korvel-medium-check --help\n"
+           "Checks a setup medium (PrinterInfor.Inf and PrinterDriver\\...\\OEMPRINT.INF with the files they\n"
+           "install) as the wizard and Windows read it, and prints each finding as FILE:LINE: error|warning: TEXT.\n"
+           "  --strict   warnings fail the check too\n"
            "Exit status: 0 no errors, 1 errors (or warnings with --strict), 2 bad usage or no such folder.\n";
 }
 

@@ -36,6 +36,9 @@ int Report(const std::vector<Finding>& findings, bool strict, std::FILE* out, st
 
 // The command line shared by both builds: [--strict] FOLDER. False on anything else.
 bool ParseArguments(const std::vector<std::string>& args, bool* strict, std::string* folder);
+// Whether the arguments ask for the usage (--help, -h or /?), which goes to standard
+// output with exit status 0.
+bool WantsHelp(const std::vector<std::string>& args);
 const char* Usage();
 
 }  // namespace medium_check

@@ -1,12 +1,14 @@
 // korvel-sim: runs the real wizard, with the same page code, on a simulated PC.
 //
 //   korvel-sim                          the demo PC, interactively in the terminal
+//   korvel-sim --medium DIR             the demo PC with another setup medium
 //   korvel-sim [SCENARIO] < SCRIPT      a scenario file and a script: prints the transcript
 //   korvel-sim --help
 //
 // The formats are in docs/script-format.md and docs/simulator.md.
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -26,10 +28,12 @@
 namespace {
 
 const char kUsage[] =
-    "usage: korvel-sim [SCENARIO] [--script FILE] [--time-scale X]\n"
+    "usage: korvel-sim [SCENARIO] [--medium DIR] [--script FILE] [--time-scale X]\n"
     "  Runs the wizard on the simulated PC that the scenario file SCENARIO describes\n"
     "  (docs/simulator.md; default: the demo PC, with the demo setup medium, the\n"
     "  spooler's default ports, no printer and no USB printer) and prints the transcript.\n"
+    "  --medium DIR     the setup medium folder (with PrinterInfor.Inf and PrinterDriver)\n"
+    "                   instead of the demo medium or the scenario's medium\n"
     "  --script FILE    the user's actions (docs/script-format.md); without it they are\n"
     "                   read from standard input, or typed as keys on a terminal\n"
     "  --time-scale X   machine time runs at X, a number greater than 0 (0.05: twenty\n"
@@ -61,7 +65,7 @@ void CloseLeftovers()
 
 int main(int argc, char** argv)
 {
-    std::string scenarioPath, scriptPath;
+    std::string scenarioPath, scriptPath, mediumPath;
     double timeScale = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -69,11 +73,13 @@ int main(int argc, char** argv)
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return 0;
-        } else if (a == "--script" || a == "--time-scale") {
+        } else if (a == "--script" || a == "--time-scale" || a == "--medium") {
             if (!hasValue) return BadCommandLine(a + " needs a value");
             std::string value = argv[++i];
             if (a == "--script")
                 scriptPath = value;
+            else if (a == "--medium")
+                mediumPath = value;
             else if (!simulator::ParseTimeScale(value, &timeScale))
                 return BadCommandLine("--time-scale " + value + ": " + simulator::kTimeScaleExpected);
         } else if (!a.empty() && a[0] == '-') {
@@ -94,6 +100,12 @@ int main(int argc, char** argv)
         return 2;
     }
     if (timeScale > 0) scenario.timeScale = timeScale;
+    if (!mediumPath.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(mediumPath, ec))
+            return BadCommandLine("--medium " + mediumPath + ": no such folder");
+        scenario.mediumFolder = std::filesystem::absolute(mediumPath).lexically_normal().string();
+    }
     sim::ResetMachine();
     if (!scenario.Apply(&error)) {
         std::cerr << error << "\n";

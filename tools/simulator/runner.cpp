@@ -134,7 +134,7 @@ void Runner::PrintEvents()
         const std::string& l = log[m_logSeen];
         for (const char* prefix :
              {"run ", "driver-update ", "delete-printer ", "delete-driver ", "close-printer ", "reenumerate "})
-            if (l.rfind(prefix, 0) == 0) m_out << l << "\n";
+            if (l.rfind(prefix, 0) == 0) m_out << NamedErrors(l) << "\n";
     }
     PrintStream("stdout", sim::StdoutText(), &m_stdoutSeen);
     PrintStream("stderr", sim::StderrText(), &m_stderrSeen);

@@ -17,6 +17,7 @@
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "platform/text.h"
+#include "platform/usbprint_id.h"
 
 namespace simulator {
 
@@ -96,10 +97,24 @@ std::string CheckConnection(const ScenarioLine& line)
     return shape ? "" : "\"" + w + "\" is not of the form \\\\SERVER\\NAME";
 }
 
+// The IEEE 1284 device ID a usb line's printer sends: id= as given, or one naming the
+// maker KORVEL and model=.
+std::string DeviceIdOf(const ScenarioLine& line)
+{
+    if (const std::string* model = line.Option("model")) return "MFG:KORVEL;CMD:ESC/P;MDL:" + *model + ";CLS:PRINTER;";
+    const std::string* id = line.Option("id");
+    return id ? *id : std::string();
+}
+
 std::string CheckUsb(const ScenarioLine& line)
 {
     if (!line.Option("model") && !line.Option("id")) return "usb needs model= or id=";
     if (line.Option("model") && line.Option("id")) return "usb takes model= or id=, not both";
+    std::string formed;
+    if (!line.Option("hardware-id") && !usbprint::HardwareIdOfDeviceId(DeviceIdOf(line), &formed))
+        return "the device ID \"" + DeviceIdOf(line) +
+               "\" names no maker (MFG:) or no model (MDL:), so Windows forms no hardware ID for the printer: give "
+               "one with hardware-id=";
     long ms = 0;
     if (const std::string* a = line.Option("answer"))
         if (*a != "now" && *a != "never" && *a != "fail" && *a != "ignore-cancel" &&
@@ -497,9 +512,7 @@ bool Scenario::PlugUsb(std::string* error) const
     }
     const ScenarioLine& u = *m_usb;
     sim::TypicalUsbPrinter p;
-    if (const std::string* model = u.Option("model"))
-        p.deviceId = "MFG:KORVEL;CMD:ESC/P;MDL:" + *model + ";CLS:PRINTER;";
-    if (const std::string* id = u.Option("id")) p.deviceId = *id;
+    p.deviceId = DeviceIdOf(u);
     if (const std::string* v = u.Option("vid")) p.vid = *v;
     if (const std::string* v = u.Option("pid")) p.pid = *v;
     if (const std::string* v = u.Option("serial")) p.serial = *v;
@@ -523,7 +536,13 @@ bool Scenario::PlugUsb(std::string* error) const
             p.answerDelayMs = static_cast<DWORD>(number);
         }
     }
-    if (const std::string* v = u.Option("hardware-id")) p.hardwareIds.push_back(U16(*v));
+    // Without hardware-id= the printer has the ID Windows' USB printing driver forms
+    // from its device ID (the line was checked to name a maker and a model).
+    std::string formed;
+    if (const std::string* v = u.Option("hardware-id"))
+        p.hardwareIds.push_back(U16(*v));
+    else if (usbprint::HardwareIdOfDeviceId(p.deviceId, &formed))
+        p.hardwareIds.push_back(U16(formed));
     sim::PlugInTypicalUsbPrinter(p);
     return true;
 }

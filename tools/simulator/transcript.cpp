@@ -1,5 +1,10 @@
 #include "tools/simulator/transcript.h"
 
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/error_names.h"
 #include "platform/text.h"
 #include "platform/windowing.h"
 
@@ -66,6 +71,37 @@ std::string BoxLine(const sim::ui::BoxState& box)
     default: buttons = "OK"; break;
     }
     return "box " + Quote(box.caption) + " " + Quote(box.text) + " [" + buttons + "]";
+}
+
+std::string NamedErrors(const std::string& line)
+{
+    std::string out;
+    const std::string mark = "error ";
+    size_t pos = 0;
+    for (size_t at = line.find(mark); at != std::string::npos; at = line.find(mark, pos)) {
+        size_t digits = at + mark.size(), end = digits;
+        while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+        bool word = at == 0 || !std::isalnum(static_cast<unsigned char>(line[at - 1]));
+        if (!word || end == digits || end - digits > 10 ||
+            (end < line.size() && std::isalnum(static_cast<unsigned char>(line[end])))) {
+            out += line.substr(pos, digits - pos);
+            pos = digits;
+            continue;
+        }
+        unsigned long long value = std::strtoull(line.substr(digits, end - digits).c_str(), nullptr, 10);
+        if (value > 0xFFFFFFFFull) {
+            out += line.substr(pos, end - pos);
+            pos = end;
+            continue;
+        }
+        DWORD code = static_cast<DWORD>(value);
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+        out += line.substr(pos, at - pos) + mark + hex;
+        if (const WCHAR* name = text::ErrorName(code)) out += " (" + text::ToUtf8(name, text::Length(name)) + ")";
+        pos = end;
+    }
+    return out + line.substr(pos);
 }
 
 }  // namespace simulator

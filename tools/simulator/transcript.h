@@ -14,5 +14,9 @@ std::string Quote(const std::u16string& text);
 std::vector<std::string> PageLines(const sim::ui::Snapshot& snapshot);
 // "box "CAPTION" "TEXT" [OK Cancel]"
 std::string BoxLine(const sim::ui::BoxState& box);
+// The line with each "error N" (N a decimal Windows error code) written as
+// "error 0x0000000N (NAME)", in hexadecimal as Windows' headers define the codes, with
+// the code's name where the shared table knows it.
+std::string NamedErrors(const std::string& line);
 
 }  // namespace simulator

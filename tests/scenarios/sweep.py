@@ -16,6 +16,8 @@ driver update that fails. Every run must keep the promises of a run nobody watch
 
 What a scenario asks is written in it, on a comment line the parser skips:
     # sweep: printer="NAME" port=PORT default=yes|no
+for a removal (0 only when no printer of the name or a copy of it is left):
+    # sweep: removes="NAME"
 or, for a scenario that must never install:
     # sweep: installs-nothing
 
@@ -109,7 +111,12 @@ def check(transcript, status, asked):
     if code not in CODES:
         problems.append(f"exit code {code} is not one of {sorted(CODES)}")
     printers, files = machine(transcript)
-    if code in (0, 3010):
+    if code in (0, 3010) and "removes" in asked:
+        name = asked["removes"].lower()
+        left = [p[0] for p in printers if p[0].lower().startswith(name)]
+        if left:
+            problems.append(f"exit code {code}, but {', '.join(left)} is left")
+    elif code in (0, 3010):
         if "printer" not in asked:
             problems.append(f"exit code {code} for a run that must not install")
         else:

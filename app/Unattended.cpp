@@ -52,26 +52,29 @@ int ChoosePrinter(CPrinterInstaller& installer, const CString& model, CString& s
     return 0;
 }
 
+enum class Account { kUser, kSystem, kUnknown };
+
 // Whether the process runs as the local system account (its token's user is
-// S-1-5-18), as deployment tools and startup scripts run it. When that cannot be told,
-// the run goes on as a user's.
-bool RunsAsSystemAccount(CPrinterInstaller& installer)
+// S-1-5-18), as deployment tools and startup scripts run it.
+Account RunningAccount(CPrinterInstaller& installer)
 {
     HANDLE token = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
         installer.LogStep(TEXT("the account cannot be told: %s"), error_text::Describe(::GetLastError()).c_str());
-        return false;
+        return Account::kUnknown;
     }
-    bool system = false;
+    Account account = Account::kUnknown;
     DWORD needed = 0;
     ::GetTokenInformation(token, TokenUser, nullptr, 0, &needed);
     std::unique_ptr<BYTE[]> user(needed ? new (std::nothrow) BYTE[needed] : nullptr);
     if (user && ::GetTokenInformation(token, TokenUser, user.get(), needed, &needed))
-        system = ::IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(user.get())->User.Sid, WinLocalSystemSid) != FALSE;
+        account = ::IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(user.get())->User.Sid, WinLocalSystemSid)
+                      ? Account::kSystem
+                      : Account::kUser;
     else
         installer.LogStep(TEXT("the account cannot be told: %s"), error_text::Describe(::GetLastError()).c_str());
     ::CloseHandle(token);
-    return system;
+    return account;
 }
 
 // The attached printer's USB port, as the port page derives it; empty when none.
@@ -144,8 +147,14 @@ bool PnpQueueInPlace(CPrinterInstaller& installer)
 
 // The steps after the installation that the command line asked for; a step that fails
 // fails the run, the printer staying installed.
-int Finish(CPrinterInstaller& installer, bool setDefault, bool testPage, int exitCode)
+int Finish(CPrinterInstaller& installer, bool setDefault, bool defaultUntold, bool testPage, int exitCode)
 {
+    if (defaultUntold) {
+        installer.LogStep(TEXT("printer \"%s\" was not made the default printer, since the account is unknown; it "
+                               "stays installed"),
+                          installer.PrinterName());
+        exitCode = kFailed;
+    }
     if (setDefault) {
         installer.SetSetDefault(1);
         if (!installer.SetDefaultPrinter() || !installer.IsDefaultPrinter(installer.PrinterName())) {
@@ -231,13 +240,19 @@ int Install(CPrinterInstaller& installer, const cmdline::Options& options)
         }
     }
 
-    // The default printer belongs to each user: the system account's is nobody's.
+    // The default printer belongs to each user: the system account's is nobody's. When
+    // the account cannot be told, neither can whether the step means anything: it is
+    // not done, and the run fails once the printer is installed.
     bool setDefault = !options.noDefault;
-    if (setDefault && RunsAsSystemAccount(installer)) {
-        installer.LogStep(
-            TEXT("the program runs as the system account (S-1-5-18): the default printer belongs to "
-                 "each user, so none is set"));
-        setDefault = false;
+    bool defaultUntold = false;
+    if (setDefault) {
+        Account account = RunningAccount(installer);
+        if (account == Account::kSystem)
+            installer.LogStep(
+                TEXT("the program runs as the system account (S-1-5-18): the default printer belongs "
+                     "to each user, so none is set"));
+        defaultUntold = account == Account::kUnknown;
+        setDefault = account == Account::kUser;
     }
 
     WString state;
@@ -245,7 +260,7 @@ int Install(CPrinterInstaller& installer, const cmdline::Options& options)
     if (placement == CPrinterInstaller::kInPlace && !options.repair) {
         installer.LogStep(TEXT("printer \"%s\" is already installed on port %s with its driver: nothing to change"),
                           installer.PrinterName(), port.Str().c_str());
-        return Finish(installer, setDefault, options.testPage, kInstalled);
+        return Finish(installer, setDefault, defaultUntold, options.testPage, kInstalled);
     }
     if (placement == CPrinterInstaller::kInPlace)
         installer.LogStep(TEXT("printer \"%s\" is in place; /repair replaces it"), installer.PrinterName());
@@ -275,7 +290,7 @@ int Install(CPrinterInstaller& installer, const cmdline::Options& options)
                       installer.DriverInf());
     if (pnp ? !(installer.InstallPnpDriver() && PnpQueueInPlace(installer)) : !installer.InstallPrinter())
         return kFailed;
-    return Finish(installer, setDefault, options.testPage,
+    return Finish(installer, setDefault, defaultUntold, options.testPage,
                   pnp && installer.GetRebootRequired() ? kRestartNeeded : kInstalled);
 }
 

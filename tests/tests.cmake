@@ -3,6 +3,8 @@
 #                    machine's own tests (tests/sim) and the tools' tests (tests/tools);
 #                    ctest runs it as "unit" (Linux)
 #   scenario-NAME    the simulator runs tests/scenarios/NAME.script (Linux)
+#   sweep            tests/scenarios/sweep.py: the unattended scenarios with each simulated
+#                    call failing, against the promises of a run nobody watches (Linux)
 #   korvel_contract  the platform operations' contracts (tests/contract), written once
 #                    and run twice: on the simulated machine as ctest's "contract"
 #                    (Linux), and against the real functions (x86-64, tests/wine/contract.sh)
@@ -107,6 +109,16 @@ foreach(script IN LISTS scripts)
 endforeach()
 ")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${KORVEL_SCENARIO_TESTS})
+
+# --- the fault-injection sweep of the unattended scenarios ---------------------------------
+# Every tests/scenarios/quiet-* scenario plain and with each failable simulated call
+# failing (tests/scenarios/sweep.py), checked against the promises of a run nobody
+# watches. About a thousand runs of the simulator: left out of the sanitizers' builds,
+# where it would take the better part of an hour.
+if(NOT KORVEL_SANITIZE)
+  add_test(NAME sweep COMMAND python3 ${KORVEL_TESTS}/scenarios/sweep.py $<TARGET_FILE:korvel-sim>)
+  set_tests_properties(sweep PROPERTIES TIMEOUT 900)
+endif()
 
 # --- contract tests on the simulated machine --------------------------------------------------
 # Here the machine's verifier holds every contract test to the rules as well.

@@ -28,6 +28,7 @@ import re
 import subprocess
 import sys
 import tempfile
+from concurrent.futures import ThreadPoolExecutor
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -78,8 +79,8 @@ def machine(transcript):
     lines = transcript.split("\n")
     start = lines.index("machine:") if "machine:" in lines else len(lines)
     for line in lines[start + 1:]:
-        m = re.match(r'  printer "((?:[^"\\]|\\.)*)" driver="((?:[^"\\]|\\.)*)" port="((?:[^"\\]|\\.)*)"( default)?$',
-                     line)
+        m = re.match(r'  printer "((?:[^"\\]|\\.)*)" driver="((?:[^"\\]|\\.)*)" port="((?:[^"\\]|\\.)*)"'
+                     r'(?: jobs=\d+)?( default)?$', line)
         if m:
             printers.append((unquote(m.group(1)), unquote(m.group(2)), unquote(m.group(3)), bool(m.group(4))))
             continue
@@ -94,16 +95,20 @@ def machine(transcript):
     return printers, files
 
 
-def check(transcript, status, asked):
-    """The broken promises of one run, in words."""
+def check(transcript, status, asked, closing_fails=False):
+    """The broken promises of one run, in words. When the variant made a close fail,
+    the handle it could not close is left open by the machine, not by the program."""
     problems = []
     lines = transcript.split("\n")
     if any(l.startswith("page ") for l in lines):
         problems.append("a wizard page was shown")
     if any(l.startswith("box ") for l in lines):
         problems.append("a message box was shown")
-    if status == 3 or any(l.startswith("violation: ") for l in lines):
-        problems.append("violations: " + "; ".join(l for l in lines if l.startswith("violation: ")))
+    violations = [l for l in lines if l.startswith("violation: ")]
+    if closing_fails:
+        violations = [v for v in violations if "every handle is released before the program ends" not in v]
+    if violations or (status == 3 and not closing_fails):
+        problems.append("violations: " + "; ".join(violations))
     codes = [int(l.split()[1]) for l in lines if l.startswith("exit-code ")]
     if not codes:
         return problems + ["the program did not end by itself"]
@@ -135,11 +140,29 @@ def check(transcript, status, asked):
                     problems.append(f"exit code {code}, but the printer is {'' if default else 'not '}the default")
             if copies:
                 problems.append(f"exit code {code}, with {', '.join(copies)} beside the printer")
+    # A log that could not be written is said on standard error instead.
     logs = [lines for path, lines in files.items() if path.lower().endswith(".log")]
-    if not logs or not logs[-1]:
-        problems.append("no log")
-    elif not logs[-1][-1].endswith(f"exit code {code}"):
+    said = any(l.startswith("stderr ") and "cannot be written" in l for l in lines)
+    if not said and (not logs or not logs[-1]):
+        problems.append("no log, and nothing on standard error says why")
+    elif not said and not logs[-1][-1].endswith(f"exit code {code}"):
         problems.append(f"the log's last line does not name exit code {code}: {logs[-1][-1]!r}")
+    return problems
+
+
+def run_one(sim, tmp, name, text, script, index, label, extra, asked):
+    """One run of one variant: its broken promises."""
+    path = os.path.join(tmp, f"{name}-{index}.scenario")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text + "\n" + "\n".join(extra) + "\n")
+    try:
+        done = subprocess.run([sim, path, "--script", script], capture_output=True, text=True, timeout=60)
+    except subprocess.TimeoutExpired:
+        return ["the run did not end within 60 s"]
+    closing = any(f"fail {function} " in e for e in extra for function in ("CloseHandle", "ClosePrinter"))
+    problems = check(done.stdout, done.returncode, asked, closing)
+    if done.returncode == 2:
+        problems.append("the simulator refused the scenario: " + done.stderr.strip())
     return problems
 
 
@@ -149,8 +172,9 @@ def main():
         return 2
     sim = sys.argv[1]
     names = sys.argv[2:] or sorted(f[:-9] for f in os.listdir(HERE) if f.startswith("quiet-") and f.endswith(".scenario"))
+    jobs = int(os.environ.get("KORVEL_SWEEP_JOBS", "2"))
     runs = failures = 0
-    with tempfile.TemporaryDirectory() as tmp:
+    with tempfile.TemporaryDirectory() as tmp, ThreadPoolExecutor(max_workers=jobs) as pool:
         for name in names:
             with open(os.path.join(HERE, name + ".scenario"), encoding="utf-8") as f:
                 text = f.read()
@@ -159,27 +183,16 @@ def main():
                 print(f"FAIL {name}: no \"# sweep:\" line says what it asks")
                 failures += 1
                 continue
-            for label, extra in variants():
-                path = os.path.join(tmp, name + ".scenario")
-                with open(path, "w", encoding="utf-8") as f:
-                    # The medium is named again: the copy lives elsewhere.
-                    f.write(text + "\n" + "\n".join(extra) + "\n")
-                medium_line = re.search(r"^medium (.*)$", text, re.M)
-                if medium_line:
-                    print(f"FAIL {name}: the sweep cannot move a scenario with its own medium")
-                    failures += 1
-                    break
+            if re.search(r"^medium ", text, re.M):
+                print(f"FAIL {name}: the sweep cannot move a scenario with its own medium")
+                failures += 1
+                continue
+            script = os.path.join(HERE, name + ".script")
+            work = [(label, pool.submit(run_one, sim, tmp, name, text, script, i, label, extra, asked))
+                    for i, (label, extra) in enumerate(variants())]
+            for label, future in work:
                 runs += 1
-                try:
-                    done = subprocess.run([sim, path, "--script", os.path.join(HERE, name + ".script")],
-                                          capture_output=True, text=True, timeout=60)
-                except subprocess.TimeoutExpired:
-                    print(f"FAIL {name}, {label}: the run did not end within 60 s")
-                    failures += 1
-                    continue
-                problems = check(done.stdout, done.returncode, asked)
-                if done.returncode == 2:
-                    problems.append("the simulator refused the scenario: " + done.stderr.strip())
+                problems = future.result()
                 for p in problems:
                     print(f"FAIL {name}, {label}: {p}")
                 failures += bool(problems)

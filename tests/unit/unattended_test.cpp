@@ -611,9 +611,11 @@ TEST_F(Unattended, TheSystemAccountSetsNobodysDefaultAndLogsToItsTemporaryFolder
     EXPECT_EQ(FileLines(u"C:\\Users\\Admin\\AppData\\Local\\Temp\\KorvelSetup.log").back(),
               "2024-05-01 08:30:00.000 installed; exit code 0");
     EXPECT_EQ(sim::DefaultPrinterName(), u"Korvel KN-935 9-Pin Printer");
-    // The account cannot be told: the run goes on as a user's.
+    // The account cannot be told: the printer is installed, the default step cannot be
+    // judged and is not done, and the run fails.
     sim::FailCall("OpenProcessToken", ERROR_ACCESS_DENIED, 1);
-    EXPECT_EQ(Run("/quiet /model KN-935 /repair"), 0);
+    EXPECT_EQ(Run("/quiet /model KN-935 /repair"), 1603);
+    EXPECT_TRUE(HasPrinter(u"Korvel KN-935 9-Pin Printer"));
     EXPECT_TRUE(Contains(FileLines(u"C:\\Users\\Admin\\AppData\\Local\\Temp\\KorvelSetup.log"),
                          "the account cannot be told: error 5 (ERROR_ACCESS_DENIED: Access is denied.)"));
     EXPECT_EQ(sim::OpenHandleCount("token"), 0u);

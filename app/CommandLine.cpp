@@ -13,22 +13,20 @@ const WCHAR kUsage[] =
     TEXT("KorvelSetup.exe /quiet /uninstall /model MODEL [/log FILE]\n")
     TEXT("KorvelSetup.exe /list\n")
     TEXT("\n")
-    TEXT("/quiet, /q, /s    no window and no box; the exit code and the log tell the outcome\n")
-    TEXT("                  (/qn, /silent, /verysilent and /passive too; every switch of the\n")
-    TEXT("                  installation below makes the run quiet as well)\n")
+    TEXT("/quiet            no window and no box; the exit code and the log tell the outcome\n")
+    TEXT("                  (also /q /s /qn /silent /verysilent /passive, and any switch below)\n")
     TEXT("/model MODEL      the model, as /list shows it (default: the attached USB printer)\n")
     TEXT("/port PORT        the port (default: the attached printer's USB port, else LPT1:)\n")
     TEXT("/nodefault        do not make it the default printer\n")
     TEXT("/testpage         print a test page after installing\n")
-    TEXT("/repair           replace the printer even when it is installed as asked\n")
+    TEXT("/repair           replace the printer even when it is in place\n")
     TEXT("/uninstall        remove the model's printer, its copies and its driver\n")
     TEXT("/norestart        accepted; the setup never restarts the PC\n")
-    TEXT("/log FILE         append a log of every step to FILE (UTF-8); a quiet run\n")
-    TEXT("                  without it logs to %TEMP%\\KorvelSetup.log\n")
+    TEXT("/log FILE         append each step to FILE (default: %TEMP%\\KorvelSetup.log)\n")
     TEXT("/list             write the catalogue to standard output\n")
     TEXT("/?                show this text\n")
     TEXT("\n")
-    TEXT("Exit codes: 0 done; 3010 installed, restart needed; 1603 failed; 1639 bad command line.\n");
+    TEXT("Exit codes: 0 done; 3010 restart needed; 1603 failed; 1639 bad command line.\n");
 // clang-format on
 
 namespace {

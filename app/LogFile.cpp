@@ -69,7 +69,7 @@ void CLogFile::Step(LPCWSTR line)
     if (!IsOpen() || !line) return;
     char stamp[24];
     StampInto(stamp);
-    WString stamped = text::FromUtf8(std::string(stamp, sizeof stamp));
+    WString stamped(stamp, stamp + sizeof stamp);
     // One step, one line: a line end or other control character inside the text (an
     // argument may hold one) is written in caret notation, ^J for a line feed.
     for (const WCHAR* p = line; *p; ++p) {

@@ -123,11 +123,15 @@ int CPrinterInstaller::DeleteDriver(LPCWSTR name, DWORD* error)
     DWORD failure = ERROR_SUCCESS;
     if (!::DeletePrinterDriverExW(nullptr, nullptr, &own[0], DPD_DELETE_UNUSED_FILES, 3)) {
         failure = ::GetLastError();
-        // Wine refuses the flag with ERROR_INVALID_PARAMETER; the driver itself still goes.
-        if (failure == ERROR_INVALID_PARAMETER && ::DeletePrinterDriverExW(nullptr, nullptr, &own[0], 0, 3))
-            failure = ERROR_SUCCESS;
-        else if (failure == ERROR_INVALID_PARAMETER)
-            failure = ::GetLastError();
+        // Wine refuses the flag with ERROR_INVALID_PARAMETER; without it the driver goes,
+        // and a driver it does not know fails without an error code.
+        if (failure == ERROR_INVALID_PARAMETER) {
+            ::SetLastError(ERROR_SUCCESS);
+            if (::DeletePrinterDriverExW(nullptr, nullptr, &own[0], 0, 3))
+                failure = ERROR_SUCCESS;
+            else
+                failure = ::GetLastError() == ERROR_SUCCESS ? ERROR_UNKNOWN_PRINTER_DRIVER : ::GetLastError();
+        }
     }
     if (error) *error = failure;
     return failure == ERROR_SUCCESS || failure == ERROR_UNKNOWN_PRINTER_DRIVER ? 1 : 0;

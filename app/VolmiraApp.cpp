@@ -6,13 +6,16 @@
 #include "app/LogFile.h"
 #include "app/Sibling.h"
 #include "app/Unattended.h"
+#include "app/Version.h"
 #include "app/Wizard.h"
 #include "installer/PrinterInstaller.h"
+#include "installer/error_text.h"
 #include "pages/Step1.h"
 #include "pages/Step2.h"
 #include "pages/Step3.h"
 #include "pages/Step5.h"
 #include "platform/kernel.h"
+#include "platform/library_error.h"
 #include "platform/shell.h"
 #include "platform/windowing.h"
 
@@ -93,29 +96,66 @@ void CVolmiraApp::RunWizard()
     // The pages go in reverse order of construction, then the sheet.
 }
 
+namespace {
+
+// The log of a quiet run, for its last line when the program must end on a library
+// error (memory exhausted): that run ends with the exit code of a failed installation.
+CLogFile* g_quietLog = nullptr;
+
+int EndQuietRunOnLibraryError()
+{
+    if (g_quietLog)
+        g_quietLog->LastWords("the program ran out of memory (or met a limit of its library) and ends; exit code 1603");
+    return unattended::kFailed;
+}
+
+// Whether this program runs as a 32-bit process on 64-bit Windows.
+bool UnderWow64()
+{
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+}  // namespace
+
 int CVolmiraApp::RunWithArguments(const cmdline::Options& options, const SiblingRun& sibling)
 {
-    // The log first, so that it holds everything that follows.
+    // Nobody is there to answer the system's own boxes ("insert a disk", a crash) in a
+    // quiet run: they fail the call instead, or end the program.
+    if (options.quiet) ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+
+    // The log first, so that it holds everything that follows: the file of /log, or in a
+    // quiet run KorvelSetup.log in the temporary folder.
     CLogFile log;
-    if (!options.logFile.empty()) {
-        DWORD error = 0;
-        if (log.Open(options.logFile.c_str(), &error)) {
+    WString logPath = !options.logFile.empty() ? options.logFile : options.quiet ? CLogFile::DefaultPath() : WString();
+    if (!logPath.empty() || options.quiet) {
+        WString why = TEXT("the temporary folder cannot be found");
+        if (!logPath.empty() && log.Open(logPath.c_str(), &why)) {
             g_Installer.SetStepLog(&log);
         } else {
             WString message =
-                text::Format(TEXT("The log %s cannot be written (error %u); the setup goes on without it."),
-                             options.logFile.c_str(), static_cast<unsigned>(error));
+                text::Format(TEXT("The log %s cannot be written: %s; the setup goes on without it."),
+                             logPath.empty() ? TEXT("%TEMP%\\KorvelSetup.log") : logPath.c_str(), why.c_str());
             if (options.quiet)
                 WriteStandardText(STD_ERROR_HANDLE, (TEXT("KorvelSetup: ") + message + TEXT("\n")).c_str());
             else
                 ::MessageBoxW(nullptr, message.c_str(), kTitle, MB_OK | MB_ICONWARNING);
         }
     }
+    if (options.quiet) {
+        g_quietLog = &log;
+        library_error::SetHandler(&EndQuietRunOnLibraryError);
+    }
+    g_Installer.LogStep(TEXT("KorvelSetup %s (%s)"), KORVEL_VERSION_W, BuildArchitecture());
     g_Installer.LogStep(TEXT("command line: %s"), ::GetCommandLineW());
     g_Installer.LogStep(TEXT("setup folder: %s"), g_Installer.SetupDir());
     if (sibling.outcome == SiblingRun::kStartFailed)
-        g_Installer.LogStep(TEXT("the sibling %s could not be started (error %u): this program goes on itself"),
-                            KORVEL_SIBLING_EXE, static_cast<unsigned>(sibling.error));
+        g_Installer.LogStep(TEXT("the sibling %s could not be started: %s; this program goes on itself"),
+                            KORVEL_SIBLING_EXE, error_text::Describe(sibling.error).c_str());
+    else if (sibling.outcome == SiblingRun::kNotNeeded && UnderWow64())
+        g_Installer.LogStep(TEXT("this 32-bit program runs on 64-bit Windows without its sibling %s beside it: "
+                                 "it goes on itself, and cannot install a USB printer's driver"),
+                            KORVEL_SIBLING_EXE);
 
     int exitCode = 0;
     const WCHAR* outcome = TEXT("");
@@ -137,6 +177,9 @@ int CVolmiraApp::RunWithArguments(const cmdline::Options& options, const Sibling
     } else if (options.list) {
         exitCode = unattended::ListCatalogue(g_Installer);
         outcome = exitCode == 0 ? TEXT("catalogue listed") : TEXT("no catalogue to list");
+    } else if (options.uninstall) {
+        exitCode = unattended::Uninstall(g_Installer, options);
+        outcome = unattended::Outcome(exitCode, true);
     } else if (options.quiet) {
         exitCode = unattended::Install(g_Installer, options);
         outcome = unattended::Outcome(exitCode);
@@ -144,8 +187,11 @@ int CVolmiraApp::RunWithArguments(const cmdline::Options& options, const Sibling
         RunWizard();
         outcome = TEXT("the wizard closed");
     }
+    // The exit code is always the log's last line.
     g_Installer.LogStep(TEXT("%s; exit code %d"), outcome, exitCode);
     g_Installer.SetStepLog(nullptr);
+    library_error::SetHandler(nullptr);
+    g_quietLog = nullptr;
     return exitCode;
 }
 

@@ -16,7 +16,7 @@ public:
     // without the wizard has ended.
     BOOL InitInstance() override;
     // The program's exit code: the x86-64 sibling's when it stood in for this
-    // program; that of the run with arguments (0, 3010, 1603 or 87); else 0.
+    // program; that of the run with arguments (0, 3010, 1603 or 1639); else 0.
     int ExitInstance() override;
 
 private:

@@ -60,7 +60,7 @@ target_compile_options(korvel_platform PRIVATE ${KORVEL_LEAN_OPTIONS})
 target_compile_options(korvel_logic PRIVATE ${KORVEL_LEAN_OPTIONS})
 
 configure_file(${CMAKE_SOURCE_DIR}/res/wizard.manifest.in ${CMAKE_BINARY_DIR}/res/wizard.manifest @ONLY)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/res")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/res -I${CMAKE_BINARY_DIR}/generated")
 add_executable(${KORVEL_EXE_NAME} WIN32 ${KORVEL_ENTRY} $<TARGET_OBJECTS:korvel_logic> ${CMAKE_SOURCE_DIR}/res/wizard.rc)
 target_link_libraries(${KORVEL_EXE_NAME} PRIVATE korvel_platform)
 target_compile_options(${KORVEL_EXE_NAME} PRIVATE ${KORVEL_LEAN_OPTIONS})

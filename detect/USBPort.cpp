@@ -16,6 +16,8 @@ constexpr DWORD kMaxInterfaces = 127;
 constexpr DWORD kValueBytes = 520;
 // The value-text buffer of GetUsbPortName, in characters.
 constexpr int kValueChars = 256;
+// The interface keys GetUsbPortName walks at most.
+constexpr DWORD kMostInterfaceKeys = 1024;
 // Room for the longest port name, "USB-2147483648".
 constexpr size_t kPortNameChars = 16;
 
@@ -121,7 +123,9 @@ BOOL CUSBPort::GetUsbPortName(CString& port)
     if (!FindUsbPrinter(vid, pid)) return FALSE;
 
     WCHAR value[kValueChars];
-    for (DWORD n = 0;; ++n) {
+    // A key that cannot be read is passed over; a registry that fails every read would
+    // never report the end, so the walk stops after more keys than any PC has.
+    for (DWORD n = 0; n < kMostInterfaceKeys; ++n) {
         BOOL end = FALSE;
         if (!ReadInterfaceValue(devid::kLinked, n, value, kValueChars, &end)) {
             if (end) break;

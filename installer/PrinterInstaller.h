@@ -4,6 +4,8 @@
 // lives for the whole run.
 #pragma once
 
+#include <vector>
+
 #include "installer/step_log.h"
 #include "platform/afx.h"
 #include "platform/types.h"
@@ -89,6 +91,37 @@ public:
     // Install succeeded, else 0.
     int InstallAndFinish();
 
+    // --- the checks of a run nobody watches (installer/printer_checks.cpp) ---------------
+    struct InstalledPrinter {
+        CString name, driver, port;
+        DWORD jobs = 0;  // queued jobs
+    };
+    // The local printers of the name's family (the name and its copy names, as
+    // FindInstalledPrinters takes them) with their driver, port and queued jobs; their
+    // count, or -1 when the local printers cannot be listed.
+    int ListFamily(LPCWSTR name, std::vector<InstalledPrinter>& family);
+    enum Placement {
+        kInPlace,     // the printer is there as asked, alone of its family
+        kAbsent,      // no printer of the name, and no copy of it
+        kNotAsAsked,  // there, but on another port or driver, or beside a copy; or unknown
+    };
+    // Whether a printer of the name (letter case aside) stands on the port with the
+    // catalogue's driver, which bears the printer's name (letter case aside), as
+    // GetPrinterW (level 2) tells, with no copy of it beside it. `why` says what is not
+    // as asked.
+    Placement CheckPlacement(LPCWSTR name, LPCWSTR port, WString* why);
+    // 1 when the driver INF (BuildDriverInfPath) can be read and has a model line for
+    // the chosen printer (letter case aside, as the system reads it); else 0 with why.
+    int InfListsPrinter(WString* why);
+    // Deletes the driver of the name and its files; 1 when it is gone or was never there,
+    // else 0 with the error.
+    int DeleteDriver(LPCWSTR name, DWORD* error);
+    // 1 when the user's default printer is the one of that name (letter case aside).
+    int IsDefaultPrinter(LPCWSTR name);
+    // Whether the last rundll32 the installer ran started, ended within its wait and
+    // ended with 0.
+    int GetLastRundll32Succeeded() const { return m_bLastRundll32Succeeded; }
+
     // --- unattended runs and the step log -------------------------------------------------
     // Quiet: a launcher error is reported to the step log instead of a message box, the
     // installation command carries /q, and the Plug and Play driver update fails rather
@@ -119,6 +152,7 @@ private:
     int m_bPrintTestPage;
     int m_bQuiet;
     int m_bRebootRequired;
+    int m_bLastRundll32Succeeded;
     CStepLog* m_pStepLog;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "installer/PrinterInstaller.h"
+#include "installer/error_text.h"
 #include "installer/printer_family.h"
 #include "platform/devinst.h"
 #include "platform/kernel.h"
@@ -75,15 +76,16 @@ int CPrinterInstaller::DeletePrinterAndDriver(LPCWSTR name)
         if (deleted)
             LogStep(TEXT("removed printer \"%s\""), own.get());
         else
-            LogStep(TEXT("printer \"%s\" not removed: error %u"), own.get(), static_cast<unsigned>(error));
+            LogStep(TEXT("printer \"%s\" not removed: %s"), own.get(), error_text::Describe(error).c_str());
     } else {
-        LogStep(TEXT("printer \"%s\" could not be opened: not removed"), own.get());
+        LogStep(TEXT("printer \"%s\" could not be opened (%s): not removed"), own.get(),
+                error_text::Describe(::GetLastError()).c_str());
     }
     if (::DeletePrinterDriverExW(nullptr, nullptr, own.get(), DPD_DELETE_UNUSED_FILES, 3)) {
         LogStep(TEXT("deleted driver \"%s\""), own.get());
         return 1;
     }
-    LogStep(TEXT("driver \"%s\" not deleted: error %u"), own.get(), static_cast<unsigned>(::GetLastError()));
+    LogStep(TEXT("driver \"%s\" not deleted: %s"), own.get(), error_text::Describe(::GetLastError()).c_str());
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // first, with their drivers, and the devices are re-scanned; then the printer is
 // installed, made the default printer and asked for a test page as the flags say.
 #include "installer/PrinterInstaller.h"
+#include "installer/error_text.h"
 #include "platform/kernel.h"
 #include "platform/spooler.h"
 
@@ -54,7 +55,7 @@ CPrinterInstaller::RemovalOutcome CPrinterInstaller::RemoveExistingFamily(void (
         DWORD error = ::GetLastError();
         if (removal.done) ::CloseHandle(removal.done);
         ::ClosePrinter(printer);
-        LogStep(TEXT("the removal could not be started: error %u"), static_cast<unsigned>(error));
+        LogStep(TEXT("the removal could not be started: %s"), error_text::Describe(error).c_str());
         return kRemovalNotStarted;
     }
     ::CloseHandle(worker);

@@ -1,6 +1,7 @@
 // The Plug and Play road: the USB hardware ID of the chosen printer from the driver
 // INF's model lines, and the driver update of the devices that carry it.
 #include "installer/PrinterInstaller.h"
+#include "installer/error_text.h"
 #include "installer/inf_model_match.h"
 #include "platform/devinst.h"
 #include "platform/kernel.h"
@@ -44,7 +45,7 @@ int CPrinterInstaller::InstallPnpDriver()
     DWORD flags = m_bQuiet ? INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE : INSTALLFLAG_FORCE;
     BOOL rebootRequired = FALSE;
     if (!::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId.c_str(), m_szDriverInf, flags, &rebootRequired)) {
-        LogStep(TEXT("the driver update failed: error %u"), static_cast<unsigned>(::GetLastError()));
+        LogStep(TEXT("the driver update failed: %s"), error_text::Describe(::GetLastError()).c_str());
         return 0;
     }
     m_bRebootRequired = rebootRequired ? 1 : 0;

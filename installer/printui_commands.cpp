@@ -1,6 +1,7 @@
 // The printer-UI commands: installing the driver and creating the printer, making
 // it the default printer and printing a test page, each run by rundll32.
 #include "installer/PrinterInstaller.h"
+#include "installer/error_text.h"
 #include "installer/launcher_messages.h"
 #include "installer/printui_command_lines.h"
 #include "platform/kernel.h"
@@ -61,15 +62,17 @@ int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
     info.lpDirectory = nullptr;
     info.nShow = SW_SHOWNORMAL;
     LogStep(TEXT("starting rundll32 %s"), parameters);
+    m_bLastRundll32Succeeded = 0;
     if (Rundll32Path(program, MAX_PATH) && ::ShellExecuteExW(&info)) {
         // Whether rundll32 ended, outlived the wait or the wait failed decides nothing;
         // the log notes it.
         if (info.hProcess) {
             DWORD waited = ::WaitForSingleObject(info.hProcess, kRundll32WaitMs);
             DWORD exitCode = 0;
-            if (waited == WAIT_OBJECT_0 && ::GetExitCodeProcess(info.hProcess, &exitCode))
+            if (waited == WAIT_OBJECT_0 && ::GetExitCodeProcess(info.hProcess, &exitCode)) {
                 LogStep(TEXT("rundll32 ended with exit code %u"), static_cast<unsigned>(exitCode));
-            else if (waited == WAIT_TIMEOUT)
+                m_bLastRundll32Succeeded = exitCode == 0 ? 1 : 0;
+            } else if (waited == WAIT_TIMEOUT)
                 LogStep(TEXT("rundll32 still runs after %u s: no longer waited for"),
                         static_cast<unsigned>(kRundll32WaitMs / 1000));
             ::CloseHandle(info.hProcess);
@@ -77,7 +80,7 @@ int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
         return 1;
     }
     DWORD error = ::GetLastError();
-    LogStep(TEXT("rundll32 could not be started: error %u, %s"), static_cast<unsigned>(error),
+    LogStep(TEXT("rundll32 could not be started: %s, %s"), error_text::Describe(error).c_str(),
             launcher::ErrorMessage(error));
     // Unattended, nobody would answer the box: the log has said it.
     if (!m_bQuiet) ::MessageBoxW(nullptr, launcher::ErrorMessage(error), TEXT("ERROR"), MB_OK | MB_ICONERROR);
@@ -99,11 +102,17 @@ int CPrinterInstaller::InstallPrinter(LPCWSTR name, LPCWSTR port)
     }
     if (!RunRundll32(command)) return 0;
     ::Sleep(kSettleMs);
-    if (PrinterExists(m_szPrinterName)) {
-        LogStep(TEXT("printer \"%s\" is installed"), m_szPrinterName);
-        return 1;
+    // Success only when the printer is there as asked: an older printer of the name
+    // that survived its removal makes the entry create "NAME (Copy 1)" instead, on
+    // which the name alone would report the old printer as the new one.
+    WString why;
+    switch (CheckPlacement(m_szPrinterName, m_szPortName, &why)) {
+    case kInPlace: LogStep(TEXT("printer \"%s\" is installed on port %s"), m_szPrinterName, m_szPortName); return 1;
+    case kAbsent: LogStep(TEXT("no printer \"%s\" after the installation command"), m_szPrinterName); return 0;
+    case kNotAsAsked: break;
     }
-    LogStep(TEXT("no printer \"%s\" after the installation command"), m_szPrinterName);
+    LogStep(TEXT("printer \"%s\" is not installed as asked after the installation command: %s"), m_szPrinterName,
+            why.c_str());
     return 0;
 }
 

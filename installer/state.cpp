@@ -18,6 +18,7 @@ void CPrinterInstaller::Init()
     m_bPrintTestPage = 0;
     m_bQuiet = 0;
     m_bRebootRequired = 0;
+    m_bLastRundll32Succeeded = 0;
     m_pStepLog = nullptr;
     LocateSetupDir();
     BuildInfoFilePath();

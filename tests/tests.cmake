@@ -3,6 +3,8 @@
 #                    machine's own tests (tests/sim) and the tools' tests (tests/tools);
 #                    each GoogleTest is a ctest entry of its own, Suite.Name (Linux)
 #   scenario-NAME    the simulator runs tests/scenarios/NAME.script (Linux)
+#   sweep            tests/scenarios/sweep.py: the unattended scenarios with each simulated
+#                    call failing, against the promises of a run nobody watches (Linux)
 #   korvel_contract  the platform operations' contracts (tests/contract), written once
 #                    and run twice: on the simulated machine as ctest's "contract.*"
 #                    (Linux), and against the real functions (x86-64, tests/wine/contract.sh)
@@ -133,6 +135,16 @@ if(NOT KORVEL_SANITIZE AND NOT KORVEL_FUZZ)
                                                    TIMEOUT 1800
                                                    RUN_SERIAL TRUE)
   endforeach()
+endif()
+
+# --- the fault-injection sweep of the unattended scenarios ---------------------------------
+# Every tests/scenarios/quiet-* scenario plain and with each failable simulated call
+# failing (tests/scenarios/sweep.py), checked against the promises of a run nobody
+# watches. About a thousand runs of the simulator: left out of the sanitizers' builds,
+# where it would take the better part of an hour.
+if(NOT KORVEL_SANITIZE)
+  add_test(NAME sweep COMMAND python3 ${KORVEL_TESTS}/scenarios/sweep.py $<TARGET_FILE:korvel-sim>)
+  set_tests_properties(sweep PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED korvel_build)
 endif()
 
 # --- contract tests on the simulated machine --------------------------------------------------

@@ -26,3 +26,9 @@ KORVEL_SYSTEM_FUNCTION(kWinspool, FALSE, WINBOOL, ClosePrinter, (HANDLE printer)
 KORVEL_SYSTEM_FUNCTION(kWinspool, FALSE, WINBOOL, DeletePrinterDriverExW,
                        (LPWSTR server, LPWSTR environment, LPWSTR driverName, DWORD deleteFlags, DWORD versionFlags),
                        (server, environment, driverName, deleteFlags, versionFlags))
+
+KORVEL_SYSTEM_FUNCTION(kWinspool, FALSE, WINBOOL, GetPrinterW,
+                       (HANDLE printer, DWORD level, LPBYTE data, DWORD size, LPDWORD needed),
+                       (printer, level, data, size, needed))
+
+KORVEL_SYSTEM_FUNCTION(kWinspool, FALSE, WINBOOL, GetDefaultPrinterW, (LPWSTR buffer, LPDWORD chars), (buffer, chars))

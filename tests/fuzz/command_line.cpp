@@ -27,8 +27,9 @@ std::vector<WString> Split(const std::u16string& arguments)
 
 // The plain rule: a switch is '/' or '-' and one of the names in any letter case;
 // a value switch takes the next argument unless there is none, it is empty or it is
-// a switch; a value switch twice, any other word and, without /quiet, /list or /?,
-// an installation switch are faults.
+// a switch; a value switch twice, any other word, /uninstall without /model or with a
+// switch of the installation are faults; a switch of the installation makes the run
+// quiet.
 std::u16string Folded(const WString& s)
 {
     std::u16string out;
@@ -39,9 +40,11 @@ std::u16string SwitchName(const WString& argument)
 {
     if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return u"";
     std::u16string name = Folded(argument.substr(1));
+    for (const char16_t* quiet : {u"quiet", u"q", u"s", u"qn", u"silent", u"verysilent", u"passive"})
+        if (name == quiet) return u"quiet";
     for (const char16_t* known :
-         {u"quiet", u"q", u"s", u"list", u"?", u"nodefault", u"testpage", u"model", u"port", u"log"})
-        if (name == known) return name == u"q" || name == u"s" ? u"quiet" : name;
+         {u"list", u"?", u"nodefault", u"testpage", u"repair", u"uninstall", u"norestart", u"model", u"port", u"log"})
+        if (name == known) return name;
     return u"";
 }
 
@@ -62,6 +65,12 @@ cmdline::Options Plain(const std::vector<WString>& args)
             o.noDefault = true;
         else if (name == u"testpage")
             o.testPage = true;
+        else if (name == u"repair")
+            o.repair = true;
+        else if (name == u"uninstall")
+            o.uninstall = true;
+        else if (name == u"norestart")
+            o.noRestart = true;
         else if (name.empty())
             fault = true;
         else {
@@ -77,7 +86,8 @@ cmdline::Options Plain(const std::vector<WString>& args)
         }
     }
     if (models > 1 || ports > 1 || logs > 1) fault = true;
-    if (!o.quiet && !o.list && !o.usage && o.HasInstallSwitches()) fault = true;
+    if (o.HasInstallSwitches()) o.quiet = true;
+    if (o.uninstall && (o.model.empty() || !o.port.empty() || o.noDefault || o.testPage || o.repair)) fault = true;
     if (fault) o.error = u"fault";
     return o;
 }
@@ -85,7 +95,8 @@ cmdline::Options Plain(const std::vector<WString>& args)
 bool Same(const cmdline::Options& a, const cmdline::Options& b)
 {
     return a.quiet == b.quiet && a.list == b.list && a.usage == b.usage && a.noDefault == b.noDefault &&
-           a.testPage == b.testPage && a.model == b.model && a.port == b.port && a.logFile == b.logFile &&
+           a.testPage == b.testPage && a.repair == b.repair && a.uninstall == b.uninstall &&
+           a.noRestart == b.noRestart && a.model == b.model && a.port == b.port && a.logFile == b.logFile &&
            a.error.empty() == b.error.empty();
 }
 
@@ -140,6 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (options.usage) line += u" /?";
         if (options.noDefault) line += u" /nodefault";
         if (options.testPage) line += u" /testpage";
+        if (options.repair) line += u" /repair";
+        if (options.uninstall) line += u" /uninstall";
+        if (options.noRestart) line += u" /norestart";
         if (!options.model.empty()) line += u" /model " + Quoted(options.model);
         if (!options.port.empty()) line += u" /port " + Quoted(options.port);
         if (!options.logFile.empty()) line += u" /log " + Quoted(options.logFile);

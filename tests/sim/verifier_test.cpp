@@ -40,9 +40,10 @@ TEST_F(VerifierTest, ClosingTwiceFailsAsWindowsDoesAndIsRecorded)
                                                 Hex(event) + ", an event, closed)"});
 
     EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7777))));
-    EXPECT_EQ(Taken(), std::vector<std::string>{"CloseHandle: hObject must be a handle the system handed out (event, "
-                                                "thread, process, file or device) (hObject=0x7777, no handle the "
-                                                "machine handed out)"});
+    EXPECT_EQ(Taken(),
+              std::vector<std::string>{"CloseHandle: hObject must be a handle the system handed out (event, "
+                                       "thread, process, file, device or token) (hObject=0x7777, no handle the "
+                                       "machine handed out)"});
 }
 
 TEST_F(VerifierTest, WhatTheProgramLeavesOpenIsRecordedOnceWhenItEnds)

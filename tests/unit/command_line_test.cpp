@@ -35,6 +35,9 @@ std::string Describe(const cmdline::Options& o)
     if (o.usage) s += "usage ";
     if (o.noDefault) s += "nodefault ";
     if (o.testPage) s += "testpage ";
+    if (o.repair) s += "repair ";
+    if (o.uninstall) s += "uninstall ";
+    if (o.noRestart) s += "norestart ";
     if (!o.model.empty()) s += "model=[" + text::ToUtf8(o.model) + "] ";
     if (!o.port.empty()) s += "port=[" + text::ToUtf8(o.port) + "] ";
     if (!o.logFile.empty()) s += "log=[" + text::ToUtf8(o.logFile) + "] ";
@@ -64,9 +67,19 @@ TEST(CommandLine, SwitchesAndValuesAsDeploymentToolsWriteThem)
         {"-?", "usage"},
         {"/? /quiet", "quiet usage"},
         {"/log korvel.log", "log=[korvel.log]"},  // the wizard with a log
-        {"/list /model KX-2400", "list model=[KX-2400]"},
+        {"/list /model KX-2400", "quiet list model=[KX-2400]"},
         {"/quiet /quiet /q", "quiet"},             // flags may repeat
         {"/quiet /model /x", "quiet model=[/x]"},  // a value that is no known switch is a value
+        // Every quiet switch of the common setup programs; /norestart alone changes nothing.
+        {"/qn /silent -VERYSILENT /Passive", "quiet"},
+        {"/norestart", "norestart"},
+        {"/q /norestart /repair /model KX-2400", "quiet repair norestart model=[KX-2400]"},
+        {"/uninstall /model KX-2400 /log u.log", "quiet uninstall model=[KX-2400] log=[u.log]"},
+        // A switch of the installation makes the run quiet: nobody may be there to click.
+        {"/model KX-2400", "quiet model=[KX-2400]"},
+        {"/nodefault", "quiet nodefault"},
+        {"/testpage /log a.log", "quiet testpage log=[a.log]"},
+        {"/repair", "quiet repair"},
     };
     for (const auto& row : table) EXPECT_EQ(Describe(Parse(row.arguments)), row.options) << row.arguments;
 }
@@ -89,12 +102,13 @@ TEST(CommandLine, FaultsSayWhatIsWrongAndReadingGoesOn)
         {"/quiet /model \"\" /log x.log", "quiet log=[x.log] error: /model needs a value"},
         {"/log /quiet", "quiet error: /log needs a value"},
         {"/quiet /port LPT1: /Port LPT2:", "quiet port=[LPT2:] error: /Port is given twice"},
-        {"/model KX-2400",
-         "model=[KX-2400] error: /model, /port, /nodefault and /testpage install without a window: "
-         "they need /quiet"},
-        {"/testpage /log a.log",
-         "testpage log=[a.log] error: /model, /port, /nodefault and /testpage install "
-         "without a window: they need /quiet"},
+        {"/uninstall", "quiet uninstall error: /uninstall needs /model MODEL"},
+        {"/uninstall /model KX-2400 /port LPT1:",
+         "quiet uninstall model=[KX-2400] port=[LPT1:] error: /uninstall takes /model and /log, and no switch of "
+         "the installation"},
+        {"/q /uninstall /repair /model KX-2400",
+         "quiet repair uninstall model=[KX-2400] error: /uninstall takes /model and /log, and no switch of the "
+         "installation"},
         {"/ -", "error: unknown switch /"},
         // Only the first fault is told; /quiet and /log after it are still known.
         {"/bad /worse /quiet /log q.log", "quiet log=[q.log] error: unknown switch /bad"},
@@ -132,6 +146,6 @@ TEST(CommandLine, TheDeploymentGuidesCommandsReadWithoutFault)
         if (o.list) continue;
         EXPECT_TRUE(o.quiet) << arguments;
         EXPECT_EQ(text::ToUtf8(o.model), "KX-2410") << arguments;
-        EXPECT_EQ(text::ToUtf8(o.port), "LPT1:") << arguments;
+        EXPECT_EQ(text::ToUtf8(o.port), o.uninstall ? "" : "LPT1:") << arguments;
     }
 }

@@ -169,6 +169,34 @@ TEST_F(FinishPageTest, FailureIsReportedAndFinishCanBePressedAgain)
     CancelWizard();
 }
 
+TEST_F(FinishPageTest, AnOldPrinterThatSurvivesItsRemovalIsNoSuccess)
+{
+    // The old printer stays (its deletion fails once): the entry makes "NAME (Copy 1)",
+    // and the old printer of the name, on its old port and driver, is not the one asked.
+    ASSERT_TRUE(sim::AddLocalPrinter(u"Korvel KN-935 9-Pin Printer", u"Generic Text", u"LPT3:"));
+    ToFinishPage();
+    sim::FailCall("DeletePrinter", ERROR_ACCESS_DENIED, 1);
+    Press(Button::Finish);
+    sim::ui::Snapshot s = Now();
+    ASSERT_EQ(s.boxes.size(), 1u);
+    EXPECT_EQ(Utf8(s.boxes[0].caption), "ERROR");
+    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    EXPECT_TRUE(Now().finish.enabled);
+    std::vector<std::string> printers;
+    for (const sim::PrinterState& p : sim::Printers()) printers.push_back(Utf8(p.name) + " on " + Utf8(p.port));
+    EXPECT_EQ(printers, (std::vector<std::string>{"Korvel KN-935 9-Pin Printer on LPT3:",
+                                                  "Korvel KN-935 9-Pin Printer (Copy 1) on LPT1:"}));
+    // Finish again: the removal takes both, and the printer stands as asked.
+    Press(Button::Finish);
+    ASSERT_EQ(Now().boxes.size(), 1u);
+    EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
+    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    ASSERT_EQ(sim::Printers().size(), 1u);
+    EXPECT_EQ(Utf8(sim::Printers()[0].port), "LPT1:");
+}
+
 TEST_F(FinishPageTest, WorkersThatCannotStartAreReportedAsFailure)
 {
     // The installation worker cannot start.

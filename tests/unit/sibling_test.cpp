@@ -158,7 +158,7 @@ TEST_F(SiblingTest, ASiblingThatDoesNotStartLeavesTheWizardToRun)
     EXPECT_EQ(Utf8(sim::ui::Take().boxes.at(0).text).rfind("unknown switch /xxx", 0), 0u);
     ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
     ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
-    EXPECT_EQ(sim::ui::ProgramExitCode(), 87);
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 1639);
     EXPECT_TRUE(Started().empty());
     EXPECT_EQ(sim::OpenHandleCount("process"), 0u);
 }
@@ -169,7 +169,7 @@ TEST_F(SiblingTest, UnattendedTheSiblingsExitCodeIsTheProgramsAndAFailedHandOver
     // and ends with whatever the sibling ended with, showing nothing.
     AddSibling();
     sim::SetWow64(true);
-    for (DWORD code : {0u, 3010u, 1603u, 87u}) {
+    for (DWORD code : {0u, 3010u, 1603u, 1639u}) {
         sim::ClearLog();
         sim::SetCommandLine(u"\"D:\\Setup\\KorvelSetup.exe\" /quiet /model KX-2400 /log \"D:\\a b.log\"");
         sim::SetStartedProcessBehaviour({code, 20, false});
@@ -191,8 +191,8 @@ TEST_F(SiblingTest, UnattendedTheSiblingsExitCodeIsTheProgramsAndAFailedHandOver
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
     std::vector<sim::WrittenFile> files = sim::WrittenFiles();
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_NE(files[0].bytes.find(" the sibling KorvelSetup64.exe could not be started (error 5): this program goes "
-                                  "on itself\r\n"),
+    EXPECT_NE(files[0].bytes.find(" the sibling KorvelSetup64.exe could not be started: error 5 (ERROR_ACCESS_DENIED: "
+                                  "Access is denied.); this program goes on itself\r\n"),
               std::string::npos);
 }
 

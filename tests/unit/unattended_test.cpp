@@ -1,8 +1,10 @@
-// The program started with arguments: the unattended installation with its exit
-// codes and its log, the catalogue on standard output, the usage, and the wizard
-// with a log. Quiet runs must end by themselves: a box or a sheet would wait for a
-// user, and the run would not end.
+// The program started with arguments: the unattended installation, repair and removal
+// with their exit codes and their log, the catalogue on standard output, the usage,
+// and the wizard with a log. Quiet runs must end by themselves: a box or a sheet would
+// wait for a user, and the run would not end.
 #include "app/CommandLine.h"
+#include "app/LogFile.h"
+#include "korvel_version.h"
 #include "platform/devinst.h"
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/process.h"
@@ -55,6 +57,18 @@ bool HasPrinter(const std::u16string& name)
         if (p.name == name) return true;
     return false;
 }
+
+// The printers, one "NAME on PORT with DRIVER" each, default marked.
+std::vector<std::string> Spooler()
+{
+    std::vector<std::string> out;
+    for (const sim::PrinterState& p : sim::Printers())
+        out.push_back(text::ToUtf8(p.name) + " on " + text::ToUtf8(p.port) + " with " + text::ToUtf8(p.driver) +
+                      (p.name == sim::DefaultPrinterName() ? " (default)" : ""));
+    return out;
+}
+
+const std::string kVersionLine = "KorvelSetup " KORVEL_VERSION_TEXT " (x86-64)";
 
 }  // namespace
 
@@ -126,7 +140,7 @@ TEST_F(Unattended, QuietInstallsOnTheNamedPortWithQuietCommandsAndNoWindow)
     EXPECT_EQ(sim::OpenPrinterHandleCount(), 0u);
 }
 
-TEST_F(Unattended, TheAttachedPrinterIsInstalledByPlugAndPlayAsTheWizardWould)
+TEST_F(Unattended, PlugAndPlayOnlyForTheAttachedModelOnItsOwnPort)
 {
     AttachKx2400();
     EXPECT_EQ(Run("/quiet /log D:\\a.log"), 0);
@@ -136,64 +150,99 @@ TEST_F(Unattended, TheAttachedPrinterIsInstalledByPlugAndPlayAsTheWizardWould)
     // Nobody could answer a question of the driver installation: it may not ask any.
     EXPECT_EQ(sim::DriverUpdates()[0].installFlags, static_cast<DWORD>(INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE));
     // Plug and Play names the printer as the INF spells it; the spooler finds names in any case.
-    EXPECT_EQ(sim::DefaultPrinterName(), u"KORVEL KX-2400 Dot Matrix Printer");
+    EXPECT_EQ(Spooler(), std::vector<std::string>{"KORVEL KX-2400 Dot Matrix Printer on USB001 with KORVEL KX-2400 "
+                                                  "Dot Matrix Printer (default)"});
     std::vector<std::string> log = FileLines(u"D:\\a.log");
     EXPECT_TRUE(Contains(log, "port USB001 (the default)"));
     EXPECT_TRUE(Contains(log, "by Plug and Play driver update"));
     EXPECT_TRUE(Contains(log, "the driver update succeeded; restart required: no"));
+    EXPECT_TRUE(Contains(log, "printer \"Korvel KX-2400 Dot Matrix Printer\" is installed on port USB001"));
 
-    // Windows asks for a restart: 3010, and the log says so.
+    // /repair replaces it all the same, and Windows asks for a restart: 3010.
     sim::SetDriverUpdatesAskRestart(true);
-    EXPECT_EQ(Run("/quiet /model KX-2400 /log D:\\a.log"), 3010);
+    EXPECT_EQ(Run("/quiet /repair /model KX-2400 /port usb001 /log D:\\a.log"), 3010);
+    EXPECT_EQ(sim::DriverUpdates().size(), 2u);
     log = FileLines(u"D:\\a.log");
-    EXPECT_TRUE(Contains(log, "the driver update succeeded; restart required: yes"));
-    EXPECT_TRUE(Contains(log, "installed; Windows asks for a restart; exit code 3010"));
+    EXPECT_TRUE(Contains(log, "is in place; /repair replaces it"));
+    EXPECT_EQ(log.back(), "2024-05-01 08:30:00.000 installed; Windows asks for a restart; exit code 3010");
 
-    // Another model while a catalogued printer is attached: the finish page's road,
-    // Plug and Play for the chosen name, which no attached device carries; the port
-    // is not the attached printer's.
+    // Another model, or the attached model on another port: the printer-UI road on the
+    // port asked, never a driver update of a device that is not the one asked for.
     sim::SetDriverUpdatesAskRestart(false);
-    EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\a.log"), 1603);
-    log = FileLines(u"D:\\a.log");
-    EXPECT_TRUE(Contains(log, "port LPT1: (the default)"));
-    EXPECT_EQ(Utf8(sim::DriverUpdates().back().hardwareId), "USBPRINT\\KORVELKX-24109912");
-    EXPECT_TRUE(sim::Rundll32Runs().size() == 2u) << "only the two set-default commands of the first runs";
+    EXPECT_EQ(Run("/quiet /model KN-920 /port LPT1: /log D:\\a.log"), 0);
+    EXPECT_EQ(Run("/quiet /model KX-2400 /port LPT2: /log D:\\a.log"), 0);
+    EXPECT_EQ(sim::DriverUpdates().size(), 2u);
+    EXPECT_EQ(Spooler(), (std::vector<std::string>{
+                             "Korvel KN-920 9-Pin Printer on LPT1: with KORVEL KN-920 9-Pin Printer",
+                             "Korvel KX-2400 Dot Matrix Printer on LPT2: with KORVEL KX-2400 Dot Matrix Printer "
+                             "(default)"}));
+    EXPECT_TRUE(Contains(FileLines(u"D:\\a.log"),
+                         "installing \"Korvel KX-2400 Dot Matrix Printer\" on port LPT2: by "
+                         "the printer-UI command"));
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
 }
 
-TEST_F(Unattended, ABadCommandLineEnds87AndTouchesNothing)
+TEST_F(Unattended, EverythingIsCheckedBeforeAnythingIsRemoved)
 {
     ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, u"Generic Text", u"LPT1:"));
     const struct {
         const char* arguments;
-        const char* stderrStart;  // nullptr: nothing on standard error
+        const char* logLine;  // the fault in the log
     } table[] = {
-        {"/quiet /model ZZ-9", nullptr},     // not in the catalogue
-        {"/quiet /model kx-2410", nullptr},  // models are matched exactly
-        {"/quiet", nullptr},                 // no model and nothing attached
-        {"/quiet /modle KX-2410", "KorvelSetup: unknown switch /modle\n\nKorvel Printer Driver Setup\n"},
-        {"/quiet /model", "KorvelSetup: /model needs a value\n"},
-        {"/q /model KX-2410 LPT2:", "KorvelSetup: \"LPT2:\" is not a switch"},
-        {"/q /model KX-2410 /port \"LPT\\\"2:\"", nullptr},  // a quotation mark the command could not carry
+        {"/quiet /model ZZ-9", "model \"ZZ-9\" is not in the catalogue (/list shows its models)"},
+        {"/quiet /model kx-2410", "model \"kx-2410\" is not in the catalogue"},  // models match exactly
+        {"/quiet /model KX-2410 /port LTP1:",
+         "the port LTP1: is not one of this PC's ports: LPT1: LPT2: LPT3: COM1: COM2: COM3: COM4: FILE:"},
+        {"/q /model KX-2410 /port \"LPT\\\"2:\"", "the port LPT\"2: is too long or holds a quotation mark"},
+        {"/quiet /modle KX-2410", "bad command line: unknown switch /modle"},
+        {"/quiet /model", "bad command line: /model needs a value"},
+        {"/q /model KX-2410 LPT2:", "bad command line: \"LPT2:\" is not a switch"},
     };
     for (const auto& row : table) {
         sim::ClearLog();
-        size_t stderrBefore = sim::StderrText().size();
-        EXPECT_EQ(Run(row.arguments), 87) << row.arguments;
+        EXPECT_EQ(Run((std::string(row.arguments) + " /log D:\\c.log").c_str()), 1639) << row.arguments;
         EXPECT_TRUE(Actions().empty()) << row.arguments;
-        std::string written = sim::StderrText().substr(stderrBefore);
-        if (row.stderrStart)
-            EXPECT_EQ(written.rfind(row.stderrStart, 0), 0u) << written;
-        else
-            EXPECT_EQ(written, "") << row.arguments;
+        EXPECT_TRUE(Contains(FileLines(u"D:\\c.log"), row.logLine)) << row.arguments;
+        EXPECT_EQ(FileLines(u"D:\\c.log").back(),
+                  "2024-05-01 08:30:00.000 bad command line, nothing changed; "
+                  "exit code 1639");
     }
+    EXPECT_EQ(sim::StderrText().rfind(
+                  "KorvelSetup: unknown switch /modle\n\nKorvel Printer Driver Setup " KORVEL_VERSION_TEXT "\n", 0),
+              0u);
+    // The medium's faults too: a model without a printer name or a type, a driver INF
+    // without a model line for the printer.
+    WriteCatalogue(
+        "[PRINTER_SERIES]\r\nX Series\r\n[X Series]\r\nX-1\r\nX-2\r\nX-3\r\n[PRINTER_NAME]\r\nX-2=Korvel X-2\r\n"
+        "X-3=Korvel KX-2410 Dot Matrix Printer\r\n[PRINTER_TYPE]\r\nKorvel X-2=09\r\n"
+        "Korvel KX-2410 Dot Matrix Printer=9\r\n");
+    EXPECT_EQ(Run("/quiet /model X-1 /log D:\\c.log"), 1639);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\c.log"), "the catalogue names no printer for model \"X-1\""));
+    EXPECT_EQ(Run("/quiet /model X-2 /log D:\\c.log"), 1639);
+    EXPECT_TRUE(
+        Contains(FileLines(u"D:\\c.log"), "the catalogue gives printer \"Korvel X-2\" no type the setup takes"));
+    EXPECT_EQ(Run("/quiet /model X-3 /log D:\\c.log"), 1639);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\c.log"),
+                         "the driver INF D:\\Setup\\PrinterDriver\\9pin\\OEMPRINT.INF has no "
+                         "model line for \"Korvel KX-2410 Dot Matrix Printer\""));
+    EXPECT_TRUE(Actions().empty());
+    EXPECT_TRUE(HasPrinter(kKx2410));
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+}
+
+TEST_F(Unattended, NothingToInstallIsAFailureAndTouchesNothing)
+{
+    ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, u"Generic Text", u"LPT1:"));
+    EXPECT_EQ(Run("/quiet /log D:\\b.log"), 1603);  // nothing attached, no /model
     // A USB printer the catalogue does not list is nothing to install either.
     sim::TypicalUsbPrinter other;
     other.deviceId = "MFG:ACME;MDL:ZZ-9;";
     sim::PlugInTypicalUsbPrinter(other);
-    EXPECT_EQ(Run("/quiet /log D:\\b.log"), 87);
-    EXPECT_TRUE(Contains(FileLines(u"D:\\b.log"), "USB printer attached: model \"ZZ-9\", not in the catalogue"));
-    EXPECT_TRUE(Contains(FileLines(u"D:\\b.log"), "bad command line, nothing installed; exit code 87"));
+    EXPECT_EQ(Run("/quiet /log D:\\b.log"), 1603);
+    std::vector<std::string> log = FileLines(u"D:\\b.log");
+    EXPECT_TRUE(Contains(log, "USB printer attached: model \"ZZ-9\", not in the catalogue"));
+    EXPECT_TRUE(Contains(log, "no /model given and no printer of the catalogue is attached: nothing to install"));
+    EXPECT_EQ(log.back(), "2024-05-01 08:30:00.000 the installation failed; exit code 1603");
     EXPECT_TRUE(Actions().empty());
     EXPECT_TRUE(HasPrinter(kKx2410));
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
@@ -208,7 +257,9 @@ TEST_F(Unattended, AFailedInstallationEnds1603WithoutABox)
     EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\f.log"), 1603);
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
     std::vector<std::string> log = FileLines(u"D:\\f.log");
-    EXPECT_TRUE(Contains(log, "rundll32 could not be started: error 2, The specified file was not found."));
+    EXPECT_TRUE(Contains(log,
+                         "rundll32 could not be started: error 2 (ERROR_FILE_NOT_FOUND: The system cannot find "
+                         "the file specified.), The specified file was not found."));
     EXPECT_TRUE(Contains(log, "the installation failed; exit code 1603"));
     sim::SetRundll32Behaviour(sim::Rundll32Behaviour());
 
@@ -219,10 +270,15 @@ TEST_F(Unattended, AFailedInstallationEnds1603WithoutABox)
     EXPECT_TRUE(HasPrinter(kKx2410));
     EXPECT_TRUE(sim::Rundll32Runs().empty());
 
-    // A catalogue that names no printer for a listed model, and one that lists nothing.
-    WriteCatalogue("[PRINTER_SERIES]\r\nX Series\r\n[X Series]\r\nX-1\r\n");
-    EXPECT_EQ(Run("/quiet /model X-1 /log D:\\f.log"), 1603);
-    EXPECT_TRUE(Contains(FileLines(u"D:\\f.log"), "the catalogue names no printer for model \"X-1\""));
+    // An older printer that survives its removal: nothing is installed beside it.
+    sim::FailCall("DeletePrinter", ERROR_ACCESS_DENIED, 1);
+    EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\f.log"), 1603);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\f.log"),
+                         "printer \"Korvel KX-2410 Dot Matrix Printer\" is still installed "
+                         "after the removal: nothing installed beside it"));
+    EXPECT_EQ(Spooler(), std::vector<std::string>{"Korvel KX-2410 Dot Matrix Printer on LPT1: with Generic Text"});
+
+    // A catalogue that lists nothing.
     WriteCatalogue("");
     EXPECT_EQ(Run("/quiet /model X-1 /log D:\\f.log"), 1603);
     EXPECT_TRUE(Contains(FileLines(u"D:\\f.log"), "the catalogue D:\\Setup\\PrinterInfor.Inf lists no series"));
@@ -234,11 +290,12 @@ TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
 {
     sim::AddPrinterDriver(kKx2410);
     ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, kKx2410, u"LPT1:"));
-    ASSERT_TRUE(sim::AddLocalPrinter(std::u16string(kKx2410) + u" (Copy 1)", kKx2410, u"LPT2:"));
+    ASSERT_TRUE(sim::AddLocalPrinter(std::u16string(kKx2410) + u" (Copy 1)", kKx2410, u"LPT2:", 2));
     ASSERT_TRUE(sim::AddLocalPrinter(u"Other", u"Generic Text", u"LPT3:"));
     EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT2: /log \"D:\\Setup\\install log.txt\""), 0);
     std::vector<std::string> log = FileLines(u"D:\\Setup\\install log.txt");
     const char* expected[] = {
+        "2024-05-01 08:30:00.000 KorvelSetup " KORVEL_VERSION_TEXT " (x86-64)",
         "2024-05-01 08:30:00.000 command line: \"D:\\Setup\\KorvelSetup.exe\" /quiet /model KX-2410 /port LPT2: /log "
         "\"D:\\Setup\\install log.txt\"",
         "2024-05-01 08:30:00.000 setup folder: D:\\Setup\\",
@@ -247,15 +304,21 @@ TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
         "Matrix "
         "Printer\", type 24",
         "2024-05-01 08:30:00.000 port LPT2:",
+        "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer\" is not as asked (printer \"Korvel "
+        "KX-2410 Dot Matrix Printer (Copy 1)\" stands beside it): it is replaced",
+        "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\" has 2 queued job(s), which "
+        "its removal drops",
         "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer\" is installed: removing it and its "
         "copies "
         "with their drivers",
         "2024-05-01 08:30:00.000 found printer \"Korvel KX-2410 Dot Matrix Printer\"",
         "2024-05-01 08:30:00.000 found printer \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\"",
         "2024-05-01 08:30:00.000 removed printer \"Korvel KX-2410 Dot Matrix Printer\"",
-        "2024-05-01 08:30:00.000 driver \"Korvel KX-2410 Dot Matrix Printer\" not deleted: error 3001",
+        "2024-05-01 08:30:00.000 driver \"Korvel KX-2410 Dot Matrix Printer\" not deleted: error 3001 "
+        "(ERROR_PRINTER_DRIVER_IN_USE: The specified printer driver is currently in use.)",
         "2024-05-01 08:30:00.000 removed printer \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\"",
-        "2024-05-01 08:30:00.000 driver \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\" not deleted: error 1797",
+        "2024-05-01 08:30:00.000 driver \"Korvel KX-2410 Dot Matrix Printer (Copy 1)\" not deleted: error 1797 "
+        "(ERROR_UNKNOWN_PRINTER_DRIVER: The printer driver is unknown.)",
         "2024-05-01 08:30:00.000 devices re-scanned",
         "2024-05-01 08:30:00.000 installing \"Korvel KX-2410 Dot Matrix Printer\" on port LPT2: by the printer-UI "
         "command, driver INF D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF",
@@ -263,7 +326,7 @@ TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
         "Printer\" /f \"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT2:\" /m \"Korvel KX-2410 Dot Matrix "
         "Printer\" ",
         "2024-05-01 08:30:00.000 rundll32 ended with exit code 0",
-        "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer\" is installed",
+        "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer\" is installed on port LPT2:",
         "2024-05-01 08:30:00.000 starting rundll32 PRINTUI.DLL,PrintUIEntry /y /q /n \"Korvel KX-2410 Dot Matrix "
         "Printer\"",
         "2024-05-01 08:30:00.000 rundll32 ended with exit code 0",
@@ -273,18 +336,18 @@ TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
     // The file is UTF-8 with CR LF line ends; a second run appends.
     EXPECT_EQ(sim::WrittenFiles()[0].bytes.find("\r\n"), sim::WrittenFiles()[0].bytes.find('\n') - 1);
     sim::StopClock(2024, 5, 2, 9, 0, 0);
-    EXPECT_EQ(Run("/quiet /model KX-2499 /log \"D:\\Setup\\install log.txt\""), 87);
+    EXPECT_EQ(Run("/quiet /model KX-2499 /log \"D:\\Setup\\install log.txt\""), 1639);
     log = FileLines(u"D:\\Setup\\install log.txt");
     ASSERT_GT(log.size(), std::size(expected));
     EXPECT_EQ(log[std::size(expected) - 1], expected[std::size(expected) - 1]);
-    EXPECT_EQ(log.back(), "2024-05-02 09:00:00.000 bad command line, nothing installed; exit code 87");
+    EXPECT_EQ(log.back(), "2024-05-02 09:00:00.000 bad command line, nothing changed; exit code 1639");
 
     // An argument with a line end in it cannot forge a line of the log.
     size_t before = log.size();
-    EXPECT_EQ(Run("/quiet /log \"D:\\Setup\\install log.txt\" /model \"X\n2024-05-02 installed; exit code 0\""), 87);
+    EXPECT_EQ(Run("/quiet /log \"D:\\Setup\\install log.txt\" /model \"X\n2024-05-02 installed; exit code 0\""), 1639);
     log = FileLines(u"D:\\Setup\\install log.txt");
-    ASSERT_EQ(log.size(), before + 5);
-    EXPECT_EQ(log[before + 3],
+    ASSERT_EQ(log.size(), before + 6);
+    EXPECT_EQ(log[before + 4],
               "2024-05-02 09:00:00.000 model \"X^J2024-05-02 installed; exit code 0\" is not in the "
               "catalogue (/list shows its models)");
 }
@@ -294,8 +357,8 @@ TEST_F(Unattended, ALogThatCannotBeWrittenNeverStopsTheInstallation)
     // No such folder: standard error says so, and the installation goes on.
     EXPECT_EQ(Run("/quiet /model KX-2410 /log D:\\missing\\setup.log"), 0);
     EXPECT_EQ(sim::StderrText(),
-              "KorvelSetup: The log D:\\missing\\setup.log cannot be written (error 3); the setup "
-              "goes on without it.\n");
+              "KorvelSetup: The log D:\\missing\\setup.log cannot be written: error 3 (ERROR_PATH_NOT_FOUND: The "
+              "system cannot find the path specified.); the setup goes on without it.\n");
     EXPECT_TRUE(HasPrinter(kKx2410));
     EXPECT_TRUE(sim::WrittenFiles().empty());
 
@@ -304,10 +367,20 @@ TEST_F(Unattended, ALogThatCannotBeWrittenNeverStopsTheInstallation)
     EXPECT_EQ(Run("/quiet /model KN-935 /log D:\\full.log"), 0);
     std::string report = sim::StderrText().substr(sim::StderrText().find('\n') + 1);
     EXPECT_EQ(report,
-              "KorvelSetup: the log D:\\full.log cannot be written (error 112); the setup goes on without "
-              "it\n");
+              "KorvelSetup: the log D:\\full.log cannot be written: error 112 (ERROR_DISK_FULL: There is not enough "
+              "space on the disk.); the setup goes on without it\n");
     EXPECT_TRUE(HasPrinter(u"Korvel KN-935 9-Pin Printer"));
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
+    EXPECT_EQ(sim::OpenHandleCount("file"), 0u);
+
+    // A device is no log: refused as a log that cannot be opened.
+    for (const char* device : {"COM1", "LPT1:", "D:\\Setup\\nul.txt"}) {
+        size_t before = sim::StderrText().size();
+        EXPECT_EQ(Run((std::string("/quiet /model KN-935 /log ") + device).c_str()), 0) << device;
+        EXPECT_EQ(sim::StderrText().substr(before), std::string("KorvelSetup: The log ") + device +
+                                                        " cannot be written: it is a device, not a file on a disk; "
+                                                        "the setup goes on without it.\n");
+    }
     EXPECT_EQ(sim::OpenHandleCount("file"), 0u);
 }
 
@@ -359,20 +432,32 @@ TEST_F(Unattended, WithAWindowTheUsageAndFaultsAreShownInABox)
     ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
     EXPECT_EQ(sim::ui::ProgramExitCode(), 0);
 
-    sim::SetCommandLine(u"KorvelSetup.exe /model KX-2400");
+    // An unknown switch typed by hand, with neither a quiet nor an installation switch.
+    sim::SetCommandLine(u"KorvelSetup.exe /modle KX-2400");
     StartWizard();
     ASSERT_TRUE(sim::ui::WaitForBox(std::chrono::seconds(5)));
     box = sim::ui::Take().boxes.at(0);
     EXPECT_EQ(Utf8(box.caption), "ERROR");
-    EXPECT_EQ(Utf8(box.text).rfind("/model, /port, /nodefault and /testpage install without a window: they need "
-                                   "/quiet\n\nKorvel Printer Driver Setup\n",
-                                   0),
+    EXPECT_EQ(Utf8(box.text).rfind("unknown switch /modle\n\nKorvel Printer Driver Setup " KORVEL_VERSION_TEXT "\n", 0),
               0u);
     EXPECT_FALSE(sim::ui::Take().sheetOpen);
     ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
     ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
-    EXPECT_EQ(sim::ui::ProgramExitCode(), 87);
+    EXPECT_EQ(sim::ui::ProgramExitCode(), 1639);
     EXPECT_TRUE(Actions().empty());
+    EXPECT_EQ(sim::ErrorMode(), 0u);  // a person is there: the system's boxes may show
+
+    // A switch of the installation alone is a quiet run, which nobody under the system
+    // account could answer a box in: /nodefault installs the attached printer, and
+    // leaves the default printer as it was; a quiet run fails the system's boxes.
+    ASSERT_TRUE(sim::AddLocalPrinter(u"Office", u"Generic Text", u"LPT3:"));
+    sim::SetDefaultPrinterName(u"Office");
+    AttachKx2400();
+    EXPECT_EQ(Run("/nodefault"), 0);
+    EXPECT_EQ(sim::DefaultPrinterName(), u"Office");
+    EXPECT_EQ(sim::ErrorMode(),
+              static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX));
+    EXPECT_TRUE(sim::ui::BoxHistory().size() == 2u) << "only the two boxes above";
 }
 
 TEST_F(Unattended, TheWizardWithALogEndsAsBeforeAndLogsItsRoad)
@@ -402,7 +487,8 @@ TEST_F(Unattended, TheWizardWithALogEndsAsBeforeAndLogsItsRoad)
     StartWizard();
     ASSERT_TRUE(sim::ui::WaitForBox(std::chrono::seconds(5)));
     EXPECT_EQ(Utf8(sim::ui::Take().boxes.at(0).text),
-              "The log Q:\\nowhere.log cannot be written (error 3); the setup goes on without it.");
+              "The log Q:\\nowhere.log cannot be written: error 3 (ERROR_PATH_NOT_FOUND: The system cannot find the "
+              "path specified.); the setup goes on without it.");
     ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
     EXPECT_TRUE(Now().sheetOpen);
     CancelWizard();
@@ -457,4 +543,129 @@ TEST_F(Unattended, TheFinishPageAndTheQuietRunTakeTheSameRoad)
     EXPECT_EQ(quietly, byWizard);
     EXPECT_EQ(sim::DescribeSpooler(), wizardSpooler);
     EXPECT_GE(byWizard.size(), 6u);
+}
+
+TEST_F(Unattended, AReRunChangesNothingUnlessRepairAsksAndSaysWhatAReplacementDrops)
+{
+    EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT2:"), 0);
+    sim::AddJobs(kKx2410, 3);
+    sim::SetDefaultPrinterName(u"");
+    sim::ClearLog();
+    // In place: nothing removed, nothing installed; the default printer as asked.
+    EXPECT_EQ(Run("/quiet /model KX-2410 /port lpt2: /log D:\\r.log"), 0);
+    EXPECT_EQ(Actions(), std::vector<std::string>{"run rundll32 PRINTUI.DLL,PrintUIEntry /y /q /n \"Korvel KX-2410 Dot "
+                                                  "Matrix Printer\""});
+    EXPECT_TRUE(Contains(FileLines(u"D:\\r.log"),
+                         "printer \"Korvel KX-2410 Dot Matrix Printer\" is already installed on "
+                         "port LPT2: with its driver: nothing to change"));
+    EXPECT_EQ(sim::Printers().at(0).jobs, 3);
+    EXPECT_EQ(sim::DefaultPrinterName(), kKx2410);
+
+    // Another port, or /repair: the replacement, which says how many jobs it drops.
+    EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT3: /log D:\\r.log"), 0);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\r.log"),
+                         "printer \"Korvel KX-2410 Dot Matrix Printer\" is not as asked (it is "
+                         "on port LPT2:, not on LPT3:): it is replaced"));
+    EXPECT_TRUE(Contains(FileLines(u"D:\\r.log"),
+                         "printer \"Korvel KX-2410 Dot Matrix Printer\" has 3 queued job(s), "
+                         "which its removal drops"));
+    sim::ClearLog();
+    EXPECT_EQ(Run("/quiet /repair /nodefault /model KX-2410 /port LPT3: /log D:\\r.log"), 0);
+    EXPECT_EQ(Actions().size(), 4u);  // the deletions, the re-scan and the installation command
+    EXPECT_EQ(Spooler(), std::vector<std::string>{"Korvel KX-2410 Dot Matrix Printer on LPT3: with KORVEL KX-2410 Dot "
+                                                  "Matrix Printer"});
+}
+
+TEST_F(Unattended, AStepTheCommandLineAskedForFailsTheRunAndLeavesThePrinter)
+{
+    // The default printer is not the printer after its command (as when rundll32 did
+    // not set it): the run fails.
+    sim::FailCall("GetDefaultPrinterW", ERROR_FILE_NOT_FOUND, 1);
+    EXPECT_EQ(Run("/quiet /model KN-935 /log D:\\s.log"), 1603);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\s.log"),
+                         "printer \"Korvel KN-935 9-Pin Printer\" could not be made the default "
+                         "printer; it stays installed"));
+    // The test page: rundll32 that does not start for it.
+    sim::FailCall("ShellExecuteExW", ERROR_ACCESS_DENIED, 1);
+    EXPECT_EQ(Run("/quiet /model KN-935 /testpage /nodefault /log D:\\s.log"), 1603);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\s.log"),
+                         "no test page was printed on \"Korvel KN-935 9-Pin Printer\"; the "
+                         "printer stays installed"));
+    EXPECT_TRUE(HasPrinter(u"Korvel KN-935 9-Pin Printer"));
+    EXPECT_EQ(sim::Printers().size(), 1u);
+}
+
+TEST_F(Unattended, TheSystemAccountSetsNobodysDefaultAndLogsToItsTemporaryFolder)
+{
+    sim::SetSystemAccount(true);
+    EXPECT_EQ(Run("/quiet /model KN-935"), 0);
+    EXPECT_TRUE(HasPrinter(u"Korvel KN-935 9-Pin Printer"));
+    EXPECT_EQ(sim::DefaultPrinterName(), u"");
+    EXPECT_EQ(sim::Rundll32Runs().size(), 1u);  // no /y
+    std::vector<std::string> log = FileLines(u"C:\\Windows\\Temp\\KorvelSetup.log");
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0], "2024-05-01 08:30:00.000 " + kVersionLine);
+    EXPECT_TRUE(Contains(log,
+                         "the program runs as the system account (S-1-5-18): the default printer belongs to "
+                         "each user, so none is set"));
+    EXPECT_EQ(log.back(), "2024-05-01 08:30:00.000 installed; exit code 0");
+
+    // An administrator's run logs to the administrator's %TEMP%; a start without
+    // arguments writes nothing.
+    sim::SetSystemAccount(false);
+    EXPECT_EQ(Run("/quiet /model KN-935"), 0);
+    EXPECT_EQ(FileLines(u"C:\\Users\\Admin\\AppData\\Local\\Temp\\KorvelSetup.log").back(),
+              "2024-05-01 08:30:00.000 installed; exit code 0");
+    EXPECT_EQ(sim::DefaultPrinterName(), u"Korvel KN-935 9-Pin Printer");
+    // The account cannot be told: the printer is installed, the default step cannot be
+    // judged and is not done, and the run fails.
+    sim::FailCall("OpenProcessToken", ERROR_ACCESS_DENIED, 1);
+    EXPECT_EQ(Run("/quiet /model KN-935 /repair"), 1603);
+    EXPECT_TRUE(HasPrinter(u"Korvel KN-935 9-Pin Printer"));
+    EXPECT_TRUE(Contains(FileLines(u"C:\\Users\\Admin\\AppData\\Local\\Temp\\KorvelSetup.log"),
+                         "the account cannot be told: error 5 (ERROR_ACCESS_DENIED: Access is denied.)"));
+    EXPECT_EQ(sim::OpenHandleCount("token"), 0u);
+}
+
+TEST_F(Unattended, UninstallRemovesTheFamilyAndTheDriverOrSaysWhyNot)
+{
+    sim::AddPrinterDriver(kKx2410);
+    ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, kKx2410, u"LPT1:"));
+    ASSERT_TRUE(sim::AddLocalPrinter(std::u16string(kKx2410) + u" (Copy 1)", kKx2410, u"LPT2:"));
+    ASSERT_TRUE(sim::AddLocalPrinter(u"Other", u"Generic Text", u"LPT3:"));
+    EXPECT_EQ(Run("/uninstall /model KX-2410 /log D:\\u.log"), 0);
+    EXPECT_EQ(Spooler(), std::vector<std::string>{"Other on LPT3: with Generic Text"});
+    EXPECT_TRUE(sim::PrinterDrivers().empty());
+    std::vector<std::string> log = FileLines(u"D:\\u.log");
+    EXPECT_TRUE(Contains(log, "deleted driver \"Korvel KX-2410 Dot Matrix Printer\""));
+    EXPECT_EQ(log.back(), "2024-05-01 08:30:00.000 removed; exit code 0");
+
+    // Nothing there: 0, and the log says so.
+    EXPECT_EQ(Run("/uninstall /model KX-2410 /log D:\\u.log"), 0);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\u.log"),
+                         "neither a printer nor a driver \"Korvel KX-2410 Dot Matrix Printer\" "
+                         "was installed: nothing to remove"));
+    // A removal that fails: 1603. A model not in the catalogue: 1639.
+    ASSERT_TRUE(sim::AddLocalPrinter(kKx2410, u"Generic Text", u"LPT1:"));
+    sim::FailCall("DeletePrinter", ERROR_ACCESS_DENIED, 1);
+    EXPECT_EQ(Run("/uninstall /model KX-2410 /log D:\\u.log"), 1603);
+    EXPECT_TRUE(Contains(FileLines(u"D:\\u.log"), "printer \"Korvel KX-2410 Dot Matrix Printer\" is still installed"));
+    EXPECT_EQ(FileLines(u"D:\\u.log").back(), "2024-05-01 08:30:00.000 the removal failed; exit code 1603");
+    EXPECT_EQ(Run("/uninstall /model KX-9999"), 1639);
+    EXPECT_TRUE(HasPrinter(kKx2410));
+    EXPECT_TRUE(sim::ui::BoxHistory().empty());
+}
+
+TEST_F(Unattended, ALibraryErrorLeavesALastLineInTheLog)
+{
+    // What the lean Windows program writes where the library would throw, without
+    // taking memory.
+    CLogFile log;
+    WString why;
+    ASSERT_TRUE(log.Open(u"D:\\last.log", &why));
+    log.Step(u"a step");
+    log.LastWords("the program ran out of memory; exit code 1603");
+    EXPECT_EQ(FileLines(u"D:\\last.log"),
+              (std::vector<std::string>{"2024-05-01 08:30:00.000 a step",
+                                        "2024-05-01 08:30:00.000 the program ran out of memory; exit code 1603"}));
 }

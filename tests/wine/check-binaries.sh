@@ -11,8 +11,11 @@ list="$here/windows-imports.txt"
 # and Vista), and comctl32.dll, bound to the system's copy by the manifest. Every other
 # library is loaded at run time by full path (docs/windows-build.md).
 allowed='^(kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|shell32\.dll|msvcrt\.dll|comctl32\.dll)$'
-# The program less its .rsrc section (the side picture is 213 KB by itself), in bytes.
-max_rest=$((120 * 1024))
+# The program less its .rsrc section (the side picture is 213 KB by itself), in bytes:
+# the shipping 32-bit program stays within 120 KB; the x86-64 sibling carries the unwind
+# tables (.pdata, .xdata) that Windows needs to walk its stack and the i686 build drops,
+# about 11 KB, and has 8 KB more.
+max_rest_of() { case "$1" in *64.exe) echo $((128 * 1024)) ;; *) echo $((120 * 1024)) ;; esac; }
 fail=0
 objdump=x86_64-w64-mingw32-objdump
 
@@ -67,6 +70,7 @@ for exe in "$build/win32/KorvelSetup.exe" "$build/win64/KorvelSetup64.exe"; do
   size=$(stat -c %s "$exe")
   rsrc=$("$objdump" -h "$exe" | awk '$2 == ".rsrc" { print $3 }')
   rest=$((size - 16#${rsrc:-0}))
+  max_rest=$(max_rest_of "$exe")
   [ "$rest" -le "$max_rest" ] || { echo "FAIL $name: $rest bytes less .rsrc, more than $max_rest"; fail=1; }
   echo "$name: $size bytes, $rest less .rsrc (at most $max_rest); subsystem $major.$minor;" \
        "$count functions from $(echo $dlls | tr '\n' ' ')"

@@ -71,8 +71,9 @@ expect_rc list 0
 expect_file list stdout
 run usage "/quiet /?"
 expect_rc usage 0
-expect_line usage stdout "Korvel Printer Driver Setup"
-expect_line usage stdout "Exit codes: 0 installed; 3010 installed, restart needed; 1603 failed; 87 bad command line."
+grep -qx 'Korvel Printer Driver Setup [0-9]*\.[0-9]*\.[0-9]*\.[0-9]*' "$work/usage.stdout" && echo "ok   usage: the version first" \
+  || { echo "FAIL usage: no version line"; fail=1; }
+expect_line usage stdout "Exit codes: 0 done; 3010 restart needed; 1603 failed; 1639 bad command line."
 
 # An installation on a named port that replaces an older printer of the name and its
 # copy, and leaves other printers alone. Wine's differences show in the log: the old
@@ -87,17 +88,41 @@ expect_file install spooler
 expect_file install printui
 expect_file install log
 
-# Bad command lines: 87, nothing touched, the fault on standard error.
+# Run again as it stands: the printer is in place, so nothing is removed or installed
+# (the stand-in sees only the default printer's command), and the log says so.
+run rerun '/quiet /model KX-2410 /port lpt2: /log C:\logs\setup.log'
+expect_rc rerun 0
+cmp -s "$work/install.spooler" "$work/rerun.spooler" && echo "ok   rerun: the spooler is as it was" \
+  || { echo "FAIL rerun: the spooler changed"; diff "$work/install.spooler" "$work/rerun.spooler"; fail=1; }
+expect_line rerun log 'printer "Korvel KX-2410 Dot Matrix Printer" is already installed on port LPT2: with its driver: nothing to change'
+grep -q '/if' "$work/rerun.printui" && { echo "FAIL rerun: the printer was installed again"; fail=1; }
+
+# Bad command lines: 1639, nothing touched, the fault in the log or on standard error.
 run unknown-model '/quiet /model KX-2411 /log C:\logs\setup.log'
-expect_rc unknown-model 87
+expect_rc unknown-model 1639
 cmp -s "$work/install.spooler" "$work/unknown-model.spooler" && echo "ok   unknown-model: the spooler is untouched" \
   || { echo "FAIL unknown-model: the spooler changed"; fail=1; }
 [ -s "$work/unknown-model.printui" ] && { echo "FAIL unknown-model: the printer-UI entry ran"; fail=1; }
 expect_line unknown-model log 'model "KX-2411" is not in the catalogue (/list shows its models)'
-expect_line unknown-model log "bad command line, nothing installed; exit code 87"
+expect_line unknown-model log "bad command line, nothing changed; exit code 1639"
 run bad-switch '/quiet /modle KX-2410'
-expect_rc bad-switch 87
+expect_rc bad-switch 1639
 expect_line bad-switch stderr "KorvelSetup: unknown switch /modle"
+# A port the PC does not have: found before anything is removed; Wine's ports listed.
+run bad-port '/quiet /model KX-2410 /port LTP1: /log C:\logs\setup.log'
+expect_rc bad-port 1639
+cmp -s "$work/install.spooler" "$work/bad-port.spooler" && echo "ok   bad-port: the spooler is untouched" \
+  || { echo "FAIL bad-port: the spooler changed"; fail=1; }
+expect_line bad-port log 'the port LTP1: is not one of this PC'"'"'s ports: COM1: COM2: COM3: COM4: FILE: LPT1: LPT2: LPT3:'
+# A switch of the installation alone is a quiet run: no box that nobody could click.
+# Nothing attached and no /model: a failure, said in the log of %TEMP%.
+run nodefault-alone '/nodefault'
+expect_rc nodefault-alone 1603
+temp_log=$(find "$c/users" -ipath '*/temp/korvelsetup.log' | head -n1)
+if [ -n "$temp_log" ] && tail -n1 "$temp_log" | tr -d '\r' | grep -q 'the installation failed; exit code 1603$' \
+   && head -n1 "$temp_log" | grep -q ' KorvelSetup [0-9.]* (x86-64)'; then
+  echo "ok   nodefault-alone: logged to %TEMP%\KorvelSetup.log, version first, exit code last"
+else echo "FAIL nodefault-alone: no log in %TEMP% (${temp_log:-none})"; fail=1; fi
 
 # Wine's own printui.dll does nothing for /if: a failed installation, 1603, no box.
 override=b run wine-printui '/quiet /model KN-935 /log C:\logs\setup.log'
@@ -105,10 +130,27 @@ expect_rc wine-printui 1603
 expect_line wine-printui log 'no printer "Korvel KN-935 9-Pin Printer" after the installation command'
 expect_line wine-printui log "the installation failed; exit code 1603"
 
+# A device is no log: refused; the installation goes on.
+run device-log '/quiet /model KN-920 /port LPT3: /log COM1'
+expect_rc device-log 0
+expect_line device-log stderr 'KorvelSetup: The log COM1 cannot be written: it is a device, not a file on a disk; the setup goes on without it.'
+
+# The removal: the printer family and the driver; again, nothing to remove, 0.
+run uninstall '/uninstall /model KX-2410 /log C:\logs\setup.log'
+expect_rc uninstall 0
+grep -q '^printer "Korvel KX-2410' "$work/uninstall.spooler" && { echo "FAIL uninstall: the printer is left"; fail=1; }
+grep -qi '^driver "Korvel KX-2410' "$work/uninstall.spooler" && { echo "FAIL uninstall: the driver is left"; cat "$work/uninstall.spooler"; fail=1; }
+expect_line uninstall log "removed; exit code 0"
+run uninstall-again '/uninstall /model KX-2410 /log C:\logs\setup.log'
+expect_rc uninstall-again 0
+expect_line uninstall-again log 'neither a printer nor a driver "Korvel KX-2410 Dot Matrix Printer" was installed: nothing to remove'
+
 # A log that cannot be written: said on standard error; the installation goes on.
 run no-log-folder '/quiet /model KN-920 /log C:\missing\setup.log'
 expect_rc no-log-folder 0
-expect_line no-log-folder stderr 'KorvelSetup: The log C:\missing\setup.log cannot be written (error 3); the setup goes on without it.'
+# (The system's message text after the error's name is Wine's own.)
+grep -q '^KorvelSetup: The log C:\\missing\\setup.log cannot be written: error 3 (ERROR_PATH_NOT_FOUND: .*); the setup goes on without it\.$' "$work/no-log-folder.stderr" \
+  && echo "ok   no-log-folder: the log's fault on standard error" || { echo "FAIL no-log-folder: stderr:"; cat "$work/no-log-folder.stderr"; fail=1; }
 grep -q '^printer "Korvel KN-920 9-Pin Printer" ' "$work/no-log-folder.spooler" && echo "ok   no-log-folder: installed" \
   || { echo "FAIL no-log-folder: the printer is not installed"; fail=1; }
 

@@ -156,6 +156,12 @@ std::string CheckDriverUpdate(const ScenarioLine& line)
     return line.options.empty() ? "driver-update needs fail= or reboot=" : "";
 }
 
+std::string CheckAccount(const ScenarioLine& line)
+{
+    const std::string& w = line.words[0];
+    return w == "system" || w == "administrator" ? "" : "\"" + w + "\" is neither system nor administrator";
+}
+
 std::string CheckRundll32(const ScenarioLine& line)
 {
     return line.words.empty() || line.words[0] == "hang" ? "" : "\"" + line.words[0] + "\" is not hang";
@@ -193,6 +199,7 @@ const Statement kStatements[] = {
     {"fail", "fail FUNCTION ERROR [TIMES]", 2, 3, "a function and an error code", false, {}, {}, {}, CheckFail},
     {"command-line", "command-line \"ARGUMENTS\"", 1, 1, "the program's arguments", true, {}, {}, {}, NoCheck},
     {"clock", "clock YYYY-MM-DD HH:MM:SS", 2, 2, "a date and a time", false, {}, {}, {}, CheckClock},
+    {"account", "account system|administrator", 1, 1, "an account", false, {}, {}, {}, CheckAccount},
 };
 // clang-format on
 
@@ -450,6 +457,8 @@ bool Scenario::Apply(std::string* error) const
         } else if (k == "config-manager") {
             sim::SetConfigManagerResults(static_cast<DWORD>(number(line.Option("locate"))),
                                          static_cast<DWORD>(number(line.Option("reenumerate"))));
+        } else if (k == "account") {
+            sim::SetSystemAccount(line.words[0] == "system");
         } else if (k == "fail") {
             long times = line.words.size() == 3 ? number(&line.words[2]) : -1;
             sim::FailCall(line.words[0], static_cast<DWORD>(number(&line.words[1])), static_cast<int>(times));

@@ -67,6 +67,30 @@ private:
     size_t m_pos = 0;
 };
 
+// A character device opened by its DOS name (COM1, LPT1:, NUL): writes go nowhere the
+// machine keeps.
+class CharDevice : public sim::KernelObject {
+public:
+    const char* Kind() const override { return "file"; }
+};
+
+// Whether Windows opens a device for the name: its last component, without what follows
+// a dot or a colon, is CON, PRN, AUX, NUL, COM1 to COM9 or LPT1 to LPT9 (letter case
+// aside), as in "COM1", "lpt1:" or "C:\\logs\\nul.txt".
+bool IsDosDeviceName(LPCWSTR name)
+{
+    std::u16string base(name);
+    size_t slash = base.find_last_of(u"\\/");
+    if (slash != std::u16string::npos) base.erase(0, slash + 1);
+    base = base.substr(0, base.find_first_of(u".:"));
+    while (!base.empty() && base.back() == u' ') base.pop_back();
+    for (char16_t& c : base)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    if (base == u"CON" || base == u"PRN" || base == u"AUX" || base == u"NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, u"COM") == 0 || base.compare(0, 3, u"LPT") == 0) &&
+           base[3] >= u'1' && base[3] <= u'9';
+}
+
 bool IsDevicePath(LPCWSTR name)
 {
     return name && name[0] == '\\' && name[1] == '\\' && (name[2] == '?' || name[2] == '.') && name[3] == '\\';
@@ -87,9 +111,16 @@ HANDLE OpenForWriting(LPCWSTR name, DWORD access, DWORD disposition)
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
+    if (IsDosDeviceName(name)) {
+        SetLastError(ERROR_SUCCESS);
+        return sim::AddHandle(std::make_shared<CharDevice>());
+    }
     bool exists = sim::MemoryFile(name).has_value();
     std::string bytes;
-    if (!exists) {
+    std::u16string path(name);
+    size_t slash = path.find_last_of(u"\\");
+    bool machineFolder = slash != std::u16string::npos && sim::IsMachineFolder(path.substr(0, slash + 1));
+    if (!exists && !machineFolder) {
         std::optional<std::string> host = sim::HostPath(name);
         std::error_code ec;
         namespace fs = std::filesystem;
@@ -226,6 +257,10 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
         return FALSE;
     }
     auto f = sim::LookupHandleAs<WritableFile>(file);
+    if (!f && sim::LookupHandleAs<CharDevice>(file) && written && buffer && !overlapped) {
+        *written = toWrite;
+        return TRUE;
+    }
     if (!f) {  // a file opened for reading only
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -258,4 +293,19 @@ DWORD GetFileAttributesW(LPCWSTR name)
         return INVALID_FILE_ATTRIBUTES;
     }
     return std::filesystem::is_directory(*host, ec) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+DWORD GetFileType(HANDLE file)
+{
+    if (sim::FailsNow("GetFileType")) return FILE_TYPE_UNKNOWN;
+    if (!sim::CheckHandle("GetFileType", "hFile", file, {"file", "device"})) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FILE_TYPE_UNKNOWN;
+    }
+    SetLastError(NO_ERROR);
+    if (sim::LookupHandleAs<CharDevice>(file)) return FILE_TYPE_CHAR;
+    if (sim::LookupHandleAs<HostFile>(file) || sim::LookupHandleAs<InMemoryFile>(file) ||
+        sim::LookupHandleAs<WritableFile>(file))
+        return FILE_TYPE_DISK;
+    return FILE_TYPE_UNKNOWN;  // a USB device: neither
 }

@@ -147,9 +147,36 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
     return static_cast<UINT>(path.size());
 }
 
+// As GetSystemDirectoryW: the length without the NUL when the path fits, else the size
+// needed with the NUL and nothing written.
+DWORD GetTempPathW(DWORD size, LPWSTR buffer)
+{
+    if (sim::FailsNow("GetTempPathW")) return 0;
+    const std::u16string path = sim::IsSystemAccount() ? sim::kSystemTempFolder : sim::kUserTempFolder;
+    if (!buffer || size <= path.size()) return static_cast<DWORD>(path.size() + 1);
+    if (!sim::CheckBufferSize("GetTempPathW", "nBufferLength is the size of lpBuffer in characters", buffer,
+                              static_cast<size_t>(size) * sizeof(WCHAR),
+                              "nBufferLength=" + std::to_string(size) + " characters")) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
+    for (size_t i = 0; i < path.size(); ++i) buffer[i] = path[i];
+    buffer[path.size()] = 0;
+    return static_cast<DWORD>(path.size());
+}
+
+// It cannot fail; the mode only matters to boxes the machine never shows.
+UINT SetErrorMode(UINT mode)
+{
+    std::lock_guard<std::mutex> lock(sim::Machine().mutex);
+    UINT previous = sim::Machine().errorMode;
+    sim::Machine().errorMode = mode;
+    return previous;
+}
+
 // The kinds of handle CloseHandle closes; registry keys, device information sets and
 // printer handles have functions of their own.
-#define KERNEL_KINDS "event", "thread", "process", "file", "device"
+#define KERNEL_KINDS "event", "thread", "process", "file", "device", "token"
 // The kinds a wait can wait on.
 #define WAITABLE_KINDS "event", "thread", "process", "file", "device"
 

@@ -3,6 +3,8 @@
 // platform/sim/control/machine.h for how tests set the machine up.
 #pragma once
 
+#include <cstdarg>
+
 #include "platform/sim/api/win_types.h"
 
 // --- errors, modules, time ---------------------------------------------------------
@@ -15,6 +17,26 @@ DWORD GetTickCount();
 void GetLocalTime(LPSYSTEMTIME time);
 void Sleep(DWORD ms);
 DWORD GetCurrentThreadId();
+// The folder for temporary files of the account the program runs as, with its final
+// backslash (%TEMP%: C:\Windows\Temp\ for the system account).
+DWORD GetTempPathW(DWORD size, LPWSTR buffer);
+
+// --- error mode and system messages --------------------------------------------------
+#define SEM_FAILCRITICALERRORS 0x0001u
+#define SEM_NOGPFAULTERRORBOX 0x0002u
+#define SEM_NOOPENFILEERRORBOX 0x8000u
+UINT SetErrorMode(UINT mode);
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100u
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200u
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400u
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800u
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000u
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000u
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FFu
+// The system's text of an error code (the machine knows the English texts of the codes
+// its functions give), ending in CR LF as Windows writes it.
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
+                     va_list* arguments);
 
 // --- handles, events, threads ------------------------------------------------------
 struct SECURITY_ATTRIBUTES {

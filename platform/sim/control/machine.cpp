@@ -66,6 +66,21 @@ void SetCurrentFolder(const std::u16string& windowsPath)
 
 std::u16string SystemDirectory() { return u"C:\\Windows\\system32"; }
 
+const char16_t kUserTempFolder[] = u"C:\\Users\\Admin\\AppData\\Local\\Temp\\";
+const char16_t kSystemTempFolder[] = u"C:\\Windows\\Temp\\";
+
+void SetSystemAccount(bool system)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    Machine().systemAccount = system;
+}
+
+UINT ErrorMode()
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    return Machine().errorMode;
+}
+
 void MapDrive(char letter, const std::string& hostFolder)
 {
     std::lock_guard<std::mutex> lock(Machine().mutex);

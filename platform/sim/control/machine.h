@@ -58,6 +58,15 @@ struct WrittenFile {
 std::vector<WrittenFile> WrittenFiles();
 // Whether the program runs as a 32-bit process on 64-bit Windows.
 void SetWow64(bool wow64);
+// The account the program runs as: an administrator's own (at reset), or the local
+// system account (the token's user S-1-5-18), as deployment tools run programs. Its
+// temporary folder (GetTempPathW) follows: kUserTempFolder or kSystemTempFolder, which
+// exist whichever drives are mapped, so that the program can write files there.
+void SetSystemAccount(bool system);
+extern const char16_t kUserTempFolder[];
+extern const char16_t kSystemTempFolder[];
+// The mode the program last gave SetErrorMode (0 at reset).
+UINT ErrorMode();
 // The machine's ANSI code page (what CP_ACP and CP_THREAD_ACP mean, and how the
 // profile functions read a file without a UTF-16 byte-order mark); 936 at reset.
 void SetCodePage(UINT codePage);

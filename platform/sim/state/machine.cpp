@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/sim/api/kernel.h"
+#include "platform/sim/control/machine.h"
 #include "platform/text.h"
 
 namespace sim {
@@ -28,6 +29,8 @@ void MachineState::Reset()
     drives.clear();
     memoryFiles.clear();
     wow64 = false;
+    systemAccount = false;
+    errorMode = 0;
     codePage = 936;
     failures.clear();
     log.clear();
@@ -89,6 +92,21 @@ bool IsWow64()
 {
     std::lock_guard<std::mutex> lock(Machine().mutex);
     return Machine().wow64;
+}
+
+bool IsSystemAccount()
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    return Machine().systemAccount;
+}
+
+bool IsMachineFolder(const std::u16string& folder)
+{
+    std::u16string f = folder;
+    if (f.empty() || f.back() != u'\\') f += u'\\';
+    for (const char16_t* temp : {kUserTempFolder, kSystemTempFolder})
+        if (text::EqualNoCaseAscii(f.data(), f.size(), temp, text::Length(temp))) return true;
+    return false;
 }
 
 UINT CodePage()

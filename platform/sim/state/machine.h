@@ -35,6 +35,8 @@ struct MachineState {
     std::map<char, std::string> drives;  // upper-case letter -> host folder
     std::vector<MemoryFileState> memoryFiles;
     bool wow64 = false;
+    bool systemAccount = false;  // the token's user is S-1-5-18 (LocalSystem)
+    UINT errorMode = 0;          // SetErrorMode's
     UINT codePage = 936;
     std::multimap<std::string, InjectedFailure> failures;
     std::vector<std::string> log;
@@ -59,6 +61,10 @@ std::u16string ModulePath();
 // The process's current folder, without a final backslash (see sim::SetCurrentFolder).
 std::u16string CurrentFolder();
 bool IsWow64();
+bool IsSystemAccount();
+// Whether a folder (with or without its final backslash) is one the machine always
+// has, whichever drives are mapped: the temporary folders of the accounts.
+bool IsMachineFolder(const std::u16string& folder);
 // The ANSI code page: what CP_ACP and CP_THREAD_ACP mean, and how the profile
 // functions read a file without a UTF-16 byte-order mark.
 UINT CodePage();

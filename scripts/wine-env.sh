@@ -2,9 +2,22 @@
 # Sourced by the Wine tests: a fresh prefix with a CJK font standing in for
 # "MS Shell Dlg", and an Xvfb display. Sets WINEPREFIX, DISPLAY and WINE.
 # KORVEL_WINE_DISPLAY=keep uses the display in DISPLAY instead of a virtual one.
+#
+# KORVEL_WINE_ARCH chooses the prefix, as the PCs the setup meets:
+#   win64 (default)  64-bit Windows: 64-bit programs, and 32-bit ones under WoW64
+#                    (the 32-bit program there hands over to its x86-64 sibling)
+#   win32            32-bit Windows (WINEARCH=win32, Wine's 32-bit loader): the
+#                    32-bit program does all the work itself
+# KORVEL_WINE_TOOLS is then the build configuration whose test tools (uidriver,
+# spoolstate, printui.dll) match the prefix: win64 or win32.
 set -euo pipefail
 export WINEDEBUG=-all
-export WINE=/usr/lib/wine/wine64
+case ${KORVEL_WINE_ARCH:-win64} in
+  win64) export WINEARCH=win64 WINE=/usr/lib/wine/wine64 KORVEL_WINE_TOOLS=win64 ;;
+  win32) export WINEARCH=win32 WINE=/usr/lib/wine/wine KORVEL_WINE_TOOLS=win32 ;;
+  *) echo "KORVEL_WINE_ARCH=$KORVEL_WINE_ARCH: win64 or win32" >&2; exit 2 ;;
+esac
+[ -x "$WINE" ] || { echo "no $WINE: scripts/install-deps.sh installs Wine (wine32:i386 for 32-bit programs)" >&2; exit 2; }
 export WINEPREFIX=${WINEPREFIX:-$(mktemp -d /tmp/korvel-wine.XXXXXX)}
 if [ -z "${KORVEL_XVFB_PID:-}" ] && [ "${KORVEL_WINE_DISPLAY:-}" != keep ]; then
   for n in $(seq 90 120); do

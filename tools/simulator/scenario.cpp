@@ -228,11 +228,7 @@ std::string CheckShape(const Statement& s, const ScenarioLine& line)
 bool SameName(const std::u16string& a, const std::u16string& b)
 {
     // The spooler finds printer and port names without regard to letter case.
-    auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; };
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i])) return false;
-    return true;
+    return text::EqualIgnoringCase(a.data(), a.size(), b.data(), b.size());
 }
 
 }  // namespace

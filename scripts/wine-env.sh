@@ -12,7 +12,17 @@
 # spoolstate, printui.dll) match the prefix: win64 or win32.
 set -euo pipefail
 export WINEDEBUG=-all
-case ${KORVEL_WINE_ARCH:-win64} in
+
+# Whether Wine runs 32-bit programs here: wine32 is installed and the kernel runs i386
+# programs (scripts/install-deps.sh leaves wine32 out where it cannot).
+korvel_wine32_runs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+korvel_wine32_missing="Wine runs no 32-bit program here (no wine32:i386, or a kernel without IA32 emulation)"
+if [ "${KORVEL_WINE_ARCH:-win64}" = win32 ] && ! korvel_wine32_runs; then
+  echo "SKIP $(basename "$0") in a 32-bit prefix: $korvel_wine32_missing"
+  exit 0
+fi
+export KORVEL_WINE_ARCH=${KORVEL_WINE_ARCH:-win64}
+case $KORVEL_WINE_ARCH in
   win64) export WINEARCH=win64 WINE=/usr/lib/wine/wine64 KORVEL_WINE_TOOLS=win64 ;;
   win32) export WINEARCH=win32 WINE=/usr/lib/wine/wine KORVEL_WINE_TOOLS=win32 ;;
   *) echo "KORVEL_WINE_ARCH=$KORVEL_WINE_ARCH: win64 or win32" >&2; exit 2 ;;
@@ -44,6 +54,22 @@ REG
   rm -f "$reg"
   /usr/lib/wine/wineserver -w
 fi
+
+# The setup medium that ships and its program, for the tests that run what users run:
+# KORVEL_MEDIUM and KORVEL_PROGRAM. The 32-bit medium (BUILD/win32/medium) with
+# KorvelSetup.exe, which in a 64-bit prefix hands over to the KorvelSetup64.exe beside
+# it; where Wine runs no 32-bit program, the x86-64 medium and its program instead,
+# which is said.
+korvel_shipping_medium() {
+  if korvel_wine32_runs; then
+    KORVEL_MEDIUM=$1/win32/medium
+    KORVEL_PROGRAM=KorvelSetup.exe
+  else
+    echo "NOTE: $korvel_wine32_missing: KorvelSetup64.exe runs in place of KorvelSetup.exe"
+    KORVEL_MEDIUM=$1/win64/medium
+    KORVEL_PROGRAM=KorvelSetup64.exe
+  fi
+}
 
 # Makes Wine's windows unmanaged: with no window manager on the virtual display, Wine
 # otherwise waits about 2 s for one each time a managed window closes.

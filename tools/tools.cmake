@@ -60,4 +60,8 @@ if(KORVEL_WINDOWS_TOOLS)
   set_target_properties(printui PROPERTIES PREFIX "" OUTPUT_NAME printui)
   target_include_directories(printui PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(printui PRIVATE winspool shell32 kernel32)
+  # i686: the .def file's undecorated name exports the stdcall PrintUIEntryW@16.
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    target_link_options(printui PRIVATE -Wl,--enable-stdcall-fixup)
+  endif()
 endif()

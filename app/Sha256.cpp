@@ -19,8 +19,7 @@ uint32_t Rotate(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
 CSha256::CSha256()
     : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19}
-{
-}
+{}
 
 void CSha256::Block(const unsigned char* block)
 {

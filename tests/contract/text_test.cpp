@@ -33,7 +33,7 @@ TEST_F(TextCase, LettersFoldAsWindowsFoldsThem)
         {"ạ", "Ạ", true},  // Vietnamese
         {"ÿ", "Ÿ", true},
         {"ß", "ß", true},
-        {"ß", "ẞ", false},  // ß has no capital in Windows' table
+        {"ß", "ẞ", false},                                    // ß has no capital in Windows' table
         {"Dot Matrıx Prınter", "Dot Matrix Printer", false},  // the dotless i is no I
         {"DOT MATRİX", "dot matrix", false},                  // the dotted capital I is no I
         {"Straße", "STRASSE", false},

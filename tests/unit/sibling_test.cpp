@@ -138,8 +138,8 @@ TEST_F(SiblingTest, TheArgumentsFollowTheProgramsOwnPathHoweverALauncherWritesIt
 TEST_F(SiblingTest, AStartWithoutArgumentsIsTheWizardHoweverALauncherWritesThePath)
 {
     // CreateProcessW with the path and no command line passes the path unquoted.
-    for (const char* commandLine : {"D:\\My Setup\\KorvelSetup.exe", "D:\\MY SETUP\\KORVELSETUP.EXE  ",
-                                    "\"d:\\my setup\\KorvelSetup.exe\""}) {
+    for (const char* commandLine :
+         {"D:\\My Setup\\KorvelSetup.exe", "D:\\MY SETUP\\KORVELSETUP.EXE  ", "\"d:\\my setup\\KorvelSetup.exe\""}) {
         sim::SetCommandLine(U16(commandLine));
         EXPECT_TRUE(WizardShows()) << commandLine;
         EXPECT_TRUE(sim::ui::BoxHistory().empty()) << commandLine;
@@ -279,8 +279,8 @@ TEST_F(SiblingTest, TheCallersStandardHandlesReachTheSiblingOnlyAsWindowsPassesT
         startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
         PROCESS_INFORMATION info = {};
         WCHAR line[] = u"\"D:\\My Setup\\KorvelSetup64.exe\"";
-        EXPECT_TRUE(::CreateProcessW(u"D:\\My Setup\\KorvelSetup64.exe", line, nullptr, nullptr, inherit, 0,
-                                     nullptr, nullptr, &startup, &info));
+        EXPECT_TRUE(::CreateProcessW(u"D:\\My Setup\\KorvelSetup64.exe", line, nullptr, nullptr, inherit, 0, nullptr,
+                                     nullptr, &startup, &info));
         DWORD code = 99;
         EXPECT_EQ(::WaitForSingleObject(info.hProcess, INFINITE), WAIT_OBJECT_0);
         EXPECT_TRUE(::GetExitCodeProcess(info.hProcess, &code));

@@ -68,8 +68,7 @@ private:
 class InMemoryFile : public sim::KernelObject {
 public:
     InMemoryFile(std::string bytes, const WCHAR* path, DWORD share) : m_bytes(std::move(bytes)), m_denial(path, share)
-    {
-    }
+    {}
     const char* Kind() const override { return "file"; }
     size_t Read(void* buffer, size_t size)
     {

@@ -15,6 +15,7 @@
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/process.h"
 #include "platform/sim/state/verifier.h"
+#include "platform/sim/state/windows.h"
 #include "platform/text.h"
 
 namespace {
@@ -102,14 +103,14 @@ sim::StandardHandles ChildStandardHandles(const STARTUPINFOW& startup, BOOL inhe
         for (int j = 0; j < sim::kStreams; ++j)
             inheritable = inheritable || (parent.handle[j] == stream && parent.inheritable[j]);
         if (stream == sim::Stream::kNone || !inheritable || !inheritHandles) {
-            sim::RecordViolation("CreateProcessW",
-                                 "with STARTF_USESTDHANDLES the standard handles are inheritable and bInheritHandles "
-                                 "is TRUE",
-                                 std::string(fields[i]) + "=" +
-                                     (stream == sim::Stream::kNone ? sim::HandleValue("", given[i]).substr(1)
-                                                                   : "a standard handle") +
-                                     (stream == sim::Stream::kNone || inheritable ? "" : ", not inheritable") +
-                                     ", bInheritHandles=" + (inheritHandles ? "TRUE" : "FALSE"));
+            sim::RecordViolation(
+                "CreateProcessW",
+                "with STARTF_USESTDHANDLES the standard handles are inheritable and bInheritHandles "
+                "is TRUE",
+                std::string(fields[i]) + "=" +
+                    (stream == sim::Stream::kNone ? sim::HandleValue("", given[i]).substr(1) : "a standard handle") +
+                    (stream == sim::Stream::kNone || inheritable ? "" : ", not inheritable") +
+                    ", bInheritHandles=" + (inheritHandles ? "TRUE" : "FALSE"));
             continue;
         }
         child.handle[i] = stream;
@@ -187,7 +188,20 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
         view.standard = childHandles;
         sim::StartCountedThread(process, [image, view, thread]() {
             sim::ProcessView starter = sim::SwapProcessView(view);
+            sim::win::ThreadQueue* starterQueue;
+            sim::win::ThreadQueue* ownQueue = sim::win::CurrentQueue();
+            {
+                std::lock_guard<std::mutex> lock(sim::win::Mutex());
+                starterQueue = sim::win::TheProgram().queue;
+                sim::win::TheProgram().queue = ownQueue;
+                ++sim::win::TheProgram().startedImages;
+            }
             DWORD code = image();
+            {
+                std::lock_guard<std::mutex> lock(sim::win::Mutex());
+                sim::win::TheProgram().queue = starterQueue;
+                --sim::win::TheProgram().startedImages;
+            }
             sim::SwapProcessView(starter);
             thread->Complete(code);
             return code;

@@ -62,8 +62,9 @@ ProcessView SwapProcessView(const ProcessView& view)
 
 HANDLE StreamHandle(Stream stream)
 {
-    return stream == Stream::kNone ? nullptr
-                                   : reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x10 + 4 * static_cast<int>(stream)));
+    return stream == Stream::kNone
+               ? nullptr
+               : reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x10 + 4 * static_cast<int>(stream)));
 }
 
 Stream StreamOfHandle(HANDLE handle)

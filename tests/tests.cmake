@@ -41,11 +41,11 @@ if(WIN32)
     add_executable(first_page ${KORVEL_TESTS}/wine/starttime/first_page.cpp)
     target_link_libraries(first_page PRIVATE user32 kernel32)
 
-    # The planting test's own programs: planted copies of newdev.dll, winspool.drv and
-    # rundll32.exe that leave markers, in BUILD/planted so that no program of the build
+    # The planting test's own programs: planted copies of newdev.dll, winspool.drv,
+    # uxtheme.dll, apphelp.dll and rundll32.exe that leave markers, in BUILD/planted so that no program of the build
     # ever finds them beside itself, and the probe that loads the libraries by name.
     set(planting ${KORVEL_TESTS}/wine/planting)
-    foreach(name newdev winspool)
+    foreach(name newdev winspool uxtheme apphelp)
       add_library(planted_${name} SHARED ${planting}/planted_dll.cpp)
       target_include_directories(planted_${name} PRIVATE ${CMAKE_SOURCE_DIR})
       set_target_properties(planted_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}

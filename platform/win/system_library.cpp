@@ -74,10 +74,12 @@ DllSearch RestrictDllSearch(SetDefaultDllDirectoriesFunction setDefault)
         return DllSearch::kSystemFolderOnly;
     }
     ::SetDllDirectoryW(L"");
-    for (size_t i = 0; i < static_cast<size_t>(SystemLibrary::kCount); ++i)
-        LoadSystemLibrary(static_cast<SystemLibrary>(i));  // one that fails fails its callers later
+    // These first: the three below import some of them, and an import is looked for
+    // by name (Wine looks in the program's folder first even then).
     for (const WCHAR* name : kLoadedLaterByName)
         LoadFromSystemFolder(name, LOAD_WITH_ALTERED_SEARCH_PATH);  // loaded for the life of the process
+    for (size_t i = 0; i < static_cast<size_t>(SystemLibrary::kCount); ++i)
+        LoadSystemLibrary(static_cast<SystemLibrary>(i));  // one that fails fails its callers later
     return DllSearch::kLibrariesPreloaded;
 }
 

@@ -18,7 +18,7 @@
 #                              missing, the stand-in must not have run at all
 #   expected/NAME.stdout       (optional) what the program wrote to standard output
 # Screenshots of every printed state go to $KORVEL_SHOTS/NAME (default
-# BUILD/e2e-shots/NAME) as PNG files. KORVEL_UPDATE_GOLDEN=1 first rewrites the
+# BUILD/e2e-shots-win64/NAME, -win32 in a 32-bit prefix) as PNG files. KORVEL_UPDATE_GOLDEN=1 first rewrites the
 # expected files a scenario has from its run.
 set -euo pipefail
 build=$(cd "${1:?build directory}" && pwd)

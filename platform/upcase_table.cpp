@@ -138,6 +138,7 @@ namespace text {
 
 WCHAR UpperCase(WCHAR c)
 {
+    if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<WCHAR>(c - 32) : c;  // the table's first range
     size_t low = 0, high = sizeof kUpperRanges / sizeof kUpperRanges[0];
     while (low < high) {  // the first range that ends at c or later
         size_t middle = (low + high) / 2;

@@ -79,6 +79,8 @@ def main():
     if checksum(words) != CHECKSUM:
         sys.exit("exfat-upcase-table.txt: checksum %08X, the published table has %08X" % (checksum(words), CHECKSUM))
     upper = expand(words)
+    # UpperCase answers ASCII without the ranges: only a to z change there, by -32.
+    assert all(upper[c] == (c - 32 if 0x61 <= c <= 0x7A else c) for c in range(0x80))
     rows = ranges(upper)
     for first, last, step, delta in rows:  # the ranges say exactly what the table says
         for c in range(first, last + 1):
@@ -111,6 +113,7 @@ def main():
         "",
         "WCHAR UpperCase(WCHAR c)",
         "{",
+        "    if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<WCHAR>(c - 32) : c;  // the table's first range",
         "    size_t low = 0, high = sizeof kUpperRanges / sizeof kUpperRanges[0];",
         "    while (low < high) {  // the first range that ends at c or later",
         "        size_t middle = (low + high) / 2;",

@@ -8,7 +8,7 @@ bool EqualIgnoringCase(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen)
 {
     if (aLen != bLen) return false;
     for (size_t i = 0; i < aLen; ++i)
-        if (UpperCase(a[i]) != UpperCase(b[i])) return false;
+        if (a[i] != b[i] && UpperCase(a[i]) != UpperCase(b[i])) return false;
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "app/LogFile.h"
+#include "app/ProgramArguments.h"
 #include "app/Sibling.h"
 #include "app/Unattended.h"
 #include "app/Version.h"
@@ -29,18 +30,6 @@ namespace {
 
 const WCHAR kTitle[] = TEXT("Korvel Printer Driver Setup");
 
-// The arguments after the program name, as CommandLineToArgvW splits them; false when
-// the command line cannot be split.
-bool SplitArguments(LPCWSTR commandLine, std::vector<WString>& arguments)
-{
-    int count = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(commandLine, &count);
-    if (!argv) return false;
-    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
-    ::LocalFree(argv);
-    return true;
-}
-
 }  // namespace
 
 CVolmiraApp::CVolmiraApp() : CWinApp(nullptr) {}
@@ -51,14 +40,15 @@ BOOL CVolmiraApp::InitInstance()
     // one ends with it. When the sibling does not start, this program goes on as on
     // 32-bit Windows, and an unattended run notes the failure in its log.
     m_nExitCode = 0;
-    SiblingRun sibling = RunSiblingUnderWow64(g_Installer.SetupDir(), ::GetCommandLineW());
+    LPCWSTR argumentText = program_arguments::OfThisProcess();
+    SiblingRun sibling = RunSiblingUnderWow64(g_Installer.SetupDir(), argumentText);
     if (sibling.outcome == SiblingRun::kEnded) {
         m_nExitCode = static_cast<int>(sibling.exitCode);
         return FALSE;
     }
 
     std::vector<WString> arguments;
-    if (!SplitArguments(::GetCommandLineW(), arguments)) {
+    if (!program_arguments::Split(argumentText, arguments)) {
         // Whether it was to run quietly is unknown: no box, a bad command line.
         m_nExitCode = unattended::kBadCommandLine;
     } else if (arguments.empty()) {
@@ -155,6 +145,10 @@ int CVolmiraApp::RunWithArguments(const cmdline::Options& options, const Sibling
     else if (sibling.outcome == SiblingRun::kNotNeeded && UnderWow64())
         g_Installer.LogStep(TEXT("this 32-bit program runs on 64-bit Windows without its sibling %s beside it: "
                                  "it goes on itself, and cannot install a USB printer's driver"),
+                            KORVEL_SIBLING_EXE);
+    else if (sibling.outcome == SiblingRun::kNotOurs)
+        g_Installer.LogStep(TEXT("the sibling %s is not the program built with this one (its SHA-256 differs): this "
+                                 "program goes on itself"),
                             KORVEL_SIBLING_EXE);
 
     int exitCode = 0;

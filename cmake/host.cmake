@@ -33,5 +33,16 @@ add_library(korvel_platform STATIC ${KORVEL_PLATFORM_COMMON} ${KORVEL_PLATFORM_S
 target_include_directories(korvel_platform PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(korvel_platform PUBLIC Iconv::Iconv Threads::Threads)
 
-add_library(korvel_logic OBJECT ${KORVEL_LOGIC_SOURCES})
+# The simulated machine's KorvelSetup64.exe, which the program hands over to under
+# WOW64 (the simulator's wow64 statement, the tests): its digest is built into the
+# program as the x86-64 program's is into the 32-bit one.
+set(KORVEL_SIM_SIBLING_EXE ${CMAKE_BINARY_DIR}/generated/KorvelSetup64.exe)
+file(CONFIGURE OUTPUT ${KORVEL_SIM_SIBLING_EXE} CONTENT "MZ: the x86-64 program, as the simulated machine runs it\n")
+set(KORVEL_SIBLING_DIGEST ${CMAKE_BINARY_DIR}/generated/sibling_digest.cpp)
+add_custom_command(OUTPUT ${KORVEL_SIBLING_DIGEST}
+  COMMAND ${CMAKE_COMMAND} -DIN=${KORVEL_SIM_SIBLING_EXE} -DOUT=${KORVEL_SIBLING_DIGEST}
+          -P ${CMAKE_SOURCE_DIR}/cmake/sibling_digest.cmake
+  DEPENDS ${KORVEL_SIM_SIBLING_EXE} ${CMAKE_SOURCE_DIR}/cmake/sibling_digest.cmake)
+
+add_library(korvel_logic OBJECT ${KORVEL_LOGIC_SOURCES} ${KORVEL_SIBLING_DIGEST})
 target_link_libraries(korvel_logic PUBLIC korvel_platform)

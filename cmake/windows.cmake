@@ -44,7 +44,20 @@ target_compile_definitions(korvel_platform PUBLIC _WIN32_WINNT=${KORVEL_WINVER} 
 # (platform/win/system_library.h).
 target_link_libraries(korvel_platform PUBLIC comctl32 shell32 advapi32 user32 kernel32)
 
-add_library(korvel_logic OBJECT ${KORVEL_LOGIC_SOURCES})
+# The digest of the x86-64 program that the 32-bit one hands over to (app/Sibling.h):
+# scripts/build.sh builds the x86-64 configuration first and names its program here.
+# Only the 32-bit program hands over; the x86-64 one is built without a digest.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(KORVEL_SIBLING_EXE "" CACHE FILEPATH "KorvelSetup64.exe of the x86-64 build, for the 32-bit medium")
+endif()
+set(KORVEL_SIBLING_DIGEST ${CMAKE_BINARY_DIR}/generated/sibling_digest.cpp)
+add_custom_command(OUTPUT ${KORVEL_SIBLING_DIGEST}
+  COMMAND ${CMAKE_COMMAND} -DIN=${KORVEL_SIBLING_EXE} -DOUT=${KORVEL_SIBLING_DIGEST}
+          -P ${CMAKE_SOURCE_DIR}/cmake/sibling_digest.cmake
+  DEPENDS ${KORVEL_SIBLING_EXE} ${CMAKE_SOURCE_DIR}/cmake/sibling_digest.cmake
+  COMMENT "The digest of the sibling ${KORVEL_SIBLING_EXE}")
+
+add_library(korvel_logic OBJECT ${KORVEL_LOGIC_SOURCES} ${KORVEL_SIBLING_DIGEST})
 target_link_libraries(korvel_logic PUBLIC korvel_platform)
 
 # The program is lean: it throws no exceptions and takes its large buffers with
@@ -105,9 +118,6 @@ endforeach()
 # The 32-bit medium carries the x86-64 program beside KorvelSetup.exe, in the same
 # folder: on 64-bit Windows the 32-bit program hands over to it (app/Sibling.cpp).
 # scripts/build.sh builds the x86-64 configuration first and names its program here.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  set(KORVEL_SIBLING_EXE "" CACHE FILEPATH "KorvelSetup64.exe of the x86-64 build, for the 32-bit medium")
-  if(KORVEL_SIBLING_EXE)
-    korvel_medium_file(KorvelSetup64.exe ${KORVEL_SIBLING_EXE})
-  endif()
+if(KORVEL_SIBLING_EXE)
+  korvel_medium_file(KorvelSetup64.exe ${KORVEL_SIBLING_EXE})
 endif()

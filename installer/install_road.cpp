@@ -2,6 +2,9 @@
 // installation: when a printer of the chosen name is installed, it and its copies go
 // first, with their drivers, and the devices are re-scanned; then the printer is
 // installed, made the default printer and asked for a test page as the flags say.
+#include <atomic>
+#include <new>
+
 #include "installer/PrinterInstaller.h"
 #include "installer/error_text.h"
 #include "platform/kernel.h"
@@ -9,12 +12,28 @@
 
 namespace {
 
+// What the waiting thread and the removal worker share. Each holds a reference and the
+// last to let go closes the event and frees it, so that neither ever touches it after
+// the other has freed it: not even when the wait fails and the waiting thread goes on
+// watching the worker's flag instead.
 struct Removal {
     CPrinterInstaller* installer;
     HANDLE done;  // signalled when the worker has finished, on every path
+    std::atomic<bool> finished{false};
+    std::atomic<int> references{2};
 };
 
-DWORD WINAPI RemoveFamilyThreadProc(LPVOID parameter)
+// How often the waiting thread looks at the worker's flag when it cannot wait on the event.
+constexpr DWORD kFinishedPollMs = 20;
+
+void Release(Removal* removal)
+{
+    if (removal->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    ::CloseHandle(removal->done);
+    delete removal;
+}
+
+DWORD WINAPI DeletePrintersThreadProc(LPVOID parameter)
 {
     Removal* removal = static_cast<Removal*>(parameter);
     CPrinterInstaller& installer = *removal->installer;
@@ -28,7 +47,18 @@ DWORD WINAPI RemoveFamilyThreadProc(LPVOID parameter)
         for (const CString& printer : printers) installer.DeletePrinterAndDriver(printer);
     }
     ::SetEvent(removal->done);
+    removal->finished.store(true, std::memory_order_release);
+    Release(removal);
     return 0;
+}
+
+// Blocks until the worker has finished: on its event, or, should the wait itself fail,
+// on its flag.
+void WaitForRemoval(Removal* removal)
+{
+    if (::WaitForSingleObject(removal->done, INFINITE) != WAIT_OBJECT_0)
+        while (!removal->finished.load(std::memory_order_acquire)) ::Sleep(kFinishedPollMs);
+    Release(removal);
 }
 
 }  // namespace
@@ -44,23 +74,27 @@ CPrinterInstaller::RemovalOutcome CPrinterInstaller::RemoveExistingFamily(void (
     }
     // The printer stays open, by this thread, until the worker has removed its family.
     LogStep(TEXT("printer \"%s\" is installed: removing it and its copies with their drivers"), name);
-    Removal removal = {this, ::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    Removal* removal = new (std::nothrow) Removal;
     HANDLE worker = nullptr;
-    if (removal.done) {
-        if (beforeRemoval) beforeRemoval(context);
-        worker = ::CreateThread(nullptr, 0, &RemoveFamilyThreadProc, &removal, 0, nullptr);
+    if (removal) {
+        removal->installer = this;
+        removal->done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (removal->done) {
+            if (beforeRemoval) beforeRemoval(context);
+            worker = ::CreateThread(nullptr, 0, &DeletePrintersThreadProc, removal, 0, nullptr);
+        }
     }
     if (!worker) {
         // No worker will ever signal: nothing is removed and nothing waits.
-        DWORD error = ::GetLastError();
-        if (removal.done) ::CloseHandle(removal.done);
+        DWORD error = removal ? ::GetLastError() : static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY);
+        if (removal && removal->done) ::CloseHandle(removal->done);
+        delete removal;
         ::ClosePrinter(printer);
         LogStep(TEXT("the removal could not be started: %s"), error_text::Describe(error).c_str());
         return kRemovalNotStarted;
     }
     ::CloseHandle(worker);
-    ::WaitForSingleObject(removal.done, INFINITE);
-    ::CloseHandle(removal.done);
+    WaitForRemoval(removal);
     if (::ClosePrinter(printer))
         ReenumerateDevices();
     else

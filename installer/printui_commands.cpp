@@ -18,12 +18,15 @@ constexpr DWORD kSettleMs = 500;
 // rundll32 by its full path in the system folder: by its bare name Windows would look
 // in the program's own folder first, where a file of that name may wait. A 32-bit
 // program on 64-bit Windows is given the redirected system folder, the same program
-// the bare name found there.
-bool Rundll32Path(WCHAR* path, UINT capacity)
+// the bare name found there. `folder` receives the system folder: rundll32 runs there,
+// since the library it loads by name is looked for in its current folder too, which
+// would otherwise be this program's (the setup medium).
+bool Rundll32Path(WCHAR* path, WCHAR* folder, UINT capacity)
 {
-    UINT length = ::GetSystemDirectoryW(path, capacity);
+    UINT length = ::GetSystemDirectoryW(folder, capacity);
     if (length == 0) return false;
-    if (length >= capacity || text::Append(path, capacity, TEXT("\\rundll32.exe")) != text::kOk) {
+    if (length >= capacity || text::Copy(path, capacity, folder) != text::kOk ||
+        text::Append(path, capacity, TEXT("\\rundll32.exe")) != text::kOk) {
         ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
@@ -51,7 +54,7 @@ int RunPrinterCommand(CPrinterInstaller& installer, int wanted, LPCWSTR name, Co
 
 int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
 {
-    WCHAR program[MAX_PATH];
+    WCHAR program[MAX_PATH], folder[MAX_PATH];
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(SHELLEXECUTEINFOW);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -59,11 +62,11 @@ int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
     info.lpVerb = TEXT("open");
     info.lpFile = program;
     info.lpParameters = parameters;
-    info.lpDirectory = nullptr;
+    info.lpDirectory = folder;
     info.nShow = SW_SHOWNORMAL;
     LogStep(TEXT("starting rundll32 %s"), parameters);
     m_bLastRundll32Succeeded = 0;
-    if (Rundll32Path(program, MAX_PATH) && ::ShellExecuteExW(&info)) {
+    if (Rundll32Path(program, folder, MAX_PATH) && ::ShellExecuteExW(&info)) {
         // Whether rundll32 ended, outlived the wait or the wait failed decides nothing;
         // the log notes it.
         if (info.hProcess) {

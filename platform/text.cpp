@@ -69,30 +69,6 @@ bool EqualNoCaseAscii(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen)
     return true;
 }
 
-WCHAR UpperCase(WCHAR c)
-{
-    if (c < 0x80) return (c >= 'a' && c <= 'z') ? static_cast<WCHAR>(c - 32) : c;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<WCHAR>(c - 32);
-    if (c == 0xFF) return 0x178;
-    if (c == 0x131) return 'I';  // the dotless i; the dotted capital I (0x130) stays as it is
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return static_cast<WCHAR>(c & ~1u);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1u) ? c : static_cast<WCHAR>(c - 1);
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x3B1 && c <= 0x3C9) return static_cast<WCHAR>(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return static_cast<WCHAR>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<WCHAR>(c - 80);
-    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<WCHAR>(c - 32);
-    return c;
-}
-
-bool EqualIgnoringCase(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen)
-{
-    if (aLen != bLen) return false;
-    for (size_t i = 0; i < aLen; ++i)
-        if (UpperCase(a[i]) != UpperCase(b[i])) return false;
-    return true;
-}
-
 bool StartsWith(const WCHAR* s, const WCHAR* prefix)
 {
     if (!s || !prefix) return false;

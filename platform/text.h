@@ -27,13 +27,15 @@ int Compare(const WCHAR* a, const WCHAR* b);
 bool Equal(const WCHAR* a, const WCHAR* b);
 // Case-insensitive for ASCII letters only.
 bool EqualNoCaseAscii(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen);
-// The upper case of a letter as Windows' own table gives it (RtlUpcaseUnicodeChar, by
-// which the registry, the profile functions and the spooler match names), for the
-// scripts a printer or catalogue name may use: ASCII, Latin-1, Latin Extended-A, Greek,
-// Cyrillic and the full-width Latin letters of code page 936. Any other character
-// stands for itself, so two names are never taken as one where Windows keeps them apart.
+// The upper case of a UTF-16 code unit by Windows' own table (RtlUpcaseUnicodeChar,
+// by which the registry, the profile functions and the spooler match names): the
+// up-case table Microsoft publishes, generated into platform/upcase_table.cpp. The
+// simulated machine and the tools fold letter case with it.
 WCHAR UpperCase(WCHAR c);
-// Equal letter for letter after UpperCase.
+// Equal code unit for code unit after upper-casing, as Windows compares names without
+// regard to letter case: on Windows the system's own rule (CompareStringOrdinal, or
+// LCMapStringW with the invariant locale on XP; platform/win/text_case.cpp), on the
+// simulated machine UpperCase (platform/sim/api/text_case.cpp).
 bool EqualIgnoringCase(const WCHAR* a, size_t aLen, const WCHAR* b, size_t bLen);
 bool StartsWith(const WCHAR* s, const WCHAR* prefix);
 // The first `c` in s, or null when there is none (or s is null).

@@ -16,7 +16,7 @@
 set(KORVEL_TESTS ${CMAKE_SOURCE_DIR}/tests)
 
 # --- the contract tests: one file a group, every group on both sides ------------------
-set(KORVEL_CONTRACT_GROUPS profile kernel registry shell spooler)
+set(KORVEL_CONTRACT_GROUPS profile kernel registry shell spooler text)
 set(KORVEL_CONTRACT_SOURCES ${KORVEL_TESTS}/contract/main.cpp)
 foreach(group ${KORVEL_CONTRACT_GROUPS})
   list(APPEND KORVEL_CONTRACT_SOURCES ${KORVEL_TESTS}/contract/${group}_test.cpp)
@@ -31,7 +31,7 @@ if(WIN32)
     target_compile_options(korvel_gtest PUBLIC -include ${KORVEL_TESTS}/contract/gtest_mingw.h PRIVATE -w)
 
     add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contract/side_win.cpp
-                   ${CMAKE_SOURCE_DIR}/platform/text.cpp)
+                   ${CMAKE_SOURCE_DIR}/platform/text.cpp ${CMAKE_SOURCE_DIR}/platform/win/text_case.cpp)
     target_include_directories(korvel_contract PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_libraries(korvel_contract PRIVATE korvel_gtest winspool shell32 advapi32 kernel32)
 
@@ -43,11 +43,11 @@ if(WIN32)
     add_executable(first_page ${KORVEL_TESTS}/wine/starttime/first_page.cpp)
     target_link_libraries(first_page PRIVATE user32 kernel32)
 
-    # The planting test's own programs: planted copies of newdev.dll, winspool.drv and
-    # rundll32.exe that leave markers, in BUILD/planted so that no program of the build
+    # The planting test's own programs: planted copies of newdev.dll, winspool.drv,
+    # uxtheme.dll, apphelp.dll and rundll32.exe that leave markers, in BUILD/planted so that no program of the build
     # ever finds them beside itself, and the probe that loads the libraries by name.
     set(planting ${KORVEL_TESTS}/wine/planting)
-    foreach(name newdev winspool)
+    foreach(name newdev winspool uxtheme apphelp)
       add_library(planted_${name} SHARED ${planting}/planted_dll.cpp)
       target_include_directories(planted_${name} PRIVATE ${CMAKE_SOURCE_DIR})
       set_target_properties(planted_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
@@ -93,6 +93,7 @@ file(GLOB KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/unit/*.cpp ${KOR
 add_executable(korvel_tests ${KORVEL_TEST_SOURCES} ${KORVEL_MEDIUM_CHECK_CORE} $<TARGET_OBJECTS:korvel_logic>)
 target_link_libraries(korvel_tests PRIVATE korvel_platform korvel_script GTest::gtest GTest::gtest_main)
 target_compile_definitions(korvel_tests PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                                                KORVEL_SIM_SIBLING_EXE="${KORVEL_SIM_SIBLING_EXE}"
                                                 KORVEL_MEDIUM_CHECK="$<TARGET_FILE:korvel-medium-check>"
                                                 KORVEL_SIM="$<TARGET_FILE:korvel-sim>"
                                                 KORVEL_TEST_TIME_FACTOR=${KORVEL_TEST_TIME_FACTOR})

@@ -1,9 +1,10 @@
 # The programs that are not the wizard, for every configuration that has them:
-#   korvel_script        scripts of user actions and transcripts (Linux, x86-64)
+#   korvel_script        scripts of user actions and transcripts (Linux, Windows)
 #   korvel-sim           the simulator: the real wizard on a simulated PC (Linux)
 #   korvel-medium-check  the setup-medium checker (every configuration)
-#   uidriver, spoolstate, printui.dll  the Windows tools of the Wine tests (x86-64)
-if(WIN32 AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+#   uidriver, spoolstate, printui.dll  the Windows tools of the Wine tests (x86-64, and
+#                        i686 for the 32-bit prefix, which runs 32-bit programs only)
+if(WIN32)
   set(KORVEL_WINDOWS_TOOLS ON)
 endif()
 
@@ -19,7 +20,8 @@ if(NOT WIN32)
   file(GLOB KORVEL_SIMULATOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/simulator/*.cpp)
   add_executable(korvel-sim ${KORVEL_SIMULATOR_SOURCES} $<TARGET_OBJECTS:korvel_logic>)
   target_link_libraries(korvel-sim PRIVATE korvel_platform korvel_script)
-  target_compile_definitions(korvel-sim PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_compile_definitions(korvel-sim PRIVATE KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                                             KORVEL_SIM_SIBLING_EXE="${KORVEL_SIM_SIBLING_EXE}")
 endif()
 
 # The setup-medium checker, for Linux (on the simulated machine) and for Windows (a
@@ -39,8 +41,9 @@ endforeach()
 add_executable(korvel-medium-check ${KORVEL_MEDIUM_CHECK_MAIN} ${KORVEL_MEDIUM_CHECK_CORE} ${KORVEL_READER_OBJECTS})
 target_link_libraries(korvel-medium-check PRIVATE korvel_platform)
 
-# The Windows tools, built in the x86-64 configuration: they run under 64-bit Wine and
-# on 64-bit Windows beside the wizard.
+# The Windows tools, built in both Windows configurations: the x86-64 ones for a 64-bit
+# prefix (and 64-bit Windows), where the program's x86-64 sibling runs the 64-bit
+# rundll32; the i686 ones for a 32-bit prefix, as on 32-bit Windows.
 if(KORVEL_WINDOWS_TOOLS)
   # Drives the real wizard from outside and prints the transcript.
   add_executable(uidriver ${CMAKE_SOURCE_DIR}/tools/uidriver/main.cpp ${CMAKE_SOURCE_DIR}/tools/uidriver/screenshot.cpp)
@@ -57,4 +60,8 @@ if(KORVEL_WINDOWS_TOOLS)
   set_target_properties(printui PROPERTIES PREFIX "" OUTPUT_NAME printui)
   target_include_directories(printui PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(printui PRIVATE winspool shell32 kernel32)
+  # i686: the .def file's undecorated name exports the stdcall PrintUIEntryW@16.
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    target_link_options(printui PRIVATE -Wl,--enable-stdcall-fixup)
+  endif()
 endif()

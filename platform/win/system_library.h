@@ -29,7 +29,8 @@ enum class DllSearch {
     // SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32): only the system folder.
     kSystemFolderOnly,
     // SetDllDirectoryW(L"") takes the current directory out of the search, and every
-    // system library the program needs is loaded up front by full path, so that a
+    // system library the program needs, and those Windows' own DLLs load later by name
+    // (uxtheme.dll, apphelp.dll and more), is loaded up front by full path, so that a
     // later load by name finds it already loaded. The program's own folder stays in
     // the search: this is the most XP offers.
     kLibrariesPreloaded,

@@ -44,6 +44,11 @@ void DeleteRegistryTree(const WString& path);
 // prefix). On Windows the system's own entry runs, which wants a real driver package.
 bool PrinterUiStandIn();
 
+// Both texts of `length` code units compared without regard to letter case the way the
+// program does on XP: on Windows upper-cased by LCMapStringW with the invariant locale;
+// on the simulated machine, which has one rule, as text::EqualIgnoringCase compares.
+bool EqualUpperCasedAsOnXp(const WCHAR* a, const WCHAR* b, size_t length);
+
 // Spooler: a driver (Wine's PostScript driver files on Windows) and local printers.
 bool AddPrinterDriver(const WString& driver);
 bool AddLocalPrinter(const WString& name, const WString& port, const WString& driver);

@@ -39,6 +39,11 @@ void KnownWineDifference(const char*) {}
 
 bool PrinterUiStandIn() { return true; }
 
+bool EqualUpperCasedAsOnXp(const WCHAR* a, const WCHAR* b, size_t length)
+{
+    return text::EqualIgnoringCase(a, length, b, length);
+}
+
 void ExpectViolation(const char* function)
 {
     std::vector<sim::Violation> violations = sim::TakeViolations();

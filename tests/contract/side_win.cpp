@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/win/text_case.h"
 #include "tests/contract/side.h"
 
 namespace contract {
@@ -43,6 +44,11 @@ bool OnWine()
 void KnownWineDifference(const char* what) { std::printf("[   WINE   ] known difference: %s\n", what); }
 
 bool PrinterUiStandIn() { return OnWine(); }
+
+bool EqualUpperCasedAsOnXp(const WCHAR* a, const WCHAR* b, size_t length)
+{
+    return win::EqualUpperCasedInvariant(a, b, length);
+}
 
 void ExpectViolation(const char*) {}
 

@@ -1,7 +1,12 @@
 // The installer's plain text rules: which printer names form a chosen name's family,
 // the printer-UI command lines and the launcher's messages.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "installer/launcher_messages.h"
@@ -14,6 +19,7 @@
 namespace {
 
 std::u16string U(const char* s) { return text::FromUtf8(s); }
+std::string Utf8(const char16_t* s) { return text::ToUtf8(s, text::Length(s)); }
 
 std::string Compose(bool ok, const WCHAR* out) { return ok ? text::ToUtf8(out, text::Length(out)) : "<refused>"; }
 
@@ -49,6 +55,32 @@ TEST(InstallerText, TheFamilyIgnoresLetterCaseAndAnEmptyNameHasNone)
     EXPECT_TRUE(printer_family::IsCopyName(u"KORVEL ÄЖ (Copy 1)", u"korvel äж"));
     EXPECT_FALSE(printer_family::IsSameName(u"Korvel QX-11O", u"Korvel QX-110"));
     EXPECT_FALSE(printer_family::IsCopyName(u"Korvel QX-11O (Copy 1)", u"Korvel QX-110"));
+    // Windows' own table: Romanian, Greek with tonos, Ukrainian, Armenian and Vietnamese
+    // letters fold; the dotless i is no I, the dotted capital I no i, and ß stays ß.
+    for (const char16_t* pair : {u"șȘ", u"άΆ", u"ґҐ", u"աԱ", u"ạẠ", u"ÿŸ"})
+        EXPECT_TRUE(printer_family::IsSameName(std::u16string(1, pair[0]).c_str(), std::u16string(1, pair[1]).c_str()))
+            << Utf8(pair);
+    EXPECT_FALSE(printer_family::IsSameName(u"Dot Matrıx Prınter", u"Dot Matrix Printer"));
+    EXPECT_FALSE(printer_family::IsCopyName(u"DOT MATRİX PRİNTER (Copy 1)", u"Dot Matrix Printer"));
+    EXPECT_FALSE(printer_family::IsSameName(u"Straße", u"STRASSE"));
+    EXPECT_FALSE(printer_family::IsSameName(u"ß", u"ẞ"));
+}
+
+// The table is what the generator makes of the published table, byte for byte.
+TEST(InstallerText, TheUpperCaseTableIsTheGeneratorsOutput)
+{
+    std::string generated = "/tmp/korvel-upcase-" + std::to_string(::getpid()) + ".cpp";
+    std::string command = "python3 " KORVEL_SOURCE_DIR "/platform/upcase/generate.py " + generated;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream a(generated), b(KORVEL_SOURCE_DIR "/platform/upcase_table.cpp");
+    std::stringstream ta, tb;
+    ta << a.rdbuf();
+    tb << b.rdbuf();
+    std::remove(generated.c_str());
+    EXPECT_EQ(ta.str(), tb.str()) << "run platform/upcase/generate.py";
+    EXPECT_EQ(text::UpperCase(0x131), 0x131);
+    EXPECT_EQ(text::UpperCase(0xFF), 0x178);
+    EXPECT_EQ(text::UpperCase(0xFF5A), 0xFF3A);
 }
 
 TEST(InstallerText, CommandTextsAreExact)

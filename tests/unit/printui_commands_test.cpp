@@ -70,12 +70,14 @@ TEST_F(PrintUiCommands, AFailedStartShowsTheMessageOfItsLastError)
 TEST_F(PrintUiCommands, Rundll32IsStartedByItsFullPathInTheSystemFolder)
 {
     // A rundll32.exe on the setup medium, the program's and the current folder, which
-    // the bare name would find first.
+    // the bare name would find first. It runs in the system folder too, where the
+    // library it loads by name is looked for, rather than in the medium's.
     WriteFile("rundll32.exe", "MZ");
     EXPECT_EQ(installer.RunRundll32(u"PRINTUI.DLL,PrintUIEntry /y /q /n \"A\""), 1);
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
     EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].file), "C:\\Windows\\system32\\rundll32.exe");
     EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].program), "C:\\Windows\\system32\\rundll32.exe");
+    EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].folder), "C:\\Windows\\system32");
 
     // Without the system folder nothing is started: its error is the launcher's.
     sim::FailCall("GetSystemDirectoryW", ERROR_ACCESS_DENIED, 1);

@@ -289,10 +289,12 @@ TEST_F(UsbPortTest, OnlyLinkedKeysOfTheSamePrinterGiveThePort)
     typical.serial = "0009";
     typical.portNumber = 9;
     sim::PlugInTypicalUsbPrinter(typical);
-    // Keys sort by name: 0001 .. 0005 come before the printer's own 0009.
+    // Keys sort by name: 0001 .. 0005 come before the printer's own 0009, and another
+    // printer of the maker (PID_0FFF) before the printer's PID_3C4D: a match on the
+    // vendor alone would take its port.
     sim::AddUsbPrintInterfaceKey(Key(u"0001", sim::RegDword(0), sim::RegDword(1)));
     sim::AddUsbPrintInterfaceKey(Key(u"0002", sim::RegSz(u"01"), sim::RegDword(2)));
-    sim::AddUsbPrintInterfaceKey(Key(u"0003", sim::RegDword(1), sim::RegDword(3), u"VID_1A2B&PID_FFFF"));
+    sim::AddUsbPrintInterfaceKey(Key(u"0003", sim::RegDword(1), sim::RegDword(3), u"VID_1A2B&PID_0FFF"));
     sim::UsbPrintInterfaceKey noHash = Key(u"0004", sim::RegDword(1), sim::RegDword(4));
     noHash.hashKey = false;
     sim::AddUsbPrintInterfaceKey(noHash);

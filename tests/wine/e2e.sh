@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# End-to-end tests of the real x86-64 program under Wine, driven from outside by
-# tools/uidriver as a person would drive it.
+# End-to-end tests of the program that ships under Wine, driven from outside by
+# tools/uidriver as a person would drive it: the 32-bit KorvelSetup.exe from the
+# assembled medium, which in the default 64-bit prefix hands over to the x86-64
+# KorvelSetup64.exe beside it (whose windows the UI driver then drives), and with
+# KORVEL_WINE_ARCH=win32 runs by itself in a 32-bit prefix, as on 32-bit Windows
+# (scripts/wine-env.sh; where Wine runs no 32-bit program, see there).
 #
-#   tests/wine/e2e.sh BUILD [SCENARIO...]      (default: every scenario in scripts/)
+#   tests/wine/e2e.sh BUILD [SCENARIO...]      (default: every scenario in scripts/;
+#                                              uidriver-probe in a 64-bit prefix only)
 #
 # One fresh prefix (CJK fonts, the stand-in printui.dll in system32) serves all
 # scenarios; the spooler is emptied before each. Each scenario NAME has
@@ -13,7 +18,7 @@
 #                              missing, the stand-in must not have run at all
 #   expected/NAME.stdout       (optional) what the program wrote to standard output
 # Screenshots of every printed state go to $KORVEL_SHOTS/NAME (default
-# BUILD/e2e-shots/NAME) as PNG files. KORVEL_UPDATE_GOLDEN=1 first rewrites the
+# BUILD/e2e-shots-win64/NAME, -win32 in a 32-bit prefix) as PNG files. KORVEL_UPDATE_GOLDEN=1 first rewrites the
 # expected files a scenario has from its run.
 set -euo pipefail
 build=$(cd "${1:?build directory}" && pwd)
@@ -21,17 +26,19 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 
+source "$root/scripts/wine-env.sh"
 scenarios=("$@")
 if [ ${#scenarios[@]} -eq 0 ]; then
-  # uidriver-probe first: it checks the UI driver itself, on a small wizard of its own.
-  scenarios=(uidriver-probe)
+  # uidriver-probe first: it checks the UI driver itself, on a small wizard of its own
+  # (built for x86-64: the 64-bit prefix's run checks the driver).
+  scenarios=()
+  [ "$KORVEL_WINE_TOOLS" = win64 ] && scenarios=(uidriver-probe)
   for f in "$here"/scripts/*.script; do
     n=$(basename "$f" .script)
     [ "$n" = uidriver-probe ] || scenarios+=("$n")
   done
 fi
 
-source "$root/scripts/wine-env.sh"
 trap korvel_wine_cleanup EXIT
 # Unmanaged windows: with no window manager on the display, Wine waits about 2 s for
 # one each time a managed window closes (each message box, the sheet at the end).
@@ -39,9 +46,11 @@ reg=$(mktemp /tmp/korvel-unmanaged.XXXXXX.reg)
 printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' > "$reg"
 "$WINE" regedit "$reg" >/dev/null 2>&1
 rm -f "$reg"
-shots_root=${KORVEL_SHOTS:-$build/e2e-shots}
-# The setup medium the build assembled around the x86-64 program (the demo medium).
-medium_src=${KORVEL_E2E_MEDIUM:-$build/win64/medium}
+shots_root=${KORVEL_SHOTS:-$build/e2e-shots-$KORVEL_WINE_ARCH}
+# The setup medium the build assembled around the shipping program (the demo medium).
+korvel_shipping_medium "$build"
+medium_src=${KORVEL_E2E_MEDIUM:-$KORVEL_MEDIUM}
+tools=$build/$KORVEL_WINE_TOOLS
 c=$WINEPREFIX/drive_c
 
 # The setup medium: the program beside the catalogue and the driver trees, so that
@@ -49,20 +58,22 @@ c=$WINEPREFIX/drive_c
 rm -rf "$c/KorvelSetup"
 mkdir -p "$c/KorvelSetup"
 cp -r "$medium_src"/. "$c/KorvelSetup/"
-[ -f "$c/KorvelSetup/KorvelSetup64.exe" ] || cp "$build/win64/KorvelSetup64.exe" "$c/KorvelSetup/"
-# The stand-in printer-UI entry, loaded by the 64-bit rundll32 instead of Wine's own
-# when WINEDLLOVERRIDES says printui=n.
-cp "$build/win64/printui.dll" "$c/windows/system32/printui.dll"
-uidriver="$build/win64/uidriver.exe"
+[ -f "$c/KorvelSetup/$KORVEL_PROGRAM" ] || { echo "FAIL: no $KORVEL_PROGRAM on the medium $medium_src"; exit 1; }
+# The stand-in printer-UI entry, loaded instead of Wine's own when WINEDLLOVERRIDES
+# says printui=n by the system folder's rundll32: the 64-bit one, which the x86-64
+# sibling starts, or in a 32-bit prefix the 32-bit one. (A 32-bit program that did not
+# hand over would start the 32-bit rundll32 of syswow64, which has none: it fails.)
+cp "$tools/printui.dll" "$c/windows/system32/printui.dll"
+uidriver="$tools/uidriver.exe"
 winepath_w() { printf 'Z:%s' "${1//\//\\}"; }
-spoolstate() { "$WINE" "$build/win64/spoolstate.exe" "$@" | tr -d '\r'; }
+spoolstate() { "$WINE" "$tools/spoolstate.exe" "$@" | tr -d '\r'; }
 log_win='C:\korvel-printui.log'
 log_unix="$c/korvel-printui.log"
 
 # What each scenario needs beyond the common set-up (environment for the run).
 setup() {
   run_env=(WINEDLLOVERRIDES=printui=n KORVEL_PRINTUI_LOG="$log_win")
-  program='C:\KorvelSetup\KorvelSetup64.exe'
+  program="C:\\KorvelSetup\\$KORVEL_PROGRAM"
   case $1 in
     uidriver-probe)
       program=$(winepath_w "$build/win64/uidriver_probe.exe")
@@ -150,9 +161,10 @@ for name in "${scenarios[@]}"; do
   awk -v a="$t0" -v b="$t1" -v n="$name" 'BEGIN { printf "%s: %.1f s\n", n, b - a }'
   if [ $ok -eq 1 ]; then echo "PASS $name"; else failed+=("$name"); fi
 done
-awk -v a="$t_all" -v b="$(date +%s.%N)" 'BEGIN { printf "e2e: %.1f s in all\n", b - a }'
+awk -v a="$t_all" -v b="$(date +%s.%N)" -v p="$KORVEL_PROGRAM" -v w="$KORVEL_WINE_ARCH" \
+  'BEGIN { printf "e2e: %.1f s in all (%s, %s prefix)\n", b - a, p, w }'
 if [ ${#failed[@]} -gt 0 ]; then
   echo "e2e: FAILED: ${failed[*]}"
   exit 1
 fi
-echo "e2e: PASS (${scenarios[*]})"
+echo "e2e: PASS (${scenarios[*]}; $KORVEL_PROGRAM in a $KORVEL_WINE_ARCH prefix)"

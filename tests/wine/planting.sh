@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# No planted library or program runs: copies of newdev.dll, winspool.drv and
-# rundll32.exe that leave markers (tests/wine/planting) lie beside the x86-64 program
+# No planted library or program runs: copies of newdev.dll, winspool.drv, uxtheme.dll,
+# apphelp.dll and rundll32.exe that leave markers (tests/wine/planting) lie beside the
+# x86-64 program
 # on its medium, Wine is told to prefer such native copies as Windows does for DLLs
 # that are not KnownDLLs, and tools/uidriver drives a whole installation (the no-usb
 # scenario, checked against its expectations as in e2e.sh). No marker may appear.
@@ -23,7 +24,8 @@ out=${KORVEL_SHOTS:-$build/planting}
 rm -rf "$medium" "$out"
 mkdir -p "$medium" "$out"
 cp -r "$build/win64/medium"/. "$medium/"
-cp "$build/win64/planted/newdev.dll" "$build/win64/planted/winspool.drv" "$build/win64/planted/rundll32.exe" "$medium/"
+cp "$build/win64/planted/newdev.dll" "$build/win64/planted/winspool.drv" "$build/win64/planted/uxtheme.dll" \
+   "$build/win64/planted/apphelp.dll" "$build/win64/planted/rundll32.exe" "$medium/"
 cp "$build/win64/search_probe.exe" "$medium/"
 cp "$build/win64/printui.dll" "$c/windows/system32/printui.dll"
 export KORVEL_PLANT_MARKERS='C:\korvel-planted'
@@ -66,7 +68,12 @@ fi
 for f in "$out"/*.bmp; do [ -e "$f" ] && convert "$f" "${f%.bmp}.png" && rm -f "$f"; done
 
 echo "== the library-search probe, in the same prefix and folder"
-probe() { "$WINE" 'C:\KorvelSetup\search_probe.exe' "$@" 2>/dev/null | tr -d '\r' | sed 's/^/  /'; }
+# Here uxtheme.dll and apphelp.dll too prefer a native copy: the probe only loads them
+# (the system folder's are Wine's stubs, which a program that calls them cannot use).
+probe() {
+  WINEDLLOVERRIDES='newdev,winspool.drv,uxtheme,apphelp=n,b' "$WINE" 'C:\KorvelSetup\search_probe.exe' "$@" 2>/dev/null |
+    tr -d '\r' | sed 's/^/  /'
+}
 for mode in restricted restricted-xp; do
   echo "search_probe $mode:"
   probe "$mode"
@@ -77,8 +84,10 @@ probe plain
 plain=$(tripped || true)
 printf '%s\n' "$plain"
 # The test must be able to fail: loaded the ordinary way, the planted newdev.dll runs.
-if ! grep -q 'newdev.dll loaded by' <<< "$plain"; then
-  echo "FAIL: the plain probe did not trip the planted newdev.dll: this test could not fail"; fail=1
-fi
+for dll in newdev.dll uxtheme.dll; do
+  if ! grep -q "$dll loaded by" <<< "$plain"; then
+    echo "FAIL: the plain probe did not trip the planted $dll: this test could not fail"; fail=1
+  fi
+done
 [ $fail -eq 0 ] && echo "planting: PASS" || echo "planting: FAILED"
 exit $fail

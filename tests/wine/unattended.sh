@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# The unattended runs of the real x86-64 program under Wine, started from a batch file
+# The unattended runs of the program that ships under Wine, started from a batch file
 # as a deployment tool starts it (cmd waits for the program and takes its exit code):
+# the 32-bit KorvelSetup.exe of the assembled medium, through the hand-over to its
+# x86-64 sibling in the default 64-bit prefix, by itself with KORVEL_WINE_ARCH=win32
+# (scripts/wine-env.sh). Checked:
 # the exit code, the spooler afterwards (spoolstate), the stand-in printer-UI entry's
 # log and the program's own log (time stamps cut off), standard output and standard
 # error. A run that showed a window or a box would wait for a user and hit the
@@ -19,9 +22,10 @@ korvel_wine_unmanaged
 c=$WINEPREFIX/drive_c
 rm -rf "$c/KorvelSetup" "$c/logs"
 mkdir -p "$c/KorvelSetup" "$c/logs"
-cp -r "${KORVEL_E2E_MEDIUM:-$build/win64/medium}"/. "$c/KorvelSetup/"
-cp "$build/win64/printui.dll" "$c/windows/system32/printui.dll"
-spoolstate() { "$WINE" "$build/win64/spoolstate.exe" "$@" | tr -d '\r'; }
+korvel_shipping_medium "$build"
+cp -r "${KORVEL_E2E_MEDIUM:-$KORVEL_MEDIUM}"/. "$c/KorvelSetup/"
+cp "$build/$KORVEL_WINE_TOOLS/printui.dll" "$c/windows/system32/printui.dll"
+spoolstate() { "$WINE" "$build/$KORVEL_WINE_TOOLS/spoolstate.exe" "$@" | tr -d '\r'; }
 printui_log=$c/korvel-printui.log
 expected=$here/expected
 fail=0
@@ -32,8 +36,8 @@ work=$(mktemp -d /tmp/korvel-unattended.XXXXXX)
 run() {
   local name=$1 arguments=$2
   rm -f "$c/out.txt" "$c/err.txt" "$printui_log"
-  printf '@echo off\r\nC:\\KorvelSetup\\KorvelSetup64.exe %s > C:\\out.txt 2> C:\\err.txt\r\necho exit=%%ERRORLEVEL%%\r\n' \
-    "$arguments" > "$c/run.bat"
+  printf '@echo off\r\nC:\\KorvelSetup\\%s %s > C:\\out.txt 2> C:\\err.txt\r\necho exit=%%ERRORLEVEL%%\r\n' \
+    "$KORVEL_PROGRAM" "$arguments" > "$c/run.bat"
   local t0 t1 output
   t0=$(date +%s.%N)
   output=$(env WINEDLLOVERRIDES="printui=${override:-n}" KORVEL_PRINTUI_LOG='C:\korvel-printui.log' \
@@ -42,8 +46,10 @@ run() {
   rc=$(sed -n 's/^exit=//p' <<<"$output")
   tr -d '\r' < "$c/out.txt" > "$work/$name.stdout" 2>/dev/null || : > "$work/$name.stdout"
   tr -d '\r' < "$c/err.txt" > "$work/$name.stderr" 2>/dev/null || : > "$work/$name.stderr"
-  # The log without its time stamps ("2024-05-01 08:00:00.000 ").
-  sed -e 's/\r$//' -e 's/^[0-9-]* [0-9:.]* //' "$c/logs/setup.log" > "$work/$name.log" 2>/dev/null || : > "$work/$name.log"
+  # The log without its time stamps ("2024-05-01 08:00:00.000 "); through the hand-over
+  # the sibling's command line has its path in quotation marks, which go too.
+  sed -e 's/\r$//' -e 's/^[0-9-]* [0-9:.]* //' -e 's/^command line: "\([^"]*\)"/command line: \1/' \
+    "$c/logs/setup.log" > "$work/$name.log" 2>/dev/null || : > "$work/$name.log"
   cp "$printui_log" "$work/$name.printui" 2>/dev/null || : > "$work/$name.printui"
   spoolstate | sort > "$work/$name.spooler"
   awk -v a="$t0" -v b="$t1" -v n="$name" -v r="${rc:-none}" 'BEGIN { printf "== %s: exit code %s after %.1f s\n", n, r, b - a }'
@@ -156,4 +162,4 @@ grep -q '^printer "Korvel KN-920 9-Pin Printer" ' "$work/no-log-folder.spooler" 
 
 if [ $fail -ne 0 ]; then echo "unattended: FAILED (the runs' files are in $work)"; exit 1; fi
 rm -rf "$work"
-echo "unattended: PASS"
+echo "unattended: PASS ($KORVEL_PROGRAM in a $KORVEL_WINE_ARCH prefix)"

@@ -132,8 +132,8 @@ void Runner::PrintEvents()
     std::vector<std::string> log = sim::LogLines();
     for (; m_logSeen < log.size(); ++m_logSeen) {
         const std::string& l = log[m_logSeen];
-        for (const char* prefix :
-             {"run ", "driver-update ", "delete-printer ", "delete-driver ", "close-printer ", "reenumerate "})
+        for (const char* prefix : {"run ", "driver-update ", "delete-printer ", "delete-driver ", "close-printer ",
+                                   "reenumerate ", "CreateProcessW "})
             if (l.rfind(prefix, 0) == 0) m_out << NamedErrors(l) << "\n";
     }
     PrintStream("stdout", sim::StdoutText(), &m_stdoutSeen);

@@ -16,8 +16,10 @@
 #include "platform/sim/control/process.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "platform/kernel.h"
 #include "platform/text.h"
 #include "platform/usbprint_id.h"
+#include "tools/simulator/sibling_image.h"
 
 namespace simulator {
 
@@ -200,6 +202,9 @@ const Statement kStatements[] = {
     {"command-line", "command-line \"ARGUMENTS\"", 1, 1, "the program's arguments", true, {}, {}, {}, NoCheck},
     {"clock", "clock YYYY-MM-DD HH:MM:SS", 2, 2, "a date and a time", false, {}, {}, {}, CheckClock},
     {"account", "account system|administrator", 1, 1, "an account", false, {}, {}, {}, CheckAccount},
+    {"wow64", "wow64", 0, 0, "", false, {}, {}, {}, NoCheck},
+    {"raw-command-line", "raw-command-line \"COMMAND LINE\"", 1, 1, "the whole command line", true, {}, {}, {},
+        NoCheck},
 };
 // clang-format on
 
@@ -250,11 +255,7 @@ std::string CheckShape(const Statement& s, const ScenarioLine& line)
 bool SameName(const std::u16string& a, const std::u16string& b)
 {
     // The spooler finds printer and port names without regard to letter case.
-    auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; };
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i])) return false;
-    return true;
+    return text::EqualIgnoringCase(a.data(), a.size(), b.data(), b.size());
 }
 
 }  // namespace
@@ -449,6 +450,21 @@ bool Scenario::Apply(std::string* error) const
         } else if (k == "command-line") {
             // As Windows hands it over: the program's path in quotation marks, then the arguments.
             sim::SetCommandLine(u"\"" + programPath + u"\" " + U16(line.words[0]));
+        } else if (k == "raw-command-line") {
+            sim::SetCommandLine(U16(line.words[0]));  // exactly as GetCommandLineW returns it
+        } else if (k == "wow64") {
+            // 64-bit Windows, the 32-bit program, and beside it KorvelSetup64.exe, which
+            // runs as the same program in 64-bit (the build's stand-in, unless the
+            // medium holds a file of that name).
+            sim::SetWow64(true);
+            std::u16string sibling = programPath.substr(0, programPath.find_last_of(u'\\') + 1) + u"KorvelSetup64.exe";
+            if (::GetFileAttributesW(sibling.c_str()) == INVALID_FILE_ATTRIBUTES) {
+                std::ifstream image(KORVEL_SIM_SIBLING_EXE, std::ios::binary);
+                std::stringstream bytes;
+                bytes << image.rdbuf();
+                sim::SetMemoryFile(sibling, bytes.str());
+            }
+            sim::SetProgramImage(sibling, RunProgramAsSibling);
         } else if (k == "clock") {
             int t[6] = {0};
             ParseClock(line, t);

@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <tlhelp32.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -100,8 +101,29 @@ bool ClassIs(HWND hwnd, const wchar_t* name)
 
 bool Shown(HWND hwnd) { return hwnd && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
+// The program and every process it started, and they in turn: the 32-bit program on
+// 64-bit Windows shows nothing itself, its x86-64 sibling shows the wizard.
+std::vector<DWORD> ProcessFamily(DWORD pid)
+{
+    std::vector<DWORD> family{pid};
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return family;
+    std::vector<PROCESSENTRY32W> all;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
+        all.push_back(entry);
+    ::CloseHandle(snapshot);
+    for (size_t i = 0; i < family.size(); ++i)
+        for (const PROCESSENTRY32W& e : all)
+            if (e.th32ParentProcessID == family[i] && e.th32ProcessID != family[i] &&
+                std::find(family.begin(), family.end(), e.th32ProcessID) == family.end())
+                family.push_back(e.th32ProcessID);
+    return family;
+}
+
 struct EnumData {
-    DWORD pid;
+    std::vector<DWORD> pids;
     std::vector<HWND> windows;
 };
 
@@ -110,13 +132,15 @@ BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lParam)
     auto* data = reinterpret_cast<EnumData*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == data->pid && ::IsWindowVisible(hwnd) && ClassIs(hwnd, L"#32770")) data->windows.push_back(hwnd);
+    if (std::find(data->pids.begin(), data->pids.end(), pid) != data->pids.end() && ::IsWindowVisible(hwnd) &&
+        ClassIs(hwnd, L"#32770"))
+        data->windows.push_back(hwnd);
     return TRUE;
 }
 
 WinTarget::Windows WinTarget::FindWindows() const
 {
-    EnumData data{m_pid, {}};
+    EnumData data{ProcessFamily(m_pid), {}};
     ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&data));
     Windows found;
     // EnumWindows goes from the top of the z-order down: the newest box comes first.
@@ -616,6 +640,15 @@ int wmain(int argc, wchar_t** argv)
     std::cout.flush();
     if (::WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
         if (options.kill) {
+            // The processes it started first, so that none is left behind.
+            std::vector<DWORD> family = ProcessFamily(pid);
+            for (size_t i = family.size(); i-- > 1;) {
+                HANDLE member = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, family[i]);
+                if (!member) continue;
+                ::TerminateProcess(member, 1);
+                ::WaitForSingleObject(member, 5000);
+                ::CloseHandle(member);
+            }
             ::TerminateProcess(process, 1);
             ::WaitForSingleObject(process, 5000);
         } else {

@@ -8,31 +8,67 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <mutex>
 
 #include "platform/sim/control/machine.h"
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/verifier.h"
+#include "platform/text.h"
 
 namespace {
 
+// Readers that let nobody write to their file (no FILE_SHARE_WRITE), by upper-cased path.
+std::mutex g_heldMutex;
+std::map<std::u16string, int> g_held;
+
+std::u16string UpperPath(const WCHAR* path)
+{
+    std::u16string upper;
+    for (const WCHAR* p = path; p && *p; ++p) upper += text::UpperCase(*p);
+    return upper;
+}
+
+// Counts its file as held against writes for the life of a reading handle.
+class WriteDenial {
+public:
+    WriteDenial(const WCHAR* path, DWORD share) : m_path(share & FILE_SHARE_WRITE ? u"" : UpperPath(path))
+    {
+        std::lock_guard<std::mutex> lock(g_heldMutex);
+        if (!m_path.empty()) ++g_held[m_path];
+    }
+    ~WriteDenial()
+    {
+        std::lock_guard<std::mutex> lock(g_heldMutex);
+        if (!m_path.empty() && --g_held[m_path] == 0) g_held.erase(m_path);
+    }
+    WriteDenial(const WriteDenial&) = delete;
+    WriteDenial& operator=(const WriteDenial&) = delete;
+
+private:
+    std::u16string m_path;
+};
+
 class HostFile : public sim::KernelObject {
 public:
-    explicit HostFile(std::FILE* f) : m_file(f) {}
+    HostFile(std::FILE* f, const WCHAR* path, DWORD share) : m_file(f), m_denial(path, share) {}
     ~HostFile() override { std::fclose(m_file); }
     const char* Kind() const override { return "file"; }
     std::FILE* File() const { return m_file; }
 
 private:
     std::FILE* m_file;
+    WriteDenial m_denial;
 };
 
 // A file held in memory (sim::SetMemoryFile), read from a copy of its bytes taken when
 // it was opened.
 class InMemoryFile : public sim::KernelObject {
 public:
-    explicit InMemoryFile(std::string bytes) : m_bytes(std::move(bytes)) {}
+    InMemoryFile(std::string bytes, const WCHAR* path, DWORD share) : m_bytes(std::move(bytes)), m_denial(path, share)
+    {}
     const char* Kind() const override { return "file"; }
     size_t Read(void* buffer, size_t size)
     {
@@ -45,6 +81,7 @@ public:
 private:
     std::string m_bytes;
     size_t m_pos = 0;
+    WriteDenial m_denial;
 };
 
 // A file opened for writing: its writes go to the memory file of its path, at the
@@ -189,7 +226,7 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     }
     if (std::optional<std::string> memory = sim::MemoryFile(name)) {
         SetLastError(ERROR_SUCCESS);
-        return sim::AddHandle(std::make_shared<InMemoryFile>(std::move(*memory)));
+        return sim::AddHandle(std::make_shared<InMemoryFile>(std::move(*memory), name, share));
     }
     std::optional<std::string> host = sim::HostPath(name);
     std::error_code ec;
@@ -209,7 +246,7 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         return INVALID_HANDLE_VALUE;
     }
     SetLastError(ERROR_SUCCESS);
-    return sim::AddHandle(std::make_shared<HostFile>(f));
+    return sim::AddHandle(std::make_shared<HostFile>(f, name, share));
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped)
@@ -282,6 +319,16 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
     *written = toWrite;
     return TRUE;
 }
+
+namespace sim {
+
+bool FileHeldAgainstWrites(const WCHAR* windowsPath)
+{
+    std::lock_guard<std::mutex> lock(g_heldMutex);
+    return g_held.count(UpperPath(windowsPath)) != 0;
+}
+
+}  // namespace sim
 
 DWORD GetFileAttributesW(LPCWSTR name)
 {

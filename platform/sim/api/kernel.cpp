@@ -14,6 +14,7 @@
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
+#include "platform/sim/state/process.h"
 #include "platform/sim/state/verifier.h"
 #include "platform/text.h"
 
@@ -276,6 +277,7 @@ DWORD WaitForObject(const std::shared_ptr<KernelObject>& object, DWORD ms)
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD ms)
 {
+    if (sim::FailsNow("WaitForSingleObject")) return WAIT_FAILED;
     auto object = sim::CheckHandle("WaitForSingleObject", "hHandle", handle, {WAITABLE_KINDS})
                       ? sim::LookupHandle(handle)
                       : nullptr;
@@ -307,6 +309,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
 
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode)
 {
+    if (sim::FailsNow("GetExitCodeProcess")) return FALSE;
     // A thread's exit code is GetExitCodeThread's: a thread handle is of the wrong kind.
     auto object = sim::CheckHandle("GetExitCodeProcess", "hProcess", process, {"process"})
                       ? sim::LookupHandleAs<sim::CompletionObject>(process)
@@ -325,6 +328,52 @@ BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode)
     return TRUE;
 }
 
+HANDLE GetStdHandle(DWORD which)
+{
+    sim::Stream stream = which == STD_INPUT_HANDLE    ? sim::Stream::kInput
+                         : which == STD_OUTPUT_HANDLE ? sim::Stream::kOutput
+                         : which == STD_ERROR_HANDLE  ? sim::Stream::kError
+                                                      : sim::Stream::kNone;
+    if (stream == sim::Stream::kNone) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return sim::StreamHandle(sim::StandardStreamOf(stream));
+}
+
+BOOL SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags)
+{
+    if (sim::FailsNow("SetHandleInformation")) return FALSE;
+    sim::Stream stream = sim::StreamOfHandle(handle);
+    bool own = false;
+    {
+        std::lock_guard<std::mutex> lock(sim::Processes().mutex);
+        sim::StandardHandles& standard = sim::Processes().standard;
+        for (int i = 0; i < sim::kStreams; ++i) {
+            if (stream == sim::Stream::kNone || standard.handle[i] != stream) continue;
+            own = true;
+            if (mask & HANDLE_FLAG_INHERIT) standard.inheritable[i] = (flags & HANDLE_FLAG_INHERIT) != 0;
+        }
+    }
+    // The machine keeps the flag of the standard handles only; other handles of the
+    // program are never passed on.
+    if (!own && !sim::LookupHandle(handle)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The caller's stream that the process's standard handle writes to, if any.
+static bool WriteStandardStream(sim::Stream which, const std::string& text)
+{
+    switch (sim::StandardStreamOf(which)) {
+    case sim::Stream::kOutput: sim::WriteStdout(text); return true;
+    case sim::Stream::kError: sim::WriteStderr(text); return true;
+    default: return false;  // no handle, or the input: nowhere to write
+    }
+}
+
 void PrintToStdout(const char* format, ...)
 {
     char buffer[1024];
@@ -332,17 +381,14 @@ void PrintToStdout(const char* format, ...)
     va_start(args, format);
     vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
-    sim::WriteStdout(buffer);
+    WriteStandardStream(sim::Stream::kOutput, buffer);
 }
 
-// Every start has somewhere to write: the machine records both streams (as UTF-8).
+// The machine records both of the caller's streams (as UTF-8); a process without the
+// standard handle has nowhere to write.
 bool WriteStandardText(DWORD stream, const WCHAR* text)
 {
     if (!text || (stream != STD_OUTPUT_HANDLE && stream != STD_ERROR_HANDLE)) return false;
     std::string utf8 = text::ToUtf8(text, text::Length(text));
-    if (stream == STD_OUTPUT_HANDLE)
-        sim::WriteStdout(utf8);
-    else
-        sim::WriteStderr(utf8);
-    return true;
+    return WriteStandardStream(stream == STD_OUTPUT_HANDLE ? sim::Stream::kOutput : sim::Stream::kError, utf8);
 }

@@ -60,8 +60,14 @@ BOOL ResetEvent(HANDLE event);
 DWORD WaitForSingleObject(HANDLE handle, DWORD ms);
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
                     DWORD flags, LPDWORD threadId);
+#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+// The process's standard handle: null when it has none (a GUI program started without
+// STARTF_USESTDHANDLES). The handle is the process's, never to be closed by it.
+HANDLE GetStdHandle(DWORD which);
+#define HANDLE_FLAG_INHERIT 0x00000001u
+BOOL SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags);
 
 // The exit code of a thread or process, STILL_ACTIVE while it runs.
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -14,6 +15,7 @@
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/process.h"
 #include "platform/sim/state/verifier.h"
+#include "platform/sim/state/windows.h"
 #include "platform/text.h"
 
 namespace {
@@ -74,6 +76,60 @@ BOOL IsWow64Process(HANDLE process, PBOOL wow64)
     return TRUE;
 }
 
+namespace {
+
+const char* const kStreamNames[] = {"input", "output", "error"};
+
+// The child's standard handles. A GUI program (every program this machine starts)
+// gets none unless STARTF_USESTDHANDLES passes them, and then only handles the child
+// inherits: inheritable ones with bInheritHandles TRUE.
+sim::StandardHandles ChildStandardHandles(const STARTUPINFOW& startup, BOOL inheritHandles, std::string* described)
+{
+    sim::StandardHandles child;
+    for (sim::Stream& s : child.handle) s = sim::Stream::kNone;
+    if (!(startup.dwFlags & STARTF_USESTDHANDLES)) return child;
+    sim::StandardHandles parent;
+    {
+        std::lock_guard<std::mutex> lock(sim::Processes().mutex);
+        parent = sim::Processes().standard;
+    }
+    const HANDLE given[sim::kStreams] = {startup.hStdInput, startup.hStdOutput, startup.hStdError};
+    const char* const fields[sim::kStreams] = {"hStdInput", "hStdOutput", "hStdError"};
+    std::string names;
+    for (int i = 0; i < sim::kStreams; ++i) {
+        if (!given[i]) continue;
+        sim::Stream stream = sim::StreamOfHandle(given[i]);
+        bool inheritable = false;
+        for (int j = 0; j < sim::kStreams; ++j)
+            inheritable = inheritable || (parent.handle[j] == stream && parent.inheritable[j]);
+        if (stream == sim::Stream::kNone || !inheritable || !inheritHandles) {
+            sim::RecordViolation(
+                "CreateProcessW",
+                "with STARTF_USESTDHANDLES the standard handles are inheritable and bInheritHandles "
+                "is TRUE",
+                std::string(fields[i]) + "=" +
+                    (stream == sim::Stream::kNone ? sim::HandleValue("", given[i]).substr(1) : "a standard handle") +
+                    (stream == sim::Stream::kNone || inheritable ? "" : ", not inheritable") +
+                    ", bInheritHandles=" + (inheritHandles ? "TRUE" : "FALSE"));
+            continue;
+        }
+        child.handle[i] = stream;
+        child.inheritable[i] = true;
+        names += std::string(names.empty() ? "" : ",") + kStreamNames[i];
+    }
+    *described = " standard handles " + (names.empty() ? std::string("none") : names);
+    return child;
+}
+
+std::u16string UpperPath(LPCWSTR path)
+{
+    std::u16string upper;
+    for (LPCWSTR p = path; p && *p; ++p) upper += text::UpperCase(*p);
+    return upper;
+}
+
+}  // namespace
+
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
                     BOOL inheritHandles, DWORD flags, LPVOID environment, LPCWSTR directory, LPSTARTUPINFOW startup,
                     LPPROCESS_INFORMATION info)
@@ -98,30 +154,66 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
     // The program names the file it starts; a bare command line is not part of this machine.
     std::optional<std::string> host = sim::HostPath(application);
     std::error_code ec;
-    if (!host || !std::filesystem::is_regular_file(*host, ec)) {
+    if (!sim::MemoryFile(application) && (!host || !std::filesystem::is_regular_file(*host, ec))) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
+    std::string standard;
+    sim::StandardHandles childHandles = ChildStandardHandles(*startup, inheritHandles, &standard);
     sim::Log("CreateProcessW " + Utf8OrNone(application) + " command line " + Utf8OrNone(commandLine) + " directory " +
-             Utf8OrNone(directory) + (inheritHandles ? " inheriting handles" : "") +
-             (flags ? " flags " + std::to_string(flags) : "") + (environment ? " own environment" : ""));
+             Utf8OrNone(directory) + (inheritHandles ? " inheriting handles" : "") + standard +
+             (flags ? " flags " + std::to_string(flags) : "") + (environment ? " own environment" : "") +
+             (sim::FileHeldAgainstWrites(application) ? " (the file held against writes)" : ""));
     auto process = std::make_shared<Process>();
     auto thread = std::make_shared<ProcessThread>();
     sim::StartedProcessBehaviour how;
     unsigned epoch;
+    std::function<DWORD()> image;
     {
         std::lock_guard<std::mutex> lock(sim::Processes().mutex);
         how = sim::Processes().behaviour;
         epoch = sim::Processes().releaseEpoch;
+        auto found = sim::Processes().images.find(UpperPath(application));
+        if (found != sim::Processes().images.end()) image = found->second;
     }
     info->hProcess = sim::AddHandle(process);
     info->hThread = sim::AddHandle(thread);
-    // The primary thread ends with the process.
-    sim::StartCountedThread(process, [how, epoch, thread]() {
-        DWORD code = RunStarted(how, epoch);
-        thread->Complete(code);
-        return code;
-    });
+    if (image) {
+        // The program runs as itself: while it runs, the machine shows its view.
+        sim::ProcessView view;
+        view.modulePath = application;
+        view.commandLine = commandLine ? std::u16string(commandLine) : u"\"" + std::u16string(application) + u"\"";
+        view.wow64 = false;
+        view.currentFolder = directory ? directory : sim::CurrentFolder();
+        view.standard = childHandles;
+        sim::StartCountedThread(process, [image, view, thread]() {
+            sim::ProcessView starter = sim::SwapProcessView(view);
+            sim::win::ThreadQueue* starterQueue;
+            sim::win::ThreadQueue* ownQueue = sim::win::CurrentQueue();
+            {
+                std::lock_guard<std::mutex> lock(sim::win::Mutex());
+                starterQueue = sim::win::TheProgram().queue;
+                sim::win::TheProgram().queue = ownQueue;
+                ++sim::win::TheProgram().startedImages;
+            }
+            DWORD code = image();
+            {
+                std::lock_guard<std::mutex> lock(sim::win::Mutex());
+                sim::win::TheProgram().queue = starterQueue;
+                --sim::win::TheProgram().startedImages;
+            }
+            sim::SwapProcessView(starter);
+            thread->Complete(code);
+            return code;
+        });
+    } else {
+        // The primary thread ends with the process.
+        sim::StartCountedThread(process, [how, epoch, thread]() {
+            DWORD code = RunStarted(how, epoch);
+            thread->Complete(code);
+            return code;
+        });
+    }
     info->dwProcessId = g_nextProcessId++;
     info->dwThreadId = g_nextProcessId++;
     return TRUE;

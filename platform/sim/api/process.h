@@ -4,6 +4,9 @@
 
 #include "platform/sim/api/kernel.h"
 
+// STARTUPINFOW.dwFlags: hStdInput, hStdOutput and hStdError are the child's standard
+// handles; they must be inheritable, and bInheritHandles TRUE.
+#define STARTF_USESTDHANDLES 0x00000100u
 struct STARTUPINFOW {
     DWORD cb;
     LPWSTR lpReserved;

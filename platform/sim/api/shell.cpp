@@ -51,7 +51,8 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info)
         return FALSE;
     }
     std::u16string parameters = info->lpParameters ? info->lpParameters : u"";
-    info->hProcess = sim::StartRundll32(file, program, parameters, how, (info->fMask & SEE_MASK_NOCLOSEPROCESS) != 0);
+    info->hProcess = sim::StartRundll32(file, program, parameters, info->lpDirectory ? info->lpDirectory : u"", how,
+                                        (info->fMask & SEE_MASK_NOCLOSEPROCESS) != 0);
     info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
     SetLastError(ERROR_SUCCESS);
     return TRUE;

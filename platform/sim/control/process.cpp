@@ -1,6 +1,7 @@
 #include "platform/sim/control/process.h"
 
 #include "platform/sim/state/process.h"
+#include "platform/text.h"
 
 namespace sim {
 
@@ -23,6 +24,14 @@ void EndStartedProcesses()
         ++Processes().releaseEpoch;
     }
     Processes().changed.notify_all();
+}
+
+void SetProgramImage(const std::u16string& windowsPath, std::function<DWORD()> run)
+{
+    std::u16string upper;
+    for (char16_t c : windowsPath) upper += text::UpperCase(c);
+    std::lock_guard<std::mutex> lock(Processes().mutex);
+    Processes().images[upper] = std::move(run);
 }
 
 }  // namespace sim

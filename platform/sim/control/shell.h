@@ -23,6 +23,7 @@ struct Rundll32Run {
     std::u16string file;        // the program as the caller named it
     std::u16string program;     // what ran: the system's rundll32, or a file the search found first
     std::u16string parameters;  // what the program passed after "rundll32"
+    std::u16string folder;      // its working folder (lpDirectory; empty: the caller's)
     std::vector<DWORD> waits;   // time-outs (ms, unscaled) the program waited on the process with
     bool ended = false;
     DWORD exitCode = 0;  // 0 when the printer-UI command succeeded, else its error

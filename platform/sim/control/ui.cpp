@@ -230,7 +230,7 @@ bool WaitStable(std::chrono::milliseconds timeout)
         if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
         ThreadQueue* q = TheProgram().queue;
         return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
-               LiveThreadCount() == 0;
+               LiveThreadCount() == TheProgram().startedImages;
     });
 }
 

@@ -81,5 +81,8 @@ bool CreateMemoryFile(const WCHAR* windowsPath, const std::string& bytes);
 // offset is past it, or is npos) and marks it written; false when there is no such
 // file. *end receives the offset after the bytes.
 bool WriteMemoryFile(const WCHAR* windowsPath, size_t offset, const std::string& bytes, size_t* end);
+// Whether a handle open for reading lets nobody write to the file (CreateFileW without
+// FILE_SHARE_WRITE), letter case aside.
+bool FileHeldAgainstWrites(const WCHAR* windowsPath);
 
 }  // namespace sim

@@ -238,7 +238,7 @@ bool FindProgram(const std::u16string& file, const std::u16string& workingFolder
 }
 
 HANDLE StartRundll32(const std::u16string& file, const FoundProgram& program, const std::u16string& parameters,
-                     const Rundll32Behaviour& how, bool wantHandle)
+                     const std::u16string& folder, const Rundll32Behaviour& how, bool wantHandle)
 {
     size_t run;
     unsigned generation;
@@ -249,6 +249,7 @@ HANDLE StartRundll32(const std::u16string& file, const FoundProgram& program, co
         record.file = file;
         record.program = program.path;
         record.parameters = parameters;
+        record.folder = folder;
         run = Rundll32().runs.size();
         Rundll32().runs.push_back(record);
         generation = Rundll32().generation;

@@ -37,11 +37,11 @@ struct FoundProgram {
 // False when nothing of that name is found.
 bool FindProgram(const std::u16string& file, const std::u16string& workingFolder, FoundProgram* found);
 // Starts the program found for `file` (as the caller named it) with the parameters as
-// a simulated process that behaves as `how` says: records the run, logs it and runs
+// a simulated process in the working folder that behaves as `how` says: records the run, logs it and runs
 // it on a counted thread. Returns a handle to the process (kind "process") when one is
 // wanted, else null.
 HANDLE StartRundll32(const std::u16string& file, const FoundProgram& program, const std::u16string& parameters,
-                     const Rundll32Behaviour& how, bool wantHandle);
+                     const std::u16string& folder, const Rundll32Behaviour& how, bool wantHandle);
 
 // Ends the processes still running without letting them act, before a reset waits
 // for the machine's threads.

@@ -135,6 +135,10 @@ struct Program {
     bool running = false;
     int exitCode = 0;
     ThreadQueue* queue = nullptr;  // its user-interface thread's, once it has one
+    // Programs it started that run as themselves (sim::SetProgramImage): while one
+    // runs, its thread is the user-interface thread that the machine waits on, and the
+    // program only waits for it.
+    int startedImages = 0;
 };
 Program& TheProgram();
 

@@ -1,5 +1,6 @@
-// Loads newdev.dll and winspool.drv by name, as any program may, and starts rundll32
-// by its bare name, from a folder where planted copies wait:
+// Loads newdev.dll, winspool.drv, uxtheme.dll and apphelp.dll by name, as any program
+// (or Windows' own DLLs in it) may, and starts rundll32 by its bare name, from a folder
+// where planted copies wait:
 //   search_probe plain         with the search as Windows sets it: the plants must trip
 //   search_probe restricted    after the program's own restriction (SetDefaultDllDirectories)
 //   search_probe restricted-xp after the restriction XP allows (SetDllDirectoryW(L"")
@@ -42,6 +43,8 @@ int wmain(int argc, wchar_t** argv)
     }
     Load(L"newdev.dll");
     Load(L"winspool.drv");
+    Load(L"uxtheme.dll");
+    Load(L"apphelp.dll");
     if (lstrcmpW(mode, L"plain") == 0) {
         SHELLEXECUTEINFOW info = {};
         info.cbSize = sizeof(info);

@@ -19,7 +19,12 @@ namespace {
 constexpr DWORD kQueueWaitMs = 30000;
 constexpr DWORD kQueuePollMs = 1000;
 
-const WCHAR* TypeText(int type) { return type == 1 ? TEXT("24") : type == 2 ? TEXT("9") : TEXT("-"); }
+const WCHAR* TypeText(int type)
+{
+    return type == CPrinterInstaller::kType24Pin  ? TEXT("24")
+           : type == CPrinterInstaller::kType9Pin ? TEXT("9")
+                                                  : TEXT("-");
+}
 
 bool SameText(const WCHAR* a, const WCHAR* b)
 {
@@ -277,7 +282,7 @@ int Install(CPrinterInstaller& installer, const cmdline::Options& options)
     CStringList left;
     int remaining = installer.FindInstalledPrinters(installer.PrinterName(), left);
     if (remaining != 0) {
-        if (remaining < 0)
+        if (remaining == CPrinterInstaller::kEnumerationFailed)
             installer.LogStep(TEXT("the local printers cannot be listed after the removal: nothing installed"));
         for (const CString& p : left)
             installer.LogStep(TEXT("printer \"%s\" is still installed after the removal: nothing installed beside it"),
@@ -306,7 +311,7 @@ int Uninstall(CPrinterInstaller& installer, const cmdline::Options& options)
 
     std::vector<CPrinterInstaller::InstalledPrinter> family;
     int found = installer.ListFamily(name, family);
-    if (found < 0) {
+    if (found == CPrinterInstaller::kEnumerationFailed) {
         installer.LogStep(TEXT("the local printers cannot be listed: %s"),
                           error_text::Describe(::GetLastError()).c_str());
         return kFailed;
@@ -330,7 +335,8 @@ int Uninstall(CPrinterInstaller& installer, const cmdline::Options& options)
     CStringList left;
     int remaining = installer.FindInstalledPrinters(name, left);
     for (const CString& p : left) installer.LogStep(TEXT("printer \"%s\" is still installed"), p.Str().c_str());
-    if (remaining < 0) installer.LogStep(TEXT("the local printers cannot be listed after the removal"));
+    if (remaining == CPrinterInstaller::kEnumerationFailed)
+        installer.LogStep(TEXT("the local printers cannot be listed after the removal"));
     if (remaining != 0 || !driverGone) return kFailed;
     if (found == 0 && error != ERROR_SUCCESS)
         installer.LogStep(TEXT("neither a printer nor a driver \"%s\" was installed: nothing to remove"), name);
@@ -355,7 +361,7 @@ int ListCatalogue(CPrinterInstaller& installer)
             WCHAR printer[CPrinterInstaller::kPathCapacity] = {0};
             installer.GetPrinterDisplayName(model, printer, CPrinterInstaller::kPathCapacity);
             out += text::Format(TEXT("%s\t%s\t%s\t%s\n"), series.Str().c_str(), model.Str().c_str(), printer,
-                                TypeText(printer[0] ? installer.GetPrinterType(printer) : -1));
+                                TypeText(printer[0] ? installer.GetPrinterType(printer) : CPrinterInstaller::kNoType));
         }
     }
     if (!WriteStandardText(STD_OUTPUT_HANDLE, out.c_str()))

@@ -16,6 +16,16 @@ public:
     static constexpr int kPathCapacity = 260;
     static constexpr int kNameCapacity = 200;
 
+    // The results the operations report, with the values the design fixes: 1 for
+    // success and 0 for failure; GetPrinterType's 1 (24-pin), 2 (9-pin) and -1 (none);
+    // the -1 of a count whose enumeration failed (FindInstalledPrinters).
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultFailed = 0;
+    static constexpr int kType24Pin = 1;
+    static constexpr int kType9Pin = 2;
+    static constexpr int kNoType = -1;
+    static constexpr int kEnumerationFailed = -1;
+
     CPrinterInstaller();
     ~CPrinterInstaller() = default;
 

@@ -32,8 +32,8 @@ int CPrinterInstaller::GetSeriesModels(LPCWSTR series, CStringList& list)
 {
     WCHAR buffer[catalogue::kSectionCapacity] = {0};
     int n = ReadSection(series, m_szInfoFile, buffer, catalogue::kSectionCapacity);
-    if (n == 0) return 0;
-    return catalogue::SplitEntries(buffer, n, list) ? 1 : 0;
+    if (n == 0) return kResultFailed;
+    return catalogue::SplitEntries(buffer, n, list) ? kResultOk : kResultFailed;
 }
 
 int CPrinterInstaller::FindSeriesOfModel(CString& series, CString model)
@@ -46,9 +46,9 @@ int CPrinterInstaller::FindSeriesOfModel(CString& series, CString model)
         for (const CString& listed : models) {
             if (listed == model) {  // whole text, letter case included
                 series = candidate;
-                return 1;
+                return kResultOk;
             }
         }
     }
-    return 0;
+    return kResultFailed;
 }

@@ -40,7 +40,7 @@ int CPrinterInstaller::FindInstalledPrinters(LPCWSTR name, CStringList& list)
     // printer whose second character is an opening parenthesis.
     if (!name || !name[0]) return 0;
     std::vector<CString> printers;
-    if (!EnumerateLocalPrinters(printers)) return -1;
+    if (!EnumerateLocalPrinters(printers)) return kEnumerationFailed;
     int count = 0;
     for (const CString& printer : printers) {
         if (printer_family::IsSameName(printer, name)) {
@@ -58,10 +58,10 @@ int CPrinterInstaller::FindInstalledPrinters(LPCWSTR name, CStringList& list)
 int CPrinterInstaller::DeletePrinterAndDriver(LPCWSTR name)
 {
     // An empty name would open the print server itself rather than a printer.
-    if (!name || !name[0]) return 0;
+    if (!name || !name[0]) return kResultFailed;
     size_t length = text::Length(name);
     std::unique_ptr<WCHAR[]> own(new (std::nothrow) WCHAR[length + 1]);
-    if (!own) return 0;
+    if (!own) return kResultFailed;
     text::Copy(own.get(), length + 1, name);
 
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
@@ -83,27 +83,27 @@ int CPrinterInstaller::DeletePrinterAndDriver(LPCWSTR name)
     }
     if (::DeletePrinterDriverExW(nullptr, nullptr, own.get(), DPD_DELETE_UNUSED_FILES, 3)) {
         LogStep(TEXT("deleted driver \"%s\""), own.get());
-        return 1;
+        return kResultOk;
     }
     LogStep(TEXT("driver \"%s\" not deleted: %s"), own.get(), error_text::Describe(::GetLastError()).c_str());
-    return 0;
+    return kResultFailed;
 }
 
 int CPrinterInstaller::PurgePrinter(HANDLE printer)
 {
     // The command needs only the handle: with level 0 and any command but
     // PRINTER_CONTROL_SET_STATUS, SetPrinterW requires the record to be NULL.
-    return ::SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE) ? 1 : 0;
+    return ::SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE) ? kResultOk : kResultFailed;
 }
 
 int CPrinterInstaller::PrinterExists(LPCWSTR name)
 {
-    if (!name || !name[0]) return 0;
+    if (!name || !name[0]) return kResultFailed;
     std::vector<CString> printers;
-    if (!EnumerateLocalPrinters(printers)) return 0;
+    if (!EnumerateLocalPrinters(printers)) return kResultFailed;
     for (const CString& printer : printers)
-        if (printer_family::IsSameName(printer, name)) return 1;
-    return 0;
+        if (printer_family::IsSameName(printer, name)) return kResultOk;
+    return kResultFailed;
 }
 
 int CPrinterInstaller::ReenumerateDevices()
@@ -113,14 +113,14 @@ int CPrinterInstaller::ReenumerateDevices()
     if (result != CR_SUCCESS) {
         PrintToStdout("CM_Locate_DevNode failed: %x\n", static_cast<unsigned>(result));
         LogStep(TEXT("devices not re-scanned: CM_Locate_DevNode failed: %x"), static_cast<unsigned>(result));
-        return 0;
+        return kResultFailed;
     }
     result = ::CM_Reenumerate_DevNode(root, CM_REENUMERATE_NORMAL);
     if (result != CR_SUCCESS) {
         PrintToStdout("CM_Reenumerate_DevNode failed: %x\n", static_cast<unsigned>(result));
         LogStep(TEXT("devices not re-scanned: CM_Reenumerate_DevNode failed: %x"), static_cast<unsigned>(result));
-        return 0;
+        return kResultFailed;
     }
     LogStep(TEXT("devices re-scanned"));
-    return 1;
+    return kResultOk;
 }

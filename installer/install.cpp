@@ -27,6 +27,6 @@ int CPrinterInstaller::Install()
 
     // The Plug and Play road is final: when it fails there is no second try by
     // the printer-UI command.
-    if (detected && catalogued) return InstallPnpDriver() ? 1 : 0;
-    return InstallPrinter(nullptr, nullptr) ? 1 : 0;
+    if (detected && catalogued) return InstallPnpDriver() ? kResultOk : kResultFailed;
+    return InstallPrinter(nullptr, nullptr) ? kResultOk : kResultFailed;
 }

@@ -41,7 +41,8 @@ DWORD WINAPI DeletePrintersThreadProc(LPVOID parameter)
     installer.GetPrinterName(name, CPrinterInstaller::kNameCapacity);
     CStringList printers;
     int found = installer.FindInstalledPrinters(name, printers);
-    if (found < 0) installer.LogStep(TEXT("the local printers could not be listed: nothing removed"));
+    if (found == CPrinterInstaller::kEnumerationFailed)
+        installer.LogStep(TEXT("the local printers could not be listed: nothing removed"));
     if (found != 0) {
         for (const CString& printer : printers) installer.LogStep(TEXT("found printer \"%s\""), printer.Str().c_str());
         for (const CString& printer : printers) installer.DeletePrinterAndDriver(printer);
@@ -104,8 +105,8 @@ CPrinterInstaller::RemovalOutcome CPrinterInstaller::RemoveExistingFamily(void (
 
 int CPrinterInstaller::InstallAndFinish()
 {
-    if (!Install()) return 0;
+    if (!Install()) return kResultFailed;
     if (GetSetDefault()) SetDefaultPrinter();
     if (GetPrintTestPage()) PrintTestPage();
-    return 1;
+    return kResultOk;
 }

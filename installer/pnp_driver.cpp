@@ -8,22 +8,22 @@
 
 int CPrinterInstaller::FindHardwareId(CString infPath, CString quotedName, int quotedLength, BYTE* idBuffer)
 {
-    if (!idBuffer) return 0;
+    if (!idBuffer) return kResultFailed;
     WString match = inf_model_match::MatchText(quotedName);
     CStdioFile inf;
     // An INF that cannot be opened (such as the bare driver directory when the
     // catalogue gives no type) holds no hardware ID.
-    if (!inf.Open(infPath, CStdioFile::modeRead | CStdioFile::typeText)) return 0;
+    if (!inf.Open(infPath, CStdioFile::modeRead | CStdioFile::typeText)) return kResultFailed;
     CString line;
     while (inf.ReadString(line)) {
         WString id;
         if (!inf_model_match::Accept(line, match.c_str(), quotedLength, id)) continue;
         for (size_t i = 0; i < id.size(); ++i) idBuffer[i] = static_cast<BYTE>(id[i] & 0xFF);
         inf.Close();
-        return 1;
+        return kResultOk;
     }
     inf.Close();
-    return 0;
+    return kResultFailed;
 }
 
 int CPrinterInstaller::InstallPnpDriver()
@@ -34,11 +34,11 @@ int CPrinterInstaller::InstallPnpDriver()
     BYTE id[inf_model_match::kHardwareIdBytes] = {0};
     if (!FindHardwareId(m_szDriverInf, quoted, quoted.GetLength(), id)) {
         LogStep(TEXT("no USB hardware ID for \"%s\" in %s"), m_szPrinterName, m_szDriverInf);
-        return 0;
+        return kResultFailed;
     }
 
     WString hardwareId;
-    if (!inf_model_match::WidenHardwareId(id, hardwareId)) return 0;
+    if (!inf_model_match::WidenHardwareId(id, hardwareId)) return kResultFailed;
     LogStep(TEXT("Plug and Play driver update for hardware ID %s from %s"), hardwareId.c_str(), m_szDriverInf);
     // Unattended, nobody could answer a question of the driver installation (it may run
     // as the system account, where no window shows): it fails instead.
@@ -46,9 +46,9 @@ int CPrinterInstaller::InstallPnpDriver()
     BOOL rebootRequired = FALSE;
     if (!::UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId.c_str(), m_szDriverInf, flags, &rebootRequired)) {
         LogStep(TEXT("the driver update failed: %s"), error_text::Describe(::GetLastError()).c_str());
-        return 0;
+        return kResultFailed;
     }
-    m_bRebootRequired = rebootRequired ? 1 : 0;
+    m_bRebootRequired = rebootRequired ? kResultOk : kResultFailed;
     LogStep(TEXT("the driver update succeeded; restart required: %s"), rebootRequired ? TEXT("yes") : TEXT("no"));
-    return 1;
+    return kResultOk;
 }

@@ -29,7 +29,7 @@ int CPrinterInstaller::ListFamily(LPCWSTR name, std::vector<InstalledPrinter>& f
         return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, &returned);
     };
     two_call::Buffer buffer;
-    if (buffer.Fetch(enumerate) != two_call::kFetched) return -1;
+    if (buffer.Fetch(enumerate) != two_call::kFetched) return kEnumerationFailed;
     const PRINTER_INFO_2W* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.Data());
     int count = 0;
     for (DWORD i = 0; records && i < returned; ++i) {
@@ -100,25 +100,25 @@ int CPrinterInstaller::InfListsPrinter(WString* why)
     CStdioFile inf;
     if (!m_szDriverInf[0] || !inf.Open(m_szDriverInf, CStdioFile::modeRead | CStdioFile::typeText)) {
         if (why) *why = text::Format(TEXT("the driver INF %s cannot be read"), m_szDriverInf);
-        return 0;
+        return kResultFailed;
     }
     CString line;
     while (inf.ReadString(line)) {
         inf::ModelLine model;
         if (inf::ParseModelLine(line.Str(), model) && SameText(model.model.c_str(), m_szPrinterName)) {
             inf.Close();
-            return 1;
+            return kResultOk;
         }
     }
     inf.Close();
     if (why)
         *why = text::Format(TEXT("the driver INF %s has no model line for \"%s\""), m_szDriverInf, m_szPrinterName);
-    return 0;
+    return kResultFailed;
 }
 
 int CPrinterInstaller::DeleteDriver(LPCWSTR name, DWORD* error)
 {
-    if (!name || !name[0]) return 0;
+    if (!name || !name[0]) return kResultFailed;
     WString own(name);
     DWORD failure = ERROR_SUCCESS;
     if (!::DeletePrinterDriverExW(nullptr, nullptr, &own[0], DPD_DELETE_UNUSED_FILES, 3)) {
@@ -134,13 +134,13 @@ int CPrinterInstaller::DeleteDriver(LPCWSTR name, DWORD* error)
         }
     }
     if (error) *error = failure;
-    return failure == ERROR_SUCCESS || failure == ERROR_UNKNOWN_PRINTER_DRIVER ? 1 : 0;
+    return failure == ERROR_SUCCESS || failure == ERROR_UNKNOWN_PRINTER_DRIVER ? kResultOk : kResultFailed;
 }
 
 int CPrinterInstaller::IsDefaultPrinter(LPCWSTR name)
 {
     WCHAR current[kPathCapacity] = {0};
     DWORD chars = kPathCapacity;
-    if (!::GetDefaultPrinterW(current, &chars)) return 0;  // none, or one with a longer name
-    return SameText(current, name) ? 1 : 0;
+    if (!::GetDefaultPrinterW(current, &chars)) return kResultFailed;  // none, or one with a longer name
+    return SameText(current, name) ? kResultOk : kResultFailed;
 }

@@ -39,15 +39,15 @@ using ComposePrinterCommand = bool (*)(WCHAR* out, size_t capacity, const WCHAR*
 // flag is off; a name, when given, replaces the stored one first.
 int RunPrinterCommand(CPrinterInstaller& installer, int wanted, LPCWSTR name, ComposePrinterCommand compose)
 {
-    if (!wanted) return 1;
-    if (name && installer.SetPrinterName(name) != text::kOk) return 0;
+    if (!wanted) return CPrinterInstaller::kResultOk;
+    if (name && installer.SetPrinterName(name) != text::kOk) return CPrinterInstaller::kResultFailed;
     WCHAR command[printui::kCommandCapacity];
     if (!compose(command, printui::kCommandCapacity, installer.PrinterName())) {
         installer.LogStep(TEXT("no command for printer \"%s\": the name holds a quotation mark or is too long"),
                           installer.PrinterName());
-        return 0;
+        return CPrinterInstaller::kResultFailed;
     }
-    return installer.RunRundll32(command) ? 1 : 0;
+    return installer.RunRundll32(command) ? CPrinterInstaller::kResultOk : CPrinterInstaller::kResultFailed;
 }
 
 }  // namespace
@@ -74,49 +74,53 @@ int CPrinterInstaller::RunRundll32(LPCWSTR parameters)
             DWORD exitCode = 0;
             if (waited == WAIT_OBJECT_0 && ::GetExitCodeProcess(info.hProcess, &exitCode)) {
                 LogStep(TEXT("rundll32 ended with exit code %u"), static_cast<unsigned>(exitCode));
-                m_bLastRundll32Succeeded = exitCode == 0 ? 1 : 0;
+                m_bLastRundll32Succeeded = exitCode == 0 ? kResultOk : kResultFailed;
             } else if (waited == WAIT_TIMEOUT)
                 LogStep(TEXT("rundll32 still runs after %u s: no longer waited for"),
                         static_cast<unsigned>(kRundll32WaitMs / 1000));
             ::CloseHandle(info.hProcess);
         }
-        return 1;
+        return kResultOk;
     }
     DWORD error = ::GetLastError();
     LogStep(TEXT("rundll32 could not be started: %s, %s"), error_text::Describe(error).c_str(),
             launcher::ErrorMessage(error));
     // Unattended, nobody would answer the box: the log has said it.
     if (!m_bQuiet) ::MessageBoxW(nullptr, launcher::ErrorMessage(error), TEXT("ERROR"), MB_OK | MB_ICONERROR);
-    return 0;
+    return kResultFailed;
 }
 
 int CPrinterInstaller::InstallPrinter(LPCWSTR name, LPCWSTR port)
 {
     // A name or port that does not fit its field fails the installation rather
     // than leaving the field empty for the command.
-    if (name && SetPrinterName(name) != text::kOk) return 0;
-    if (port && SetPortName(port) != text::kOk) return 0;
+    if (name && SetPrinterName(name) != text::kOk) return kResultFailed;
+    if (port && SetPortName(port) != text::kOk) return kResultFailed;
     BuildDriverInfPath();
     WCHAR command[printui::kCommandCapacity];
     if (!printui::ComposeInstallCommand(command, printui::kCommandCapacity, m_szPrinterName, m_szDriverInf,
                                         m_szPortName, m_bQuiet != 0)) {
         LogStep(TEXT("no installation command: a name or path holds a quotation mark or is too long"));
-        return 0;
+        return kResultFailed;
     }
-    if (!RunRundll32(command)) return 0;
+    if (!RunRundll32(command)) return kResultFailed;
     ::Sleep(kSettleMs);
     // Success only when the printer is there as asked: an older printer of the name
     // that survived its removal makes the entry create "NAME (Copy 1)" instead, on
     // which the name alone would report the old printer as the new one.
     WString why;
     switch (CheckPlacement(m_szPrinterName, m_szPortName, &why)) {
-    case kInPlace: LogStep(TEXT("printer \"%s\" is installed on port %s"), m_szPrinterName, m_szPortName); return 1;
-    case kAbsent: LogStep(TEXT("no printer \"%s\" after the installation command"), m_szPrinterName); return 0;
+    case kInPlace:
+        LogStep(TEXT("printer \"%s\" is installed on port %s"), m_szPrinterName, m_szPortName);
+        return kResultOk;
+    case kAbsent:
+        LogStep(TEXT("no printer \"%s\" after the installation command"), m_szPrinterName);
+        return kResultFailed;
     case kNotAsAsked: break;
     }
     LogStep(TEXT("printer \"%s\" is not installed as asked after the installation command: %s"), m_szPrinterName,
             why.c_str());
-    return 0;
+    return kResultFailed;
 }
 
 int CPrinterInstaller::SetDefaultPrinter(LPCWSTR name)

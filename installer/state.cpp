@@ -73,8 +73,8 @@ void CPrinterInstaller::BuildDriverInfPath()
     if (text::Copy(m_szDriverInf, kPathCapacity, m_szSetupDir) != text::kOk) return;
     if (text::Append(m_szDriverInf, kPathCapacity, TEXT("PrinterDriver\\")) != text::kOk) return;
     switch (GetPrinterType(m_szPrinterName)) {
-    case 1: text::Append(m_szDriverInf, kPathCapacity, TEXT("24pin\\OEMPRINT.INF")); break;
-    case 2: text::Append(m_szDriverInf, kPathCapacity, TEXT("9pin\\OEMPRINT.INF")); break;
+    case kType24Pin: text::Append(m_szDriverInf, kPathCapacity, TEXT("24pin\\OEMPRINT.INF")); break;
+    case kType9Pin: text::Append(m_szDriverInf, kPathCapacity, TEXT("9pin\\OEMPRINT.INF")); break;
     default: break;  // no type: the path names the driver directory itself
     }
 }
@@ -89,33 +89,33 @@ int CPrinterInstaller::ReadSection(LPCWSTR section, LPCWSTR file, LPWSTR buffer,
 
 int CPrinterInstaller::ReadValue(LPCWSTR section, LPCWSTR key, LPCWSTR file, LPWSTR buffer, int capacity)
 {
-    if (capacity <= 2) return 0;
+    if (capacity <= 2) return kResultFailed;
     DWORD n = ::GetPrivateProfileStringW(section, key, nullptr, buffer, static_cast<DWORD>(capacity), file);
     // The reader cuts a long value to capacity - 1 characters and reports that
     // count, so a result that long may be a cut value: refuse it, as well as the
     // capacity - 2 that the section reader uses for "did not fit".
-    if (n == 0 || n >= static_cast<DWORD>(capacity - 2)) return 0;
-    return 1;
+    if (n == 0 || n >= static_cast<DWORD>(capacity - 2)) return kResultFailed;
+    return kResultOk;
 }
 
 int CPrinterInstaller::GetPrinterType(LPCWSTR printerName)
 {
     // An empty name is no printer; the reader would match it to an "=..." line.
-    if (!printerName || !printerName[0]) return -1;
+    if (!printerName || !printerName[0]) return kNoType;
     WCHAR type[20] = {0};
-    if (!ReadValue(TEXT("PRINTER_TYPE"), printerName, m_szInfoFile, type, 20)) return -1;
-    if (text::Equal(type, TEXT("24"))) return 1;
-    if (text::Equal(type, TEXT("9"))) return 2;
-    return -1;
+    if (!ReadValue(TEXT("PRINTER_TYPE"), printerName, m_szInfoFile, type, 20)) return kNoType;
+    if (text::Equal(type, TEXT("24"))) return kType24Pin;
+    if (text::Equal(type, TEXT("9"))) return kType9Pin;
+    return kNoType;
 }
 
 int CPrinterInstaller::GetPrinterDisplayName(LPCWSTR model, LPWSTR out, int capacity)
 {
     if (!model || !model[0]) {  // no model, no printer name (and never an "=..." line's)
         if (out && capacity > 0) out[0] = 0;
-        return 0;
+        return kResultFailed;
     }
-    return ReadValue(TEXT("PRINTER_NAME"), model, m_szInfoFile, out, capacity) ? 1 : 0;
+    return ReadValue(TEXT("PRINTER_NAME"), model, m_szInfoFile, out, capacity) ? kResultOk : kResultFailed;
 }
 
 int CPrinterInstaller::SetPrinterName(LPCWSTR name)

@@ -20,7 +20,7 @@ const UINT kResultPollMs = 200;
 const int kNameBuffer = CPrinterInstaller::kNameCapacity;
 }  // namespace
 
-CStep5::CStep5() : CPropertyPage(IDD_STEP5), m_nInstallResult(0), m_nTimerId(0), m_bInstalling(false) {}
+CStep5::CStep5() : CPropertyPage(IDD_STEP5), m_nInstallResult(kHandOverNone), m_nTimerId(0), m_bInstalling(false) {}
 
 void CStep5::DoDataExchange(CDataExchange* dx)
 {
@@ -92,7 +92,7 @@ void CStep5::ReportStartFailure()
 {
     m_strStatus = kFailed;
     SendMessage(WM_REFRESHPAGE, 0, 0);
-    m_nInstallResult.store(-1, std::memory_order_release);
+    m_nInstallResult.store(kHandOverFailed, std::memory_order_release);
     m_nTimerId = SetTimer(kResultTimer, kResultPollMs, nullptr);
     if (!m_nTimerId) ReportResult();  // no timer to report through: at once
 }
@@ -112,20 +112,21 @@ DWORD WINAPI CStep5::InstallThreadProc(LPVOID param)
     if (!g_Installer.InstallAndFinish()) {
         page->m_strStatus = kFailed;
         page->SendMessage(WM_REFRESHPAGE, 0, 0);
-        page->m_nInstallResult.store(-1, std::memory_order_release);
+        page->m_nInstallResult.store(kHandOverFailed, std::memory_order_release);
         return 0;
     }
     page->m_strStatus = kInstalled;
     page->SendMessage(WM_REFRESHPAGE, 0, 0);
     ::Sleep(100);
     // The last touch of the page: after this store the page may go away.
-    page->m_nInstallResult.store(1, std::memory_order_release);
+    page->m_nInstallResult.store(kHandOverInstalled, std::memory_order_release);
     return 0;
 }
 
 LRESULT CStep5::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if (static_cast<UINT_PTR>(wParam) == m_nTimerId && m_nInstallResult.load(std::memory_order_acquire) != 0)
+    if (static_cast<UINT_PTR>(wParam) == m_nTimerId &&
+        m_nInstallResult.load(std::memory_order_acquire) != kHandOverNone)
         ReportResult();
     handled = FALSE;  // the timer message goes on to the default handling
     return 0;
@@ -136,13 +137,13 @@ void CStep5::ReportResult()
     int result = m_nInstallResult.load(std::memory_order_acquire);
     if (m_nTimerId) KillTimer(m_nTimerId);
     m_bInstalling = false;
-    if (result == -1) {
+    if (result == kHandOverFailed) {
         MessageBox(kFailed, TEXT("ERROR"), MB_OK | MB_ICONERROR);
     } else if (result == 1) {
         MessageBox(kSuccessBox, TEXT("OK"), MB_OK | MB_ICONINFORMATION);
         EndDialog(IDCANCEL);
     }
-    m_nInstallResult.store(0, std::memory_order_relaxed);
+    m_nInstallResult.store(kHandOverNone, std::memory_order_relaxed);
     EnableWizardButtons(true);
 }
 

@@ -51,8 +51,11 @@ private:
     CString m_strPort;
     CString m_strStatusLabel;
     CString m_strStatus;
-    // Hand-over from the installation worker: 0 nothing yet, 1 installed, -1 failed.
+    // Hand-over from the installation worker: kHandOverNone, kHandOverInstalled or kHandOverFailed.
     // The worker stores it last (release); the timer reads it (acquire).
+    static constexpr int kHandOverNone = 0;
+    static constexpr int kHandOverInstalled = 1;
+    static constexpr int kHandOverFailed = -1;
     std::atomic<int> m_nInstallResult;
     UINT_PTR m_nTimerId;
     // From Finish until the timer has taken the result: the worker may still use the

@@ -6,8 +6,9 @@
 # Wine runs the shipping 32-bit program with Debian's wine32 (i386): the i386
 # architecture is added and the package lists updated before it is installed (about 4
 # minutes on a fresh machine). A kernel built without 32-bit emulation (or with it
-# switched off, ia32_emulation=off) runs no i386 program: then wine32 is not
-# installed, this says so, and the Wine tests run the x86-64 program only, saying so.
+# switched off, ia32_emulation=off) runs no i386 program: then qemu-user comes too, with
+# which tests/wine/handover.sh runs Wine's 32-bit loader under emulation, and the other
+# Wine tests run the x86-64 program in its place, saying so.
 set -euo pipefail
 
 # Whether this kernel runs a 32-bit x86 program: a 93-byte i386 ELF that exits with 0.
@@ -35,13 +36,13 @@ fi
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
 if [ "${1:-}" != --tools ]; then
-  if runs_i386; then
-    packages+=(wine32:i386)
-    # wine32 is then missing too, so the package lists are updated below.
-    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-  else
-    echo "install-deps: this kernel runs no 32-bit program (IA32 emulation is off): wine32 is not installed," \
-         "and the Wine tests run the x86-64 program only"
+  packages+=(wine32:i386)
+  # wine32 is then missing too, so the package lists are updated below.
+  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+  if ! runs_i386; then
+    packages+=(qemu-user)
+    echo "install-deps: this kernel runs no 32-bit program (IA32 emulation is off): the hand-over test runs" \
+         "Wine's 32-bit loader under qemu-user, the other Wine tests the x86-64 program"
   fi
 fi
 missing=()

@@ -75,7 +75,7 @@ add_test(NAME build COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR})
 set_tests_properties(build PROPERTIES FIXTURES_SETUP korvel_build TIMEOUT 1800)
 
 # A hang is a quick failure: every test has a time limit (ctest's TIMEOUT), and within
-# the GoogleTest programs each single test has one too (tests/sim/verifier_listener.cpp),
+# the GoogleTest programs each single test has one too (tests/support/verifier_listener.cpp),
 # which names the test that hangs. The sanitizers' builds run several times slower.
 if(KORVEL_SANITIZE)
   set(KORVEL_TEST_TIME_FACTOR 5)
@@ -87,6 +87,7 @@ math(EXPR KORVEL_SHORT_TIMEOUT "60 * ${KORVEL_TEST_TIME_FACTOR}")
 
 # --- unit tests, the simulated machine's tests and the tools' tests ----------------------
 file(GLOB KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/unit/*.cpp ${KORVEL_TESTS}/sim/*.cpp
+     ${KORVEL_TESTS}/support/*.cpp
      ${KORVEL_TESTS}/tools/*.cpp)
 # The medium checker's core is tested directly, and its program is run as well; the
 # simulator as its users meet it (errors, the terminal session) is tested by running it.
@@ -155,7 +156,7 @@ endif()
 # --- contract tests on the simulated machine --------------------------------------------------
 # Here the machine's verifier holds every contract test to the rules as well.
 add_executable(korvel_contract ${KORVEL_CONTRACT_SOURCES} ${KORVEL_TESTS}/contract/side_sim.cpp
-                               ${KORVEL_TESTS}/sim/verifier_listener.cpp)
+                               ${KORVEL_TESTS}/support/verifier_listener.cpp)
 target_link_libraries(korvel_contract PRIVATE korvel_platform GTest::gtest)
 target_compile_definitions(korvel_contract PRIVATE KORVEL_TEST_TIME_FACTOR=${KORVEL_TEST_TIME_FACTOR})
 gtest_discover_tests(korvel_contract TEST_PREFIX contract. DISCOVERY_TIMEOUT 60

@@ -11,6 +11,7 @@
 #include "platform/sim/control/spooler.h"
 #include "platform/sim/control/verifier.h"
 #include "platform/spooler.h"
+#include "tests/support/sim_readings.h"
 #include "tests/unit/sim_fixture.h"
 
 namespace {
@@ -37,13 +38,6 @@ protected:
     {
         std::vector<std::string> out;
         for (const sim::Violation& v : sim::TakeViolations()) out.push_back(v.function + ": " + v.rule);
-        return out;
-    }
-    static std::vector<std::string> LogWith(const std::string& prefix)
-    {
-        std::vector<std::string> out;
-        for (const auto& line : sim::LogLines())
-            if (line.rfind(prefix, 0) == 0) out.push_back(line);
         return out;
     }
 };

@@ -1,6 +1,6 @@
 // The machine's verifier: a broken rule is recorded with the function, the rule and
 // the caller's values; what a program leaves open is recorded when it ends, once;
-// and a test with a recorded violation fails (tests/sim/verifier_listener.cpp).
+// and a test with a recorded violation fails (tests/support/verifier_listener.cpp).
 #include <cstdio>
 #include <cstdlib>
 #include <functional>

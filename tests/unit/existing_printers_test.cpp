@@ -7,6 +7,7 @@
 #include "platform/sim/control/spooler.h"
 #include "platform/sim/control/verifier.h"
 #include "platform/spooler.h"
+#include "tests/support/sim_readings.h"
 #include "tests/unit/sim_fixture.h"
 
 namespace {
@@ -23,13 +24,6 @@ protected:
     {
         std::vector<std::string> out;
         for (const auto& p : sim::Printers()) out.push_back(Utf8(p.name));
-        return out;
-    }
-    static std::vector<std::string> LogWith(const std::string& prefix)
-    {
-        std::vector<std::string> out;
-        for (const auto& line : sim::LogLines())
-            if (line.rfind(prefix, 0) == 0) out.push_back(line);
         return out;
     }
     // What the finish page's deletion worker does with the list.

@@ -7,6 +7,7 @@
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
 #include "platform/sim/control/verifier.h"
+#include "tests/support/sim_readings.h"
 #include "tests/unit/wizard_fixture.h"
 
 using sim::ui::Button;
@@ -15,24 +16,6 @@ namespace {
 const char kName[] = "Korvel KN-935 9-Pin Printer";
 const char16_t kName16[] = u"Korvel KN-935 9-Pin Printer";
 
-size_t IndexOf(const std::vector<std::string>& log, const std::string& prefix)
-{
-    for (size_t i = 0; i < log.size(); ++i)
-        if (log[i].rfind(prefix, 0) == 0) return i;
-    return log.size();
-}
-size_t CountOf(const std::vector<std::string>& log, const std::string& prefix)
-{
-    size_t n = 0;
-    for (const std::string& l : log) n += l.rfind(prefix, 0) == 0;
-    return n;
-}
-bool HasPrinter(const std::u16string& name)
-{
-    for (const sim::PrinterState& p : sim::Printers())
-        if (p.name == name) return true;
-    return false;
-}
 }  // namespace
 
 class FinishPageTest : public WizardTest {

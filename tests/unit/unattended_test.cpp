@@ -10,6 +10,7 @@
 #include "platform/sim/control/process.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "tests/support/sim_readings.h"
 #include "tests/unit/demo_medium.h"
 #include "tests/unit/wizard_fixture.h"
 
@@ -49,13 +50,6 @@ std::vector<std::string> Actions()
         for (const char* prefix : {"run ", "driver-update ", "delete-printer ", "delete-driver ", "reenumerate "})
             if (l.rfind(prefix, 0) == 0) out.push_back(l);
     return out;
-}
-
-bool HasPrinter(const std::u16string& name)
-{
-    for (const sim::PrinterState& p : sim::Printers())
-        if (p.name == name) return true;
-    return false;
 }
 
 // The printers, one "NAME on PORT with DRIVER" each, default marked.

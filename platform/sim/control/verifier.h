@@ -1,7 +1,7 @@
 // The control API of the machine's verifier: the contract violations the program's
 // calls have made, and the check of what a program must have released when it ends.
 // The unit and contract tests fail on any violation at their end
-// (tests/verifier_listener.cpp); the simulator prints them and exits with status 3.
+// (tests/support/verifier_listener.cpp); the simulator prints them and exits with status 3.
 // docs/strict-machine.md lists the rules.
 #pragma once
 

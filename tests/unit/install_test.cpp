@@ -4,6 +4,7 @@
 #include "platform/sim/control/pnp.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "tests/support/printui_texts.h"
 #include "tests/unit/driver_medium.h"
 
 namespace {
@@ -50,8 +51,7 @@ TEST_F(InstallDecision, NothingAttachedTakesThePrinterUiRoadWithTheStoredNames)
     EXPECT_EQ(Utf8(installer.DriverInf()), "D:\\Setup\\PrinterDriver\\9pin\\OEMPRINT.INF");
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
     EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].parameters),
-              "PRINTUI.DLL,PrintUIEntry /if /n \"Korvel KN-920\" /f \"D:\\Setup\\PrinterDriver\\9pin\\OEMPRINT.INF\" "
-              "/r \"LPT2:\" /m \"Korvel KN-920\" ");
+              InstallCommand(u"Korvel KN-920", u"D:\\Setup\\PrinterDriver\\9pin\\OEMPRINT.INF", u"LPT2:"));
     EXPECT_TRUE(sim::DriverUpdates().empty());
     EXPECT_EQ(Utf8(installer.PrinterName()), "Korvel KN-920");
     EXPECT_EQ(Utf8(installer.PortName()), "LPT2:");

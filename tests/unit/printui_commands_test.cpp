@@ -4,6 +4,7 @@
 
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "tests/support/printui_texts.h"
 #include "tests/unit/driver_medium.h"
 
 namespace {
@@ -106,9 +107,8 @@ TEST_F(PrintUiCommands, InstallPrinterCreatesThePrinterAndChecksForIt)
     EXPECT_EQ(installer.InstallPrinter(), 1);
     // rundll32 ended at once; the existence check came only after the pause.
     EXPECT_GE(std::chrono::steady_clock::now() - start, sim::Scaled(500));
-    EXPECT_EQ(Commands(), std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
-                                                   "\"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT1:\" /m "
-                                                   "\"Korvel LQ-24\" "});
+    EXPECT_EQ(Commands(), std::vector<std::string>{InstallCommand(
+                              u"Korvel LQ-24", u"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF", u"LPT1:")});
     auto printers = sim::Printers();
     ASSERT_EQ(printers.size(), 1u);
     EXPECT_EQ(Utf8(printers[0].name), "Korvel LQ-24");
@@ -138,8 +138,7 @@ TEST_F(PrintUiCommands, WithoutATypeTheDirectoryGoesAfterTheInfSwitchAndNothingI
     // entry reads the folder as the INF, and the port and model after it, and fails to
     // read the folder.
     EXPECT_EQ(Commands(),
-              std::vector<std::string>{"PRINTUI.DLL,PrintUIEntry /if /n \"Korvel LQ-24\" /f "
-                                       "\"D:\\Setup\\PrinterDriver\\\\\" /r \"LPT1:\" /m \"Korvel LQ-24\" "});
+              std::vector<std::string>{InstallCommand(u"Korvel LQ-24", u"D:\\Setup\\PrinterDriver\\", u"LPT1:")});
     ASSERT_EQ(sim::Rundll32Runs().size(), 1u);
     EXPECT_EQ(sim::Rundll32Runs()[0].exitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(sim::Printers().empty());

@@ -10,6 +10,7 @@
 #include "platform/sim/control/process.h"
 #include "platform/sim/control/shell.h"
 #include "platform/sim/control/spooler.h"
+#include "tests/support/printui_texts.h"
 #include "tests/support/sim_readings.h"
 #include "tests/unit/demo_medium.h"
 #include "tests/unit/wizard_fixture.h"
@@ -107,12 +108,9 @@ TEST_F(Unattended, QuietInstallsOnTheNamedPortWithQuietCommandsAndNoWindow)
     EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT2:"), 0);
     EXPECT_TRUE(sim::ui::BoxHistory().empty());
     ASSERT_EQ(sim::Rundll32Runs().size(), 2u);
-    EXPECT_EQ(
-        Utf8(sim::Rundll32Runs()[0].parameters),
-        "PRINTUI.DLL,PrintUIEntry /if /q /n \"Korvel KX-2410 Dot Matrix Printer\" /f "
-        "\"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT2:\" /m \"Korvel KX-2410 Dot Matrix Printer\" ");
-    EXPECT_EQ(Utf8(sim::Rundll32Runs()[1].parameters),
-              "PRINTUI.DLL,PrintUIEntry /y /q /n \"Korvel KX-2410 Dot Matrix Printer\"");
+    EXPECT_EQ(Utf8(sim::Rundll32Runs()[0].parameters),
+              InstallCommand(kKx2410, u"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF", u"LPT2:", true));
+    EXPECT_EQ(Utf8(sim::Rundll32Runs()[1].parameters), SetDefaultCommand(kKx2410));
     ASSERT_EQ(sim::Printers().size(), 1u);
     EXPECT_EQ(sim::Printers()[0].port, u"LPT2:");
     EXPECT_EQ(sim::DefaultPrinterName(), kKx2410);
@@ -288,7 +286,7 @@ TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
     ASSERT_TRUE(sim::AddLocalPrinter(u"Other", u"Generic Text", u"LPT3:"));
     EXPECT_EQ(Run("/quiet /model KX-2410 /port LPT2: /log \"D:\\Setup\\install log.txt\""), 0);
     std::vector<std::string> log = FileLines(u"D:\\Setup\\install log.txt");
-    const char* expected[] = {
+    const std::string expected[] = {
         "2024-05-01 08:30:00.000 KorvelSetup " KORVEL_VERSION_TEXT " (x86-64)",
         "2024-05-01 08:30:00.000 command line: \"D:\\Setup\\KorvelSetup.exe\" /quiet /model KX-2410 /port LPT2: /log "
         "\"D:\\Setup\\install log.txt\"",
@@ -316,9 +314,8 @@ TEST_F(Unattended, TheLogHasEveryStepAndIsAppended)
         "2024-05-01 08:30:00.000 devices re-scanned",
         "2024-05-01 08:30:00.000 installing \"Korvel KX-2410 Dot Matrix Printer\" on port LPT2: by the printer-UI "
         "command, driver INF D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF",
-        "2024-05-01 08:30:00.000 starting rundll32 PRINTUI.DLL,PrintUIEntry /if /q /n \"Korvel KX-2410 Dot Matrix "
-        "Printer\" /f \"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF\" /r \"LPT2:\" /m \"Korvel KX-2410 Dot Matrix "
-        "Printer\" ",
+        "2024-05-01 08:30:00.000 starting rundll32 " +
+            InstallCommand(kKx2410, u"D:\\Setup\\PrinterDriver\\24pin\\OEMPRINT.INF", u"LPT2:", true),
         "2024-05-01 08:30:00.000 rundll32 ended with exit code 0",
         "2024-05-01 08:30:00.000 printer \"Korvel KX-2410 Dot Matrix Printer\" is installed on port LPT2:",
         "2024-05-01 08:30:00.000 starting rundll32 PRINTUI.DLL,PrintUIEntry /y /q /n \"Korvel KX-2410 Dot Matrix "

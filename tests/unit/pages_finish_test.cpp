@@ -70,10 +70,7 @@ TEST_F(FinishPageTest, InstallsMakesDefaultReportsAndEnds)
     ToFinishPage();
     Press(Button::Finish);
     sim::ui::Snapshot s = Now();
-    ASSERT_EQ(s.boxes.size(), 1u);
-    EXPECT_EQ(Utf8(s.boxes[0].caption), "OK");
-    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装成功！");
-    EXPECT_EQ(s.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    ASSERT_TRUE(OneBox(s, "OK", "打印机驱动安装成功！", MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(Text(s, IDC_STATUS_TEXT), "打印机驱动已成功安装！");
     ExpectAllButtonsOff(s);
     ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
@@ -129,16 +126,11 @@ TEST_F(FinishPageTest, FailureIsReportedAndFinishCanBePressedAgain)
     for (int attempt = 0; attempt < 2; ++attempt) {
         Press(Button::Finish);
         sim::ui::Snapshot s = Now();
-        ASSERT_EQ(s.boxes.size(), 1u);
-        EXPECT_EQ(Utf8(s.boxes[0].caption), "ERROR");
-        EXPECT_EQ(Utf8(s.boxes[0].text), "The specified file was not found.");
+        ASSERT_TRUE(OneBox(s, "ERROR", "The specified file was not found."));
         EXPECT_FALSE(s.boxes[0].hasOwner);
         ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
         s = Now();
-        ASSERT_EQ(s.boxes.size(), 1u);
-        EXPECT_EQ(Utf8(s.boxes[0].caption), "ERROR");
-        EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
-        EXPECT_EQ(s.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        ASSERT_TRUE(OneBox(s, "ERROR", "打印机驱动安装失败！", MB_OK | MB_ICONERROR));
         EXPECT_EQ(Text(s, IDC_STATUS_TEXT), "打印机驱动安装失败！");
         ExpectAllButtonsOff(s);
         ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
@@ -161,9 +153,7 @@ TEST_F(FinishPageTest, AnOldPrinterThatSurvivesItsRemovalIsNoSuccess)
     sim::FailCall("DeletePrinter", ERROR_ACCESS_DENIED, 1);
     Press(Button::Finish);
     sim::ui::Snapshot s = Now();
-    ASSERT_EQ(s.boxes.size(), 1u);
-    EXPECT_EQ(Utf8(s.boxes[0].caption), "ERROR");
-    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
+    ASSERT_TRUE(OneBox(s, "ERROR", "打印机驱动安装失败！"));
     ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
     EXPECT_TRUE(Now().finish.enabled);
     std::vector<std::string> printers;
@@ -171,11 +161,7 @@ TEST_F(FinishPageTest, AnOldPrinterThatSurvivesItsRemovalIsNoSuccess)
     EXPECT_EQ(printers, (std::vector<std::string>{"Korvel KN-935 9-Pin Printer on LPT3:",
                                                   "Korvel KN-935 9-Pin Printer (Copy 1) on LPT1:"}));
     // Finish again: the removal takes both, and the printer stands as asked.
-    Press(Button::Finish);
-    ASSERT_EQ(Now().boxes.size(), 1u);
-    EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
-    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
-    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    ASSERT_TRUE(FinishSucceeds());
     ASSERT_EQ(sim::Printers().size(), 1u);
     EXPECT_EQ(Utf8(sim::Printers()[0].port), "LPT1:");
 }
@@ -265,11 +251,7 @@ TEST_F(FinishPageTest, CataloguedUsbPrinterTakesThePlugAndPlayRoad)
     sim::ui::Snapshot s = Now();
     EXPECT_EQ(Text(s, IDC_DRIVER_TEXT), "驱动：Korvel KX-2400 Dot Matrix Printer");
     EXPECT_EQ(Text(s, IDC_PORT_TEXT), "端口：USB001");
-    Press(Button::Finish);
-    ASSERT_EQ(Now().boxes.size(), 1u);
-    EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
-    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
-    ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+    ASSERT_TRUE(FinishSucceeds());
     std::vector<sim::DriverUpdate> updates = sim::DriverUpdates();
     ASSERT_EQ(updates.size(), 1u);
     EXPECT_EQ(Utf8(updates[0].hardwareId), "USBPRINT\\KORVELKX-24000913");
@@ -328,11 +310,7 @@ TEST_F(FinishPageTest, APlugAndPlayQueueIsReplacedWhenTheModelMovesToAnotherPort
         Choose(IDC_MODEL_LIST, "KX-2400");
         Press(Button::Next);
         Press(Button::Next);
-        Press(Button::Finish);
-        ASSERT_EQ(Now().boxes.size(), 1u);
-        EXPECT_EQ(Utf8(Now().boxes[0].text), "打印机驱动安装成功！");
-        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
-        ASSERT_TRUE(sim::ui::WaitProgramEnd(std::chrono::seconds(5)));
+        ASSERT_TRUE(FinishSucceeds());
         std::vector<sim::PrinterState> printers = sim::Printers();
         ASSERT_EQ(printers.size(), 1u);
         EXPECT_EQ(printers[0].name, ours);

@@ -28,6 +28,29 @@ protected:
         return sim::PlugInTypicalUsbPrinter(p);
     }
 
+    // Whether the snapshot shows exactly one box, with this caption and text (and style,
+    // unless 0); the failure says what it shows instead.
+    static ::testing::AssertionResult OneBox(const sim::ui::Snapshot& s, const char* caption, const char* text,
+                                             UINT style = 0)
+    {
+        if (s.boxes.size() != 1) return ::testing::AssertionFailure() << s.boxes.size() << " boxes";
+        std::string c = text::ToUtf8(s.boxes[0].caption), t = text::ToUtf8(s.boxes[0].text);
+        if (c != caption || t != text || (style && s.boxes[0].style != style))
+            return ::testing::AssertionFailure() << "box \"" << c << "\" \"" << t << "\" style " << s.boxes[0].style;
+        return ::testing::AssertionSuccess();
+    }
+    // Finish pressed, the success box shown alone and closed with OK, and the program
+    // ended; the failure says which step did not come.
+    static ::testing::AssertionResult FinishSucceeds()
+    {
+        Press(sim::ui::Button::Finish);
+        ::testing::AssertionResult box = OneBox(Now(), "OK", "打印机驱动安装成功！");
+        if (!box) return box;
+        if (!sim::ui::AnswerBox(IDOK)) return ::testing::AssertionFailure() << "the box took no OK";
+        if (!sim::ui::WaitProgramEnd(std::chrono::seconds(5)))
+            return ::testing::AssertionFailure() << "the program did not end";
+        return ::testing::AssertionSuccess();
+    }
     static sim::ui::Snapshot Now()
     {
         EXPECT_TRUE(Stable());

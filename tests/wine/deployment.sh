@@ -104,6 +104,12 @@ lines=$(wc -l < "$log")
 
 run 5
 [ "$rc" = 0 ] && ok "the detection command finds the printer" || bad "detection after the installation: exit code $rc"
+# The upgrade rule's key, the driver's, read from the page's table (Wine writes no
+# DriverVersion under it, so the version comparison itself is not tried).
+driver_key=$(grep -m1 -o 'HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3\\[^`]*' "$page" || true)
+if [ -n "$driver_key" ] && "$WINE" reg query "$driver_key" >/dev/null 2>&1; then
+  ok "the upgrade rule's key, the driver's, is there"
+else bad "the upgrade rule's key \"$driver_key\" is not there"; fi
 
 # At a command prompt: start /wait, then the exit code (a second installation replaces the first).
 run 2

@@ -162,7 +162,9 @@ TEST_F(CatalogueTest, HugeCataloguesAnswerQuicklyByTheSizeRules)
     WCHAR name[260];
     EXPECT_EQ(inst.GetPrinterDisplayName(TEXT("M1"), name, 260), 0);
     EXPECT_EQ(inst.GetPrinterDisplayName(TEXT("M2"), name, 260), 1);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    // About a second in a plain build: the bound catches reading that grows with the
+    // square of the file, and grows with the sanitizers' slowdown.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20 * KORVEL_TEST_TIME_FACTOR));
 }
 
 TEST(CatalogueSplitTest, EntriesEndAtEachNulWithinTheCount)

@@ -2,7 +2,7 @@
 // modally and ends the program when the sheet closes.
 #pragma once
 
-#include "platform/afx.h"
+#include "afx/afx.h"
 
 namespace cmdline {
 struct Options;

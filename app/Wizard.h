@@ -1,7 +1,7 @@
 // The wizard sheet: a property sheet in wizard mode without a Help button.
 #pragma once
 
-#include "platform/afx.h"
+#include "afx/afx.h"
 
 class CWizard : public CPropertySheet {
     DECLARE_DYNAMIC(CWizard)

@@ -5,7 +5,7 @@
 // with CloseDevice as soon as its query is done.
 #pragma once
 
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "platform/types.h"
 
 class CUSBPort {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "installer/step_log.h"
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "platform/types.h"
 
 class CPrinterInstaller {

@@ -3,7 +3,7 @@
 // other, become one list element each, whole and in file order.
 #pragma once
 
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "platform/types.h"
 
 namespace catalogue {

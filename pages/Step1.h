@@ -2,7 +2,7 @@
 // USB printer was attached when the wizard opened.
 #pragma once
 
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "res/resource.h"
 
 class CStep1 : public CPropertyPage {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "detect/USBPort.h"
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "res/resource.h"
 
 class CStep2 : public CPropertyPage {

@@ -4,7 +4,7 @@
 // selected one (manual mode). Next stores the chosen model's printer name.
 #pragma once
 
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "res/resource.h"
 
 class CStep3 : public CPropertyPage {

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "res/resource.h"
 
 // Sent (synchronously) by the installation worker: push the page's texts to the controls.

@@ -2,7 +2,7 @@
 // than in the C runtime's start-up, so that the DLL search is restricted before any
 // other code runs (static constructors included); the runtime then starts as usual
 // and calls wWinMain, the framework's start-up.
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "platform/win/system_library.h"
 
 extern "C" int WinMainCRTStartup(void);

@@ -10,7 +10,7 @@
 
 #include "detect/DeviceIdRequest.h"
 #include "installer/PrinterInstaller.h"
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "platform/kernel.h"
 #include "platform/sim/control/machine.h"
 #include "platform/sim/control/ui.h"

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "installer/PrinterInstaller.h"
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "platform/kernel.h"
 #include "platform/sim/control/machine.h"
 #include "platform/sim/control/ui.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "installer/PrinterInstaller.h"
-#include "platform/afx.h"
+#include "afx/afx.h"
 #include "platform/kernel.h"
 
 namespace simulator {

@@ -1,4 +1,4 @@
-#include "platform/afx.h"
+#include "afx/app.h"
 #include "platform/kernel.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/afx.h"
+#include "afx/string.h"
 
 void CString::Format(LPCWSTR format, ...)
 {

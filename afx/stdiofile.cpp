@@ -1,4 +1,4 @@
-#include "platform/afx.h"
+#include "afx/stdiofile.h"
 #include "platform/kernel.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // turns the sheet's notifications into calls of the page's members.
 #include <vector>
 
-#include "platform/afx.h"
+#include "afx/propsheet.h"
 #include "platform/kernel.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // CWnd, the list controls and dialog data exchange: each call is one window message.
-#include "platform/afx.h"
+#include "afx/wnd.h"
 
 const CRuntimeClass CWnd::classCWnd = {"CWnd", nullptr};
 

@@ -60,7 +60,7 @@ measure_sizes() {
 
 Measured $when.
 
-| program | file | less \`.rsrc\` (at most 120 KB) |
+| program | file | less \`.rsrc\` (at most: 120 KB for the 32-bit program, 128 KB for the x86-64 one) |
 | --- | --- | --- |
 ${rows}
 README.md: $(stat -c %s "$root/README.md") bytes.
@@ -108,10 +108,12 @@ measure_full() {
           grep -E '^(== |\([0-9]+ s\)|all tests passed| *[0-9]+/[0-9]+ Test +#[0-9]+: (wine-|sweep))')
     rm -rf "$tmp"
   fi
+  local source="Measured $when"
+  [ -n "${KORVEL_RUN_LOG:-}" ] && source="Measured $(date -u -r "$KORVEL_RUN_LOG" '+%Y-%m-%d') on a machine with $(nproc) cores, read from that run's output"
   section full "## The whole test run
 
-Measured $when: \`./run-tests.sh\` from empty build folders with the packages
-present, each step's heading followed by the time it took:
+$source: \`./run-tests.sh\` on a clean clone, from empty build folders with the
+packages present, each step's heading followed by the time it took:
 
 \`\`\`
 $out

@@ -28,12 +28,7 @@ protected:
     // Chooses KN Series / KN-935 on LPT1: and goes to the finish page.
     void ToFinishPage()
     {
-        StartWizard();
-        Press(Button::Next);
-        Choose(IDC_SERIES_COMBO, "KN Series");
-        Choose(IDC_MODEL_LIST, "KN-935");
-        Press(Button::Next);
-        Press(Button::Next);
+        WalkToFinishPage("KN Series", "KN-935");
         ASSERT_EQ(Now().pageTemplate, static_cast<UINT>(IDD_STEP5));
     }
     std::vector<std::string> FinishOverAnInstalledPrinter(bool pageCloseFails);
@@ -304,12 +299,7 @@ TEST_F(FinishPageTest, APlugAndPlayQueueIsReplacedWhenTheModelMovesToAnotherPort
     for (int run = 2; run <= 3; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         sim::ClearLog();
-        StartWizard();
-        Press(Button::Next);
-        Choose(IDC_SERIES_COMBO, "KX Series");
-        Choose(IDC_MODEL_LIST, "KX-2400");
-        Press(Button::Next);
-        Press(Button::Next);
+        WalkToFinishPage("KX Series", "KX-2400");
         ASSERT_TRUE(FinishSucceeds());
         std::vector<sim::PrinterState> printers = sim::Printers();
         ASSERT_EQ(printers.size(), 1u);

@@ -454,12 +454,7 @@ TEST_F(Unattended, WithAWindowTheUsageAndFaultsAreShownInABox)
 TEST_F(Unattended, TheWizardWithALogEndsAsBeforeAndLogsItsRoad)
 {
     sim::SetCommandLine(u"KorvelSetup.exe /log D:\\wizard.log");
-    StartWizard();
-    Press(Button::Next);
-    Choose(IDC_SERIES_COMBO, "KN Series");
-    Choose(IDC_MODEL_LIST, "KN-935");
-    Press(Button::Next);
-    Press(Button::Next);
+    WalkToFinishPage("KN Series", "KN-935");
     ASSERT_TRUE(FinishSucceeds());
     EXPECT_EQ(sim::ui::ProgramExitCode(), 0);
     std::vector<std::string> log = FileLines(u"D:\\wizard.log");

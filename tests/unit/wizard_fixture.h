@@ -51,6 +51,17 @@ protected:
             return ::testing::AssertionFailure() << "the program did not end";
         return ::testing::AssertionSuccess();
     }
+    // Starts the wizard and goes to its finish page with this series and model, on the
+    // port page's choice.
+    static void WalkToFinishPage(const char* series, const char* model)
+    {
+        StartWizard();
+        Press(sim::ui::Button::Next);
+        Choose(IDC_SERIES_COMBO, series);
+        Choose(IDC_MODEL_LIST, model);
+        Press(sim::ui::Button::Next);
+        Press(sim::ui::Button::Next);
+    }
     static sim::ui::Snapshot Now()
     {
         EXPECT_TRUE(Stable());

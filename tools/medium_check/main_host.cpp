@@ -12,14 +12,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     bool strict = false;
     std::string folder;
-    if (medium_check::WantsHelp(args)) {
-        std::fputs(medium_check::Usage(), stdout);
-        return 0;
-    }
-    if (!medium_check::ParseArguments(args, &strict, &folder)) {
-        std::fputs(medium_check::Usage(), stderr);
-        return 2;
-    }
+    int status = medium_check::ReadCommandLine(args, &strict, &folder, stdout, stderr);
+    if (status != medium_check::kGoOn) return status;
     std::error_code ec;
     std::filesystem::path path = std::filesystem::canonical(folder, ec);
     if (ec || !std::filesystem::is_directory(path, ec)) {

@@ -13,14 +13,8 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 1; i < argc; ++i) args.push_back(text::ToUtf8(argv[i], text::Length(argv[i])));
     bool strict = false;
     std::string folder;
-    if (medium_check::WantsHelp(args)) {
-        std::fputs(medium_check::Usage(), stdout);
-        return 0;
-    }
-    if (!medium_check::ParseArguments(args, &strict, &folder)) {
-        std::fputs(medium_check::Usage(), stderr);
-        return 2;
-    }
+    int status = medium_check::ReadCommandLine(args, &strict, &folder, stdout, stderr);
+    if (status != medium_check::kGoOn) return status;
     WString wide = text::FromUtf8(folder);
     WCHAR full[MAX_PATH] = {0};
     DWORD n = ::GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);

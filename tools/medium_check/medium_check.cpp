@@ -585,6 +585,20 @@ bool WantsHelp(const std::vector<std::string>& args)
                        [](const std::string& a) { return a == "--help" || a == "-h" || a == "/?"; });
 }
 
+int ReadCommandLine(const std::vector<std::string>& args, bool* strict, std::string* folder, std::FILE* out,
+                    std::FILE* err)
+{
+    if (WantsHelp(args)) {
+        std::fputs(Usage(), out);
+        return 0;
+    }
+    if (!ParseArguments(args, strict, folder)) {
+        std::fputs(Usage(), err);
+        return 2;
+    }
+    return kGoOn;
+}
+
 const char* Usage()
 {
     return "usage: korvel-medium-check [--strict] MEDIUM_FOLDER\n"

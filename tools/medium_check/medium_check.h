@@ -40,5 +40,10 @@ bool ParseArguments(const std::vector<std::string>& args, bool* strict, std::str
 // output with exit status 0.
 bool WantsHelp(const std::vector<std::string>& args);
 const char* Usage();
+// Both: the usage for --help (on `out`, status 0) or a bad command line (on `err`,
+// status 2), or kGoOn with the strictness and the folder.
+constexpr int kGoOn = -1;
+int ReadCommandLine(const std::vector<std::string>& args, bool* strict, std::string* folder, std::FILE* out,
+                    std::FILE* err);
 
 }  // namespace medium_check

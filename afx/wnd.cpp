@@ -42,52 +42,41 @@ BOOL CWnd::ProcessWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return FALSE; 
 
 // --- list controls -------------------------------------------------------------------
 
-int CComboBox::GetCount() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETCOUNT, 0, 0)); }
-int CComboBox::GetCurSel() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETCURSEL, 0, 0)); }
-int CComboBox::SetCurSel(int index)
-{
-    return static_cast<int>(::SendMessageW(m_hWnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0));
-}
-int CComboBox::AddString(LPCWSTR item)
-{
-    return static_cast<int>(::SendMessageW(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item)));
-}
-int CComboBox::DeleteString(UINT index) { return static_cast<int>(::SendMessageW(m_hWnd, CB_DELETESTRING, index, 0)); }
+namespace {
+const CListControl::Messages kComboBoxMessages = {CB_GETCOUNT,     CB_GETCURSEL,    CB_SETCURSEL, CB_ADDSTRING,
+                                                  CB_DELETESTRING, CB_GETLBTEXTLEN, CB_GETLBTEXT};
+const CListControl::Messages kListBoxMessages = {LB_GETCOUNT,     LB_GETCURSEL,  LB_SETCURSEL, LB_ADDSTRING,
+                                                 LB_DELETESTRING, LB_GETTEXTLEN, LB_GETTEXT};
+}  // namespace
 
-void CComboBox::GetLBText(int index, CString& out) const
+CComboBox::CComboBox() : CListControl(kComboBoxMessages) {}
+CListBox::CListBox() : CListControl(kListBoxMessages) {}
+
+int CListControl::GetCount() const { return static_cast<int>(::SendMessageW(m_hWnd, m_messages.getCount, 0, 0)); }
+int CListControl::GetCurSel() const { return static_cast<int>(::SendMessageW(m_hWnd, m_messages.getCurSel, 0, 0)); }
+int CListControl::SetCurSel(int index)
 {
-    LRESULT length = ::SendMessageW(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR) {
-        out.Empty();
-        return;
-    }
-    WString buffer(static_cast<size_t>(length) + 1, 0);
-    LRESULT got =
-        ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
-    out = got == CB_ERR ? CString() : CString(buffer.c_str(), static_cast<int>(got));
+    return static_cast<int>(::SendMessageW(m_hWnd, m_messages.setCurSel, static_cast<WPARAM>(index), 0));
+}
+int CListControl::AddString(LPCWSTR item)
+{
+    return static_cast<int>(::SendMessageW(m_hWnd, m_messages.addString, 0, reinterpret_cast<LPARAM>(item)));
+}
+int CListControl::DeleteString(UINT index)
+{
+    return static_cast<int>(::SendMessageW(m_hWnd, m_messages.deleteString, index, 0));
 }
 
-int CListBox::GetCount() const { return static_cast<int>(::SendMessageW(m_hWnd, LB_GETCOUNT, 0, 0)); }
-int CListBox::GetCurSel() const { return static_cast<int>(::SendMessageW(m_hWnd, LB_GETCURSEL, 0, 0)); }
-int CListBox::SetCurSel(int index)
+void CListControl::ItemText(int index, CString& out) const
 {
-    return static_cast<int>(::SendMessageW(m_hWnd, LB_SETCURSEL, static_cast<WPARAM>(index), 0));
-}
-int CListBox::AddString(LPCWSTR item)
-{
-    return static_cast<int>(::SendMessageW(m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item)));
-}
-int CListBox::DeleteString(UINT index) { return static_cast<int>(::SendMessageW(m_hWnd, LB_DELETESTRING, index, 0)); }
-
-void CListBox::GetText(int index, CString& out) const
-{
-    LRESULT length = ::SendMessageW(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = ::SendMessageW(m_hWnd, m_messages.getTextLength, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR) {
         out.Empty();
         return;
     }
     WString buffer(static_cast<size_t>(length) + 1, 0);
-    LRESULT got = ::SendMessageW(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
+    LRESULT got =
+        ::SendMessageW(m_hWnd, m_messages.getText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
     out = got == LB_ERR ? CString() : CString(buffer.c_str(), static_cast<int>(got));
 }
 

@@ -95,24 +95,40 @@ private:
     return baseClass::ProcessWindowMessage(uMsg, wParam, lParam, lResult); \
     }
 
-class CComboBox : public CWnd {
+// What a combo box and a list box share: the same calls, each control answering its
+// own messages (CB_* and LB_*; CB_ERR and LB_ERR are both -1).
+class CListControl : public CWnd {
 public:
     int GetCount() const;
     int GetCurSel() const;
     int SetCurSel(int index);
     int AddString(LPCWSTR item);
     int DeleteString(UINT index);
-    void GetLBText(int index, CString& out) const;
+
+    // The messages one kind of control answers.
+    struct Messages {
+        UINT getCount, getCurSel, setCurSel, addString, deleteString, getTextLength, getText;
+    };
+
+protected:
+    explicit CListControl(const Messages& messages) : m_messages(messages) {}
+    // The item's text; empty for an index the control does not have.
+    void ItemText(int index, CString& out) const;
+
+private:
+    const Messages& m_messages;
 };
 
-class CListBox : public CWnd {
+class CComboBox : public CListControl {
 public:
-    int GetCount() const;
-    int GetCurSel() const;
-    int SetCurSel(int index);
-    int AddString(LPCWSTR item);
-    int DeleteString(UINT index);
-    void GetText(int index, CString& out) const;
+    CComboBox();
+    void GetLBText(int index, CString& out) const { ItemText(index, out); }
+};
+
+class CListBox : public CListControl {
+public:
+    CListBox();
+    void GetText(int index, CString& out) const { ItemText(index, out); }
     // Selects the first item, after `startAfter`, that begins with the text
     // (letter case ignored); LB_ERR when there is none.
     int SelectString(int startAfter, LPCWSTR prefix);

@@ -14,13 +14,8 @@
 # Windows. Where Wine runs no 32-bit program (scripts/wine-env.sh), KorvelSetup.exe
 # there is the x86-64 program, which is said.
 set -euo pipefail
-build=$(cd "${1:?build directory}" && pwd)
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+source "$(dirname "$0")/prefix.sh"
 page=$root/docs/deployment.md
-source "$root/scripts/wine-env.sh"
-trap korvel_wine_cleanup EXIT
-korvel_wine_unmanaged
 c=$WINEPREFIX/drive_c
 rm -rf "$c/KorvelSetup" "$c/doc"
 mkdir -p "$c/KorvelSetup" "$c/doc"

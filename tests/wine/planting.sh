@@ -11,12 +11,7 @@
 #
 #   tests/wine/planting.sh BUILD
 set -euo pipefail
-build=$(cd "${1:?build directory}" && pwd)
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-source "$root/scripts/wine-env.sh"
-trap korvel_wine_cleanup EXIT
-korvel_wine_unmanaged
+source "$(dirname "$0")/prefix.sh"
 
 c=$WINEPREFIX/drive_c
 medium=$c/KorvelSetup

@@ -11,11 +11,7 @@
 #
 #   tests/wine/start-time.sh BUILD
 set -euo pipefail
-build=$(cd "${1:?build directory}" && pwd)
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../../scripts/wine-env.sh"
-trap korvel_wine_cleanup EXIT
-korvel_wine_unmanaged
+source "$(dirname "$0")/prefix.sh"
 runs=${KORVEL_START_RUNS:-7}
 goal=1.2
 

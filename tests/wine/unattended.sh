@@ -13,12 +13,7 @@
 #
 # Expectations: tests/wine/expected/unattended-NAME.{spooler,printui,log,stdout}.
 set -euo pipefail
-build=$(cd "${1:?build directory}" && pwd)
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-source "$root/scripts/wine-env.sh"
-trap korvel_wine_cleanup EXIT
-korvel_wine_unmanaged
+source "$(dirname "$0")/prefix.sh"
 c=$WINEPREFIX/drive_c
 rm -rf "$c/KorvelSetup" "$c/logs"
 mkdir -p "$c/KorvelSetup" "$c/logs"

@@ -166,23 +166,15 @@ TEST_F(FinishPageTest, WorkersThatCannotStartAreReportedAsFailure)
     // The installation worker cannot start.
     ToFinishPage();
     sim::FailCall("CreateThread", ERROR_NOT_ENOUGH_MEMORY, 1);
-    Press(Button::Finish);
+    ASSERT_TRUE(FinishFails());
     sim::ui::Snapshot s = Now();
-    ASSERT_EQ(s.boxes.size(), 1u);
-    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
-    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
-    s = Now();
     EXPECT_TRUE(s.finish.enabled);
     EXPECT_TRUE(s.cancel.enabled);
 
     // The removal worker cannot start: nothing is removed and nothing waits for it.
     ASSERT_TRUE(sim::AddLocalPrinter(kName16, u"Generic Text", u"LPT1:"));
     sim::FailCall("CreateThread", ERROR_NOT_ENOUGH_MEMORY, 1);
-    Press(Button::Finish);
-    s = Now();
-    ASSERT_EQ(s.boxes.size(), 1u);
-    EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
-    ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+    ASSERT_TRUE(FinishFails());
     EXPECT_TRUE(Now().finish.enabled);
     EXPECT_TRUE(HasPrinter(kName16));
     EXPECT_EQ(sim::OpenPrinterHandleCount(), 0u);
@@ -194,11 +186,7 @@ TEST_F(FinishPageTest, WorkersThatCannotStartAreReportedAsFailure)
         SCOPED_TRACE(std::to_string(failures) + " SetTimer failures");
         size_t runs = sim::Rundll32Runs().size();
         sim::FailCall("SetTimer", ERROR_NOT_ENOUGH_MEMORY, failures);
-        Press(Button::Finish);
-        s = Now();
-        ASSERT_EQ(s.boxes.size(), 1u);
-        EXPECT_EQ(Utf8(s.boxes[0].text), "打印机驱动安装失败！");
-        ASSERT_TRUE(sim::ui::AnswerBox(IDOK));
+        ASSERT_TRUE(FinishFails());
         s = Now();
         EXPECT_TRUE(s.finish.enabled);
         EXPECT_TRUE(s.cancel.enabled);

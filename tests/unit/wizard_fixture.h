@@ -39,18 +39,24 @@ protected:
             return ::testing::AssertionFailure() << "box \"" << c << "\" \"" << t << "\" style " << s.boxes[0].style;
         return ::testing::AssertionSuccess();
     }
-    // Finish pressed, the success box shown alone and closed with OK, and the program
-    // ended; the failure says which step did not come.
-    static ::testing::AssertionResult FinishSucceeds()
+    // Finish pressed, and the one box it brings, with this caption and text, closed with OK.
+    static ::testing::AssertionResult FinishAndAnswer(const char* caption, const char* text)
     {
         Press(sim::ui::Button::Finish);
-        ::testing::AssertionResult box = OneBox(Now(), "OK", "打印机驱动安装成功！");
-        if (!box) return box;
-        if (!sim::ui::AnswerBox(IDOK)) return ::testing::AssertionFailure() << "the box took no OK";
-        if (!sim::ui::WaitProgramEnd(std::chrono::seconds(5)))
-            return ::testing::AssertionFailure() << "the program did not end";
-        return ::testing::AssertionSuccess();
+        ::testing::AssertionResult box = OneBox(Now(), caption, text);
+        if (box && !sim::ui::AnswerBox(IDOK)) return ::testing::AssertionFailure() << "the box took no OK";
+        return box;
     }
+    // The installation succeeds: its box, and then the program's end.
+    static ::testing::AssertionResult FinishSucceeds()
+    {
+        ::testing::AssertionResult answered = FinishAndAnswer("OK", "打印机驱动安装成功！");
+        if (answered && !sim::ui::WaitProgramEnd(std::chrono::seconds(5)))
+            return ::testing::AssertionFailure() << "the program did not end";
+        return answered;
+    }
+    // The installation fails: its box; the page is then ready again.
+    static ::testing::AssertionResult FinishFails() { return FinishAndAnswer("ERROR", "打印机驱动安装失败！"); }
     // Starts the wizard and goes to its finish page with this series and model, on the
     // port page's choice.
     static void WalkToFinishPage(const char* series, const char* model)

@@ -4,7 +4,7 @@
 #include "app/Wizard.h"
 #include "pages/Step1.h"
 #include "pages/Step3.h"
-#include "platform/sim/control/templates.h"
+#include "platform/sim/state/templates.h"
 #include "res/resource.h"
 #include "tests/unit/sim_fixture.h"
 

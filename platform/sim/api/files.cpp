@@ -11,7 +11,6 @@
 #include <map>
 #include <mutex>
 
-#include "platform/sim/control/machine.h"
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
@@ -191,7 +190,7 @@ HANDLE OpenForWriting(LPCWSTR name, DWORD access, DWORD disposition)
     }
     if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) bytes.clear();
     sim::CreateMemoryFile(name, bytes);
-    if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) sim::SetMemoryFile(name, "");
+    if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) sim::PutMemoryFile(name, "");
     sim::WriteMemoryFile(name, std::string::npos, "", nullptr);  // the program has it now
     bool appendOnly = !(access & (GENERIC_WRITE | FILE_WRITE_DATA));
     SetLastError(exists && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS

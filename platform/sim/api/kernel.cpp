@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "platform/kernel.h"
-#include "platform/sim/control/machine.h"
 #include "platform/sim/state/devices.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"

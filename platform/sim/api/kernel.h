@@ -1,6 +1,6 @@
 // Kernel32 as the simulated machine implements it: last error, module, time, handles,
 // events, threads. Same names, argument lists and contracts as Windows; see
-// platform/sim/control/machine.h for how tests set the machine up.
+// the control API (control/machine.h) for how tests set the machine up.
 #pragma once
 
 #include <cstdarg>

@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "platform/sim/api/kernel.h"
-#include "platform/sim/control/pnp.h"
 #include "platform/sim/state/inf_files.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/pnp.h"

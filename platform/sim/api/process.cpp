@@ -10,7 +10,6 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/sim/control/machine.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/process.h"

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "platform/sim/api/kernel.h"
-#include "platform/sim/control/devices.h"
+#include "platform/sim/state/devices_shared.h"
 #include "platform/sim/state/handles.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/registry.h"

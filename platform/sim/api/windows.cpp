@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "platform/sim/api/kernel.h"
-#include "platform/sim/control/machine.h"
 #include "platform/sim/state/verifier.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/windows.h"

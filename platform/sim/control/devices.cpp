@@ -9,13 +9,6 @@
 
 namespace sim {
 
-const GUID kUsbPrintInterfaceClass = {0x28D78FAD, 0x5A12, 0x11D1, {0xAE, 0x5B, 0x00, 0x00, 0xF8, 0x03, 0xA8, 0xC2}};
-
-std::u16string UsbPrintClassKeyPath()
-{
-    return u"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-}
-
 // --- printers ---------------------------------------------------------------------------------
 
 bool PlugInUsbPrinter(const UsbPrinter& config)
@@ -51,14 +44,6 @@ bool UnplugUsbPrinter(const std::u16string& devicePath)
         DeleteRegistryKey(HKEY_LOCAL_MACHINE,
                           UsbPrintClassKeyPath() + u"\\" + device->config.interfaceKey + u"\\#\\Control");
     return true;
-}
-
-std::vector<std::u16string> PresentUsbPrinters()
-{
-    std::lock_guard<std::mutex> lock(KernelMutex());
-    std::vector<std::u16string> paths;
-    for (const auto& d : Devices().present) paths.push_back(d->config.devicePath);
-    return paths;
 }
 
 std::vector<BYTE> DeviceIdBytes(const std::string& idText)

@@ -13,7 +13,6 @@
 #include "platform/sim/state/spooler.h"
 #include "platform/sim/state/verifier.h"
 #include "platform/sim/state/windows.h"
-#include "platform/text.h"
 
 namespace sim {
 
@@ -39,17 +38,6 @@ void SetTimeScale(double scale)
     Machine().timeScale = scale > 0 ? scale : 1.0;
 }
 
-std::chrono::nanoseconds Scaled(DWORD ms)
-{
-    double scale;
-    {
-        std::lock_guard<std::mutex> lock(Machine().mutex);
-        scale = Machine().timeScale;
-    }
-    double ns = static_cast<double>(ms) * 1e6 * scale;
-    return std::chrono::nanoseconds(static_cast<long long>(ns));
-}
-
 void SetModulePath(const std::u16string& windowsPath)
 {
     std::lock_guard<std::mutex> lock(Machine().mutex);
@@ -63,11 +51,6 @@ void SetCurrentFolder(const std::u16string& windowsPath)
     while (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
     Machine().currentFolder = folder;
 }
-
-std::u16string SystemDirectory() { return u"C:\\Windows\\system32"; }
-
-const char16_t kUserTempFolder[] = u"C:\\Users\\Admin\\AppData\\Local\\Temp\\";
-const char16_t kSystemTempFolder[] = u"C:\\Windows\\Temp\\";
 
 void SetSystemAccount(bool system)
 {
@@ -87,19 +70,7 @@ void MapDrive(char letter, const std::string& hostFolder)
     Machine().drives[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;
 }
 
-void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes)
-{
-    std::lock_guard<std::mutex> lock(Machine().mutex);
-    for (auto& file : Machine().memoryFiles)
-        if (text::EqualNoCaseAscii(file.path.data(), file.path.size(), windowsPath.data(), windowsPath.size())) {
-            file.bytes = bytes;
-            return;
-        }
-    MemoryFileState file;
-    file.path = windowsPath;
-    file.bytes = bytes;
-    Machine().memoryFiles.push_back(file);
-}
+void SetMemoryFile(const std::u16string& windowsPath, const std::string& bytes) { PutMemoryFile(windowsPath, bytes); }
 
 std::vector<WrittenFile> WrittenFiles()
 {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sim/api/win_types.h"
+#include "platform/sim/state/machine_shared.h"
 
 namespace sim {
 
@@ -22,8 +23,6 @@ void ResetMachine();
 // Every timed wait of the machine (Sleep, waits with a time-out, timers, device
 // delays, program run times) is multiplied by the scale; 1.0 is real time.
 void SetTimeScale(double scale);
-// How long a wait of ms milliseconds lasts on this machine.
-std::chrono::nanoseconds Scaled(DWORD ms);
 // The machine's clock (GetLocalTime) stands still at that local time, so that what
 // the program stamps with it reads the same on every run; at reset it is the host's
 // local time.
@@ -35,9 +34,6 @@ void SetModulePath(const std::u16string& windowsPath);
 // The process's current folder (a Windows path such as D:\Tools). At reset it is the
 // program's own folder, as when a user starts the program from there.
 void SetCurrentFolder(const std::u16string& windowsPath);
-// What GetSystemDirectoryW answers: C:\Windows\system32 (a 32-bit program on 64-bit
-// Windows is given the same path, redirected by the system).
-std::u16string SystemDirectory();
 // Maps a drive letter of the machine to a host folder; paths below it are looked up
 // without regard to letter case, as on Windows.
 void MapDrive(char letter, const std::string& hostFolder);
@@ -60,11 +56,10 @@ std::vector<WrittenFile> WrittenFiles();
 void SetWow64(bool wow64);
 // The account the program runs as: an administrator's own (at reset), or the local
 // system account (the token's user S-1-5-18), as deployment tools run programs. Its
-// temporary folder (GetTempPathW) follows: kUserTempFolder or kSystemTempFolder, which
-// exist whichever drives are mapped, so that the program can write files there.
+// temporary folder (GetTempPathW) follows: kUserTempFolder or kSystemTempFolder
+// (state/machine_shared.h), which exist whichever drives are mapped, so that the
+// program can write files there.
 void SetSystemAccount(bool system);
-extern const char16_t kUserTempFolder[];
-extern const char16_t kSystemTempFolder[];
 // The mode the program last gave SetErrorMode (0 at reset).
 UINT ErrorMode();
 // The machine's ANSI code page (what CP_ACP and CP_THREAD_ACP mean, and how the

@@ -15,12 +15,6 @@ void SetHardwareIdPresent(const std::u16string& hardwareId, bool present)
     }
 }
 
-bool HardwareIdPresent(const std::u16string& hardwareId)
-{
-    std::lock_guard<std::mutex> lock(Pnp().mutex);
-    return Pnp().hardwareIds.count(hardwareId) > 0;
-}
-
 std::vector<DriverUpdate> DriverUpdates()
 {
     std::lock_guard<std::mutex> lock(Pnp().mutex);

@@ -7,25 +7,17 @@
 #include <vector>
 
 #include "platform/sim/api/win_types.h"
+#include "platform/sim/state/pnp_shared.h"
 
 namespace sim {
 
 // The hardware IDs that present devices carry. Plugging a USB printer in or out marks
-// its IDs (control/devices.h); the driver update asks.
+// its IDs (control/devices.h); the driver update asks (HardwareIdPresent,
+// state/pnp_shared.h).
 void SetHardwareIdPresent(const std::u16string& hardwareId, bool present);
-bool HardwareIdPresent(const std::u16string& hardwareId);
 
-struct DriverUpdate {
-    std::u16string hardwareId;
-    std::u16string infPath;
-    DWORD installFlags = 0;
-    bool hadParent = false;      // a parent window was passed
-    bool hadRebootFlag = false;  // a reboot-required flag was passed
-    bool succeeded = false;
-    bool askedRestart = false;  // it succeeded and set the reboot-required flag
-    DWORD error = 0;
-};
-// Every UpdateDriverForPlugAndPlayDevicesW call, in order.
+// Every UpdateDriverForPlugAndPlayDevicesW call, in order (a sim::DriverUpdate each,
+// state/pnp_shared.h).
 std::vector<DriverUpdate> DriverUpdates();
 // Makes every later driver update fail with the error (0: succeed again when the
 // device and INF are there).

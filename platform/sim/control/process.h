@@ -7,21 +7,14 @@
 #include <string>
 
 #include "platform/sim/api/win_types.h"
+#include "platform/sim/state/process_shared.h"
 
 namespace sim {
 
 // What GetCommandLineW answers; at reset the program path in quotation marks.
 void SetCommandLine(const std::u16string& commandLine);
 
-// How a program started with CreateProcessW ends: its process and thread handles
-// become signalled after runMs (scaled) and GetExitCodeProcess then gives exitCode;
-// with endsNever it runs until EndStartedProcesses() (or a reset, with
-// ERROR_OPERATION_ABORTED). At reset: it ends at once with 0.
-struct StartedProcessBehaviour {
-    DWORD exitCode = 0;
-    DWORD runMs = 0;
-    bool endsNever = false;
-};
+// How a program started with CreateProcessW ends (state/process_shared.h).
 void SetStartedProcessBehaviour(const StartedProcessBehaviour& behaviour);
 // Lets every started program kept running by endsNever end with its exit code.
 void EndStartedProcesses();

@@ -12,14 +12,11 @@
 #include <vector>
 
 #include "platform/sim/api/registry.h"
+#include "platform/sim/state/registry_shared.h"
 
 namespace sim {
 
-// A value's type and data bytes exactly as RegQueryValueExW will hand them out.
-struct RegData {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-};
+// The makers of a value (a sim::RegData, state/registry_shared.h).
 // REG_SZ in UTF-16LE, with its terminating NUL unless withNul is false.
 RegData RegSz(const std::u16string& text, bool withNul = true);
 // REG_DWORD, four bytes little-endian.

@@ -3,31 +3,19 @@
 // the program asked of it. The program itself never includes this header.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "platform/sim/api/win_types.h"
+#include "platform/sim/state/rundll32_shared.h"
 
 namespace sim {
 
-struct Rundll32Behaviour {
-    DWORD startError = 0;        // nonzero: ShellExecuteExW fails with this last-error code
-    DWORD runMs = 0;             // how long the process runs before its command takes effect (scaled)
-    bool outlivesWaits = false;  // the process keeps running until EndRundll32Processes or reset
-};
+// How rundll32 starts and runs (state/rundll32_shared.h).
 void SetRundll32Behaviour(const Rundll32Behaviour& behaviour);
 // Lets every process kept running by outlivesWaits carry out its command and end.
 void EndRundll32Processes();
 
-struct Rundll32Run {
-    std::u16string file;        // the program as the caller named it
-    std::u16string program;     // what ran: the system's rundll32, or a file the search found first
-    std::u16string parameters;  // what the program passed after "rundll32"
-    std::u16string folder;      // its working folder (lpDirectory; empty: the caller's)
-    std::vector<DWORD> waits;   // time-outs (ms, unscaled) the program waited on the process with
-    bool ended = false;
-    DWORD exitCode = 0;  // 0 when the printer-UI command succeeded, else its error
-};
+// Every run the program asked for, in order (state/rundll32_shared.h).
 std::vector<Rundll32Run> Rundll32Runs();
 
 }  // namespace sim

@@ -8,22 +8,11 @@
 #include <vector>
 
 #include "platform/sim/api/win_types.h"
+#include "platform/sim/state/spooler_shared.h"
 
 namespace sim {
 
-// Printer names are found without regard to letter case, as Windows does; the
-// machine keeps them in the order they were added, which is the enumeration order.
-struct PrinterState {
-    std::u16string name;  // a connection's full name, \\SERVER\NAME
-    std::u16string driver;
-    std::u16string port;
-    std::u16string server;  // empty for a local printer
-    int jobs = 0;           // jobs waiting in the queue
-    // Deleted while jobs were queued or other handles held it open: neither listed nor
-    // opened by name any more, its name still taken and its driver still in use; it
-    // goes with the last job and the last handle.
-    bool pendingDeletion = false;
-};
+// A printer is read back as a sim::PrinterState (state/spooler_shared.h).
 
 // Adds a local printer. False (nothing added) for an empty name or a name already
 // present with the same letter case.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sim/api/win_types.h"
+#include "platform/sim/state/windows_shared.h"
 
 namespace sim {
 namespace ui {
@@ -37,12 +38,7 @@ struct ButtonState {
     bool visible = false;
     bool enabled = false;
 };
-struct BoxState {
-    std::u16string text;
-    std::u16string caption;
-    UINT style = 0;
-    bool hasOwner = false;
-};
+// A message box is a BoxState (state/windows_shared.h).
 struct Snapshot {
     bool sheetOpen = false;
     std::u16string title;         // the sheet window's title

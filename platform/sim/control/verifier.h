@@ -5,20 +5,14 @@
 // docs/strict-machine.md lists the rules.
 #pragma once
 
-#include <string>
 #include <vector>
+
+#include "platform/sim/state/verifier_shared.h"
 
 namespace sim {
 
-struct Violation {
-    std::string function;  // the function called, e.g. "CloseHandle"
-    std::string rule;      // what its documentation requires
-    std::string values;    // what the caller passed
-    // "CloseHandle: a handle is closed only once (hObject=0x104, an event, closed)"
-    std::string Text() const;
-};
-
-// The violations recorded since they were last cleared, oldest first.
+// The violations recorded since they were last cleared, oldest first (a
+// sim::Violation each, state/verifier_shared.h).
 std::vector<Violation> Violations();
 void ClearViolations();
 // Violations() and ClearViolations() at once.

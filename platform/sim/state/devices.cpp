@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "platform/sim/api/kernel.h"
-#include "platform/sim/control/machine.h"
+#include "platform/sim/state/machine.h"
 #include "platform/sim/state/verifier.h"
 #include "platform/text.h"
 
@@ -18,6 +18,13 @@ std::mutex g_threadsMutex;
 std::vector<std::thread> g_threads;
 
 }  // namespace
+
+const GUID kUsbPrintInterfaceClass = {0x28D78FAD, 0x5A12, 0x11D1, {0xAE, 0x5B, 0x00, 0x00, 0xF8, 0x03, 0xA8, 0xC2}};
+
+std::u16string UsbPrintClassKeyPath()
+{
+    return u"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+}
 
 DWORD ErrorOfStatus(ULONG_PTR status)
 {
@@ -43,6 +50,14 @@ std::shared_ptr<UsbDevice> FindDeviceLocked(const std::u16string& devicePath)
                                    devicePath.size()))
             return d;
     return nullptr;
+}
+
+std::vector<std::u16string> PresentUsbPrinters()
+{
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    std::vector<std::u16string> paths;
+    for (const auto& d : Devices().present) paths.push_back(d->config.devicePath);
+    return paths;
 }
 
 void Signal(const std::vector<HANDLE>& events)

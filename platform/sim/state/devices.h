@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/sim/api/files.h"
-#include "platform/sim/control/devices.h"
+#include "platform/sim/state/devices_shared.h"
 #include "platform/sim/state/handles.h"
 
 namespace sim {

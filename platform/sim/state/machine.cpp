@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "platform/sim/api/kernel.h"
-#include "platform/sim/control/machine.h"
 #include "platform/text.h"
 
 namespace sim {
@@ -44,6 +43,22 @@ MachineState& Machine()
     static MachineState state;
     return state;
 }
+
+std::chrono::nanoseconds Scaled(DWORD ms)
+{
+    double scale;
+    {
+        std::lock_guard<std::mutex> lock(Machine().mutex);
+        scale = Machine().timeScale;
+    }
+    double ns = static_cast<double>(ms) * 1e6 * scale;
+    return std::chrono::nanoseconds(static_cast<long long>(ns));
+}
+
+std::u16string SystemDirectory() { return u"C:\\Windows\\system32"; }
+
+const char16_t kUserTempFolder[] = u"C:\\Users\\Admin\\AppData\\Local\\Temp\\";
+const char16_t kSystemTempFolder[] = u"C:\\Windows\\Temp\\";
 
 bool TakeFailure(const char* function, DWORD* error)
 {
@@ -143,6 +158,20 @@ std::optional<std::string> MemoryFile(const WCHAR* windowsPath)
     std::lock_guard<std::mutex> lock(Machine().mutex);
     if (const MemoryFileState* file = FindMemoryFileLocked(windowsPath)) return file->bytes;
     return std::nullopt;
+}
+
+void PutMemoryFile(const std::u16string& windowsPath, const std::string& bytes)
+{
+    std::lock_guard<std::mutex> lock(Machine().mutex);
+    for (auto& file : Machine().memoryFiles)
+        if (text::EqualNoCaseAscii(file.path.data(), file.path.size(), windowsPath.data(), windowsPath.size())) {
+            file.bytes = bytes;
+            return;
+        }
+    MemoryFileState file;
+    file.path = windowsPath;
+    file.bytes = bytes;
+    Machine().memoryFiles.push_back(file);
 }
 
 bool CreateMemoryFile(const WCHAR* windowsPath, const std::string& bytes)

@@ -1,6 +1,7 @@
 // The machine-wide settings and records that control/machine.h sets and reads, and
 // the helpers every simulated function uses: injected failures, the log of what the
-// program did, and where its files are. Internal to platform/sim.
+// program did, and where its files are (and, in state/machine_shared.h, the scaled
+// time and the machine's folders). Internal to platform/sim.
 #pragma once
 
 #include <map>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/sim/api/win_types.h"
+#include "platform/sim/state/machine_shared.h"
 
 namespace sim {
 
@@ -74,6 +76,9 @@ UINT CodePage();
 std::optional<std::string> HostPath(const WCHAR* windowsPath);
 // The bytes of a memory file (sim::SetMemoryFile), or nothing when the path names none.
 std::optional<std::string> MemoryFile(const WCHAR* windowsPath);
+// Gives the memory file these bytes, making it when the path names none (letter case
+// aside); whether the program wrote to it stays as it was.
+void PutMemoryFile(const std::u16string& windowsPath, const std::string& bytes);
 // Creates the memory file (empty, or with the bytes given) unless it exists; true
 // when it existed.
 bool CreateMemoryFile(const WCHAR* windowsPath, const std::string& bytes);

@@ -8,6 +8,12 @@ PnpState& Pnp()
     return state;
 }
 
+bool HardwareIdPresent(const std::u16string& hardwareId)
+{
+    std::lock_guard<std::mutex> lock(Pnp().mutex);
+    return Pnp().hardwareIds.count(hardwareId) > 0;
+}
+
 void ResetPnpPart()
 {
     PnpState& p = Pnp();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/sim/api/pnp.h"
-#include "platform/sim/control/pnp.h"
+#include "platform/sim/state/pnp_shared.h"
 
 namespace sim {
 

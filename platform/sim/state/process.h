@@ -9,7 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/sim/control/process.h"
+#include "platform/sim/api/win_types.h"
+#include "platform/sim/state/process_shared.h"
 
 namespace sim {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/sim/control/devices.h"
+#include "platform/sim/state/devices_shared.h"
 
 namespace sim {
 
@@ -156,15 +156,13 @@ HKEY OpenRegistryKey(HKEY root, const std::u16string& path, LSTATUS* status)
 
 void ResetRegistryPart()
 {
-    {
-        std::lock_guard<std::mutex> lock(RegistryMutex());
-        for (auto* root : {&g_localMachine, &g_currentUser, &g_classesRoot}) {
-            if (*root) MarkDeleted(**root);
-            *root = std::make_shared<RegKey>();
-        }
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    for (auto* root : {&g_localMachine, &g_currentUser, &g_classesRoot}) {
+        if (*root) MarkDeleted(**root);
+        *root = std::make_shared<RegKey>();
     }
     // A fresh machine knows the USB printing interface class before any printer came.
-    CreateRegistryKey(HKEY_LOCAL_MACHINE, UsbPrintClassKeyPath());
+    CreateKeyLocked(HKEY_LOCAL_MACHINE, UsbPrintClassKeyPath());
 }
 
 }  // namespace sim

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/sim/api/registry.h"
-#include "platform/sim/control/registry.h"
+#include "platform/sim/state/registry_shared.h"
 #include "platform/sim/state/handles.h"
 
 namespace sim {

@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "platform/sim/api/shell.h"
-#include "platform/sim/control/machine.h"
 #include "platform/sim/state/inf_files.h"
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/spooler.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/control/shell.h"
+#include "platform/sim/state/rundll32_shared.h"
 #include "platform/sim/state/handles.h"
 
 namespace sim {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/sim/api/spooler.h"
-#include "platform/sim/control/spooler.h"
+#include "platform/sim/state/spooler_shared.h"
 
 namespace sim {
 

@@ -7,7 +7,6 @@
 #include <map>
 #include <mutex>
 
-#include "platform/sim/control/verifier.h"
 #include "platform/text.h"
 
 #if defined(__SANITIZE_ADDRESS__)

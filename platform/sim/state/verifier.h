@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/sim/api/win_types.h"
-#include "platform/sim/control/verifier.h"
+#include "platform/sim/state/verifier_shared.h"
 
 namespace sim {
 

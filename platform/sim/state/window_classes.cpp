@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/sim/api/windows.h"
-#include "platform/sim/control/templates.h"
+#include "platform/sim/state/templates.h"
 #include "platform/sim/state/verifier.h"
 #include "platform/sim/state/windows.h"
 #include "platform/text.h"

@@ -18,7 +18,7 @@
 
 #include "platform/sim/api/propsheet.h"
 #include "platform/sim/api/windows.h"
-#include "platform/sim/control/ui.h"
+#include "platform/sim/state/windows_shared.h"
 
 namespace sim {
 namespace win {

@@ -1,4 +1,4 @@
-#include "platform/sim/control/templates.h"
+#include "platform/sim/state/templates.h"
 
 #include <cctype>
 #include <map>

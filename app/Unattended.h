@@ -10,10 +10,10 @@
 
 namespace unattended {
 
-constexpr int kInstalled = 0;
-constexpr int kRestartNeeded = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
-constexpr int kFailed = 1603;          // ERROR_INSTALL_FAILURE
-constexpr int kBadCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
+constexpr int kInstalled = ERROR_SUCCESS;
+constexpr int kRestartNeeded = ERROR_SUCCESS_REBOOT_REQUIRED;  // 3010
+constexpr int kFailed = ERROR_INSTALL_FAILURE;                 // 1603
+constexpr int kBadCommandLine = ERROR_INVALID_COMMAND_LINE;    // 1639
 
 // Installs without a window or a box: the model given (which the catalogue must list)
 // or else the attached printer the catalogue lists. Before anything is removed, checks

@@ -138,7 +138,6 @@ public:
     // than ask anything (INSTALLFLAG_NONINTERACTIVE). Off unless the program runs
     // unattended.
     void SetQuiet(int value) { m_bQuiet = value == 1 ? 1 : 0; }
-    int GetQuiet() const { return m_bQuiet; }
     // Whether the last Plug and Play driver update that succeeded asked for a restart.
     int GetRebootRequired() const { return m_bRebootRequired; }
     void SetStepLog(CStepLog* log) { m_pStepLog = log; }

@@ -159,6 +159,8 @@ for name in "${scenarios[@]}"; do
     convert "$bmp" -trim +repage "${bmp%.bmp}.png" && rm -f "$bmp"
   done
   awk -v a="$t0" -v b="$t1" -v n="$name" 'BEGIN { printf "%s: %.1f s\n", n, b - a }'
+  [ $ok -eq 1 ] || [ -n "${KORVEL_UPDATE_GOLDEN:-}" ] ||
+    echo "     when the change is meant: KORVEL_UPDATE_GOLDEN=1 tests/wine/e2e.sh BUILD $name (read the difference first)"
   if [ $ok -eq 1 ]; then echo "PASS $name"; else failed+=("$name"); fi
 done
 awk -v a="$t_all" -v b="$(date +%s.%N)" -v p="$KORVEL_PROGRAM" -v w="$KORVEL_WINE_ARCH" \

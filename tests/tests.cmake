@@ -1,8 +1,10 @@
 # Every test target, for every configuration that has it:
-#   korvel_tests     GoogleTest: the product's unit tests (tests/unit), the platform
-#                    helpers' (tests/platform) and the UI framework's (tests/afx), the
-#                    simulated machine's own tests (tests/sim) and the tools' (tests/tools);
-#                    each GoogleTest is a ctest entry of its own, Suite.Name (Linux)
+#   korvel_tests     GoogleTest: the product's unit tests, one file a module in the
+#                    folder named after the product's (tests/app, tests/detect,
+#                    tests/installer, tests/pages, tests/medium), the platform helpers'
+#                    (tests/platform), the simulated machine's own (tests/platform/sim),
+#                    the UI framework's (tests/afx) and the tools' (tests/tools); each
+#                    GoogleTest is a ctest entry of its own, Suite.Name (Linux)
 #   scenario-NAME    the simulator runs tests/scenarios/NAME.script (Linux)
 #   sweep            tests/scenarios/sweep.py: the unattended scenarios with each simulated
 #                    call failing, against the promises of a run nobody watches (Linux)
@@ -87,8 +89,12 @@ math(EXPR KORVEL_UNIT_TIMEOUT "120 * ${KORVEL_TEST_TIME_FACTOR}")
 math(EXPR KORVEL_SHORT_TIMEOUT "60 * ${KORVEL_TEST_TIME_FACTOR}")
 
 # --- unit tests, the simulated machine's tests and the tools' tests ----------------------
-file(GLOB KORVEL_TEST_SOURCES CONFIGURE_DEPENDS ${KORVEL_TESTS}/unit/*.cpp ${KORVEL_TESTS}/platform/*.cpp
-     ${KORVEL_TESTS}/afx/*.cpp ${KORVEL_TESTS}/sim/*.cpp ${KORVEL_TESTS}/support/*.cpp ${KORVEL_TESTS}/tools/*.cpp)
+set(KORVEL_TEST_FOLDERS app detect installer pages medium platform platform/sim afx support tools)
+set(KORVEL_TEST_SOURCES)
+foreach(folder ${KORVEL_TEST_FOLDERS})
+  file(GLOB sources CONFIGURE_DEPENDS ${KORVEL_TESTS}/${folder}/*.cpp)
+  list(APPEND KORVEL_TEST_SOURCES ${sources})
+endforeach()
 # The medium checker's core is tested directly, and its program is run as well; the
 # simulator as its users meet it (errors, the terminal session) is tested by running it.
 add_executable(korvel_tests ${KORVEL_TEST_SOURCES} ${KORVEL_MEDIUM_CHECK_CORE} $<TARGET_OBJECTS:korvel_logic>)

@@ -1,5 +1,5 @@
 // CStdioFile reads the lines of a text file one byte a character.
-#include "tests/unit/medium_fixture.h"
+#include "tests/support/medium_fixture.h"
 
 class StdioFile : public MediumTest {};
 

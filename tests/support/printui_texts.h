@@ -1,5 +1,5 @@
 // The printer-UI command lines as the product composes them, for tests that check
-// which command ran without pinning its text again (installer_text_test.cpp pins it).
+// which command ran without pinning its text again (tests/installer/printui_command_lines_test.cpp pins it).
 #pragma once
 
 #include <string>

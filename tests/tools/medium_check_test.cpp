@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "platform/usbprint_id.h"
-#include "tests/unit/demo_medium.h"
-#include "tests/unit/medium_fixture.h"
+#include "tests/support/demo_medium.h"
+#include "tests/support/medium_fixture.h"
 #include "tools/medium_check/closest_name.h"
 #include "tools/medium_check/medium_check.h"
 

@@ -51,5 +51,17 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]}"
-$SUDO apt-get update -qq
+# A Debian mirror caught mid-sync serves an index that disagrees with its Release
+# file ("File has unexpected size") and apt-get update fails: it is tried again after
+# a pause. Should it still fail, the lists it did fetch are used, and apt-get install
+# says plainly if a package cannot be found from them.
+updated=0
+for pause in 0 30 60 120; do
+  if [ "$pause" -gt 0 ]; then
+    echo "install-deps: apt-get update failed; trying again in $pause s"
+    sleep "$pause"
+  fi
+  if $SUDO apt-get update -qq -o Acquire::Retries=3; then updated=1; break; fi
+done
+[ "$updated" -eq 1 ] || echo "install-deps: apt-get update kept failing; installing from the lists it has"
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -15,6 +15,7 @@
 #include "platform/sim/state/machine.h"
 #include "platform/sim/state/process.h"
 #include "platform/sim/state/verifier.h"
+#include "platform/sim/state/windows.h"
 #include "platform/text.h"
 
 namespace {
@@ -258,18 +259,25 @@ void SignalEventObject(HANDLE handle)
 DWORD WaitForObject(const std::shared_ptr<KernelObject>& object, DWORD ms)
 {
     object->OnWaitBegins(ms);
-    std::unique_lock<std::mutex> lock(KernelMutex());
-    auto ready = [&] { return object->IsSignaled(); };
-    object->AddWaiter(+1);
-    bool satisfied = true;
-    if (ms == INFINITE)
-        KernelChanged().wait(lock, ready);
-    else
-        satisfied = KernelChanged().wait_for(lock, Scaled(ms), ready);
-    object->AddWaiter(-1);
-    if (!satisfied) return WAIT_TIMEOUT;
-    object->OnWaitSatisfied();
-    return WAIT_OBJECT_0;
+    win::SetInKernelWait(true);
+    DWORD result = WAIT_OBJECT_0;
+    {
+        std::unique_lock<std::mutex> lock(KernelMutex());
+        auto ready = [&] { return object->IsSignaled(); };
+        object->AddWaiter(+1);
+        bool satisfied = true;
+        if (ms == INFINITE)
+            KernelChanged().wait(lock, ready);
+        else
+            satisfied = KernelChanged().wait_for(lock, Scaled(ms), ready);
+        object->AddWaiter(-1);
+        if (satisfied)
+            object->OnWaitSatisfied();
+        else
+            result = WAIT_TIMEOUT;
+    }
+    win::SetInKernelWait(false);
+    return result;
 }
 
 }  // namespace sim

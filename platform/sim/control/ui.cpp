@@ -221,13 +221,25 @@ static bool PollUntil(std::chrono::milliseconds timeout, bool (*ready)())
     return true;
 }
 
+// A box waiting for the user is a resting point even while a page's timer keeps polling
+// or the thread that opened it (a worker) is alive. A worker's box leaves the
+// user-interface thread free, though: the point is reached once that thread has
+// handled what was sent or posted to it (a button change posted just before the
+// worker started), or is blocked on a kernel object and can change nothing.
+static bool BoxRestsLocked()
+{
+    if (!AnyBoxOpenLocked() || AnswerPendingLocked()) return false;
+    ThreadQueue* ui = TheProgram().queue;
+    if (!ui) return true;
+    for (const Box* box : TheBoxes().open)
+        if (box->queue == ui) return true;
+    return ui->inKernelWait || (ui->waiting && ui->sent.empty() && ui->posted.empty());
+}
+
 bool WaitStable(std::chrono::milliseconds timeout)
 {
     return PollUntil(timeout, [] {
-        if (!TheProgram().running) return true;
-        // A box waiting for the user is a resting point even while a page's timer keeps
-        // polling or the thread that opened it (a worker) is alive.
-        if (AnyBoxOpenLocked() && !AnswerPendingLocked()) return true;
+        if (!TheProgram().running || BoxRestsLocked()) return true;
         ThreadQueue* q = TheProgram().queue;
         return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
                LiveThreadCount() == TheProgram().startedImages;
@@ -237,7 +249,7 @@ bool WaitStable(std::chrono::milliseconds timeout)
 bool WaitIdle(std::chrono::milliseconds timeout)
 {
     return PollUntil(timeout, [] {
-        if (!TheProgram().running || (AnyBoxOpenLocked() && !AnswerPendingLocked())) return true;
+        if (!TheProgram().running || BoxRestsLocked()) return true;
         ThreadQueue* q = TheProgram().queue;
         return q && q->waiting && q->sent.empty() && q->posted.empty() && !AnswerPendingLocked();
     });

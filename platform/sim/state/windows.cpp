@@ -44,6 +44,16 @@ ThreadQueue* CurrentQueue()
     return t_queue;
 }
 
+void SetInKernelWait(bool blocked)
+{
+    if (!t_queue) return;  // a thread that never had a queue owns no window
+    {
+        std::lock_guard<std::mutex> lock(Mutex());
+        t_queue->inKernelWait = blocked;
+    }
+    StateChanged().notify_all();
+}
+
 HWND AddWindow(std::shared_ptr<Window> window)
 {
     ThreadQueue* queue = CurrentQueue();

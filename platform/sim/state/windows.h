@@ -62,6 +62,7 @@ struct ThreadQueue {
     std::deque<PostedMessage> posted;
     std::vector<Timer> timers;
     bool waiting = false;  // blocked in a pump with nothing to do
+    bool inKernelWait = false;  // blocked on a kernel object: handles nothing meanwhile
 };
 
 struct Window {
@@ -92,6 +93,8 @@ std::condition_variable& StateChanged();
 
 // The calling thread's queue, made on first use.
 ThreadQueue* CurrentQueue();
+// Marks the calling thread, if it has a queue, as blocked on a kernel object or not.
+void SetInKernelWait(bool blocked);
 
 // Registers a window owned by the calling thread; returns its handle.
 HWND AddWindow(std::shared_ptr<Window> window);

@@ -81,12 +81,13 @@ std::vector<BoxState> BoxHistory();
 // --- waiting -------------------------------------------------------------------------
 // Waits until nothing more happens by itself: the program has ended, a message box
 // waits for an answer, or the user-interface thread waits for input with nothing
-// queued, no timer armed and no other thread of the program running. False on
-// time-out.
+// queued, no timer armed and no other thread of the program running. A box of
+// another thread counts once the user-interface thread has handled its queue or is
+// blocked on a kernel object. False on time-out.
 bool WaitStable(std::chrono::milliseconds timeout);
 // Waits until the user-interface thread has handled everything queued for it and
-// waits for input (timers and other threads may still be going), or a box is open;
-// false on time-out.
+// waits for input (timers and other threads may still be going), or a box is open
+// (as above); false on time-out.
 bool WaitIdle(std::chrono::milliseconds timeout);
 // Waits until a message box is open; false on time-out.
 bool WaitForBox(std::chrono::milliseconds timeout);

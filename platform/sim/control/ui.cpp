@@ -221,6 +221,12 @@ static bool PollUntil(std::chrono::milliseconds timeout, bool (*ready)())
     return true;
 }
 
+// Whether the thread waits for input with no message sent or posted to it.
+static bool HandledItsQueueLocked(const ThreadQueue* q)
+{
+    return q && q->waiting && q->sent.empty() && q->posted.empty();
+}
+
 // A box waiting for the user is a resting point even while a page's timer keeps polling
 // or the thread that opened it (a worker) is alive. A worker's box leaves the
 // user-interface thread free, though: the point is reached once that thread has
@@ -233,7 +239,7 @@ static bool BoxRestsLocked()
     if (!ui) return true;
     for (const Box* box : TheBoxes().open)
         if (box->queue == ui) return true;
-    return ui->inKernelWait || (ui->waiting && ui->sent.empty() && ui->posted.empty());
+    return ui->inKernelWait || HandledItsQueueLocked(ui);
 }
 
 bool WaitStable(std::chrono::milliseconds timeout)
@@ -241,7 +247,7 @@ bool WaitStable(std::chrono::milliseconds timeout)
     return PollUntil(timeout, [] {
         if (!TheProgram().running || BoxRestsLocked()) return true;
         ThreadQueue* q = TheProgram().queue;
-        return q && q->waiting && q->sent.empty() && q->posted.empty() && q->timers.empty() && !AnswerPendingLocked() &&
+        return HandledItsQueueLocked(q) && q->timers.empty() && !AnswerPendingLocked() &&
                LiveThreadCount() == TheProgram().startedImages;
     });
 }
@@ -251,7 +257,7 @@ bool WaitIdle(std::chrono::milliseconds timeout)
     return PollUntil(timeout, [] {
         if (!TheProgram().running || BoxRestsLocked()) return true;
         ThreadQueue* q = TheProgram().queue;
-        return q && q->waiting && q->sent.empty() && q->posted.empty() && !AnswerPendingLocked();
+        return HandledItsQueueLocked(q) && !AnswerPendingLocked();
     });
 }
 
